@@ -1,0 +1,33 @@
+// The program's one door to the device library. Production forwards each
+// operation to ipslan; tests substitute a recording fake or a link to an
+// in-process simulated router. Arguments and results are the library's.
+#pragma once
+
+#include <memory>
+
+#include <ipslan/ipslan.h>
+
+namespace tolvaro::device {
+
+class DeviceLink {
+public:
+    virtual ~DeviceLink() = default;
+
+    virtual int initLan() = 0;
+    virtual int browse(DEVICE_INFO* table, int* count) = 0;
+    virtual int setCommunity(const char* community) = 0;
+    virtual int setSnmpPort(int port) = 0;
+    virtual int getInfo(const char* ip, int mode, int count, const int* variables,
+                        MIB_RESPONSE* result) = 0;
+    virtual int setInfo(const char* ip, int mode, int count, const int* variables,
+                        const _snmp_packet* values) = 0;
+    virtual int udpSetIp(const DEVICE_INFO* device, int reserved, const char* newIp,
+                         const char* newIp2, const char* mask, unsigned char flag) = 0;
+    // `network` and `result` may be the same buffer (at least 16 bytes).
+    virtual int queryFreeIp(const char* network, char* result) = 0;
+};
+
+// The link that talks to real routers through ipslan.
+std::unique_ptr<DeviceLink> makeLibraryLink();
+
+} // namespace tolvaro::device
