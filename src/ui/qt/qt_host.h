@@ -1,0 +1,68 @@
+// The Qt backend: real widgets built from templates, QMessageBox, the
+// override cursor, QFileDialog, QSettings and QDesktopServices. Needs a
+// QApplication.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+#include "ui/host.h"
+#include "ui/template.h"
+
+class QWidget;
+
+namespace tolvaro::ui {
+
+class QtSettingsStore;
+
+class QtHost : public Host {
+public:
+    QtHost();
+    ~QtHost() override;
+
+    // Replaces the real sleep (tests): called with the milliseconds to wait.
+    void setSleepFunction(std::function<void(int ms)> sleeper) { sleeper_ = std::move(sleeper); }
+    // Called whenever a modal dialog, message box or sheet is about to block
+    // (tests use it to drive the window; the argument is the top window).
+    void setModalHook(std::function<void(QWidget*)> hook) { modalHook_ = std::move(hook); }
+
+    Answer messageBox(std::string_view text, Buttons buttons, Icon icon,
+                      std::string_view caption) override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+    void sleep(int ms) override;
+    int runDialog(Dialog& dialog) override;
+    int runSheet(PropertySheet& sheet) override;
+    void createModeless(Dialog& dialog) override;
+    void destroyModeless(Dialog& dialog) override;
+    std::optional<std::string> openFileName(const FileDialogOptions& options) override;
+    std::optional<std::string> saveFileName(const FileDialogOptions& options) override;
+    SettingsStore& settings() override;
+    void openUrl(std::string_view url) override;
+    void showHelp(int topic) override;
+    std::string hostName() override;
+    std::vector<std::string> hostAddresses() override;
+
+    // Builds a template's window with its static texts, unattached to any
+    // dialog class (the window is owned by the caller).
+    static QWidget* buildTemplate(const Template& t, QWidget* parent = nullptr);
+    // Renders a template to DIR/<number>-<caption>.png; returns the path, or
+    // an empty string when the file could not be written.
+    static QString renderTemplate(const Template& t, const QString& dir);
+
+    // The help page for a topic, or the index when there is none.
+    static QString helpPagePath(int topic);
+
+private:
+    QWidget* activeWindow() const;
+
+    std::unique_ptr<QtSettingsStore> settings_;
+    std::function<void(int)> sleeper_;
+    std::function<void(QWidget*)> modalHook_;
+    std::unique_ptr<QWidget> helpWindow_;
+    int waitDepth_ = 0;
+};
+
+} // namespace tolvaro::ui

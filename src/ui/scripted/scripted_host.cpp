@@ -1,0 +1,560 @@
+#include "ui/scripted/scripted_host.h"
+
+#include <algorithm>
+
+#include "ui/scripted/scripted_window.h"
+
+namespace tolvaro::ui {
+
+namespace {
+
+std::string normaliseKey(std::string_view key) {
+    std::string k(key);
+    while (!k.empty() && k.back() == '\\') {
+        k.pop_back();
+    }
+    return k;
+}
+
+bool hasText(ControlKind kind) {
+    return kind == ControlKind::Edit || kind == ControlKind::IpAddress ||
+           kind == ControlKind::ComboEdit;
+}
+
+} // namespace
+
+// ---- dialog driver ----
+
+bool ScriptedDialogDriver::usable(int id) const {
+    const ScriptedWindow::Control* c = window_->control(id);
+    return c && c->enabled && c->visible && !window_->isClosed();
+}
+
+bool ScriptedDialogDriver::type(int id, std::string_view text) {
+    if (!usable(id)) {
+        return false;
+    }
+    ScriptedWindow::Control* c = window_->control(id);
+    if (!hasText(c->spec->kind) || (c->spec->flags & kReadOnly)) {
+        return false;
+    }
+    window_->moveFocus(id);
+    if (window_->isClosed()) {
+        return true;
+    }
+    const std::string accepted = acceptTyped(text, c->spec->flags, c->limit);
+    if (c->spec->kind == ControlKind::ComboEdit) {
+        c->text = accepted;
+        return true;
+    }
+    window_->setText(id, accepted);
+    return true;
+}
+
+bool ScriptedDialogDriver::focus(int id) {
+    if (!usable(id)) {
+        return false;
+    }
+    window_->moveFocus(id);
+    return true;
+}
+
+void ScriptedDialogDriver::leave() {
+    window_->moveFocus(kNoId);
+}
+
+bool ScriptedDialogDriver::click(int id) {
+    if (!usable(id)) {
+        return false;
+    }
+    ScriptedWindow::Control* c = window_->control(id);
+    window_->moveFocus(id);
+    if (window_->isClosed()) {
+        return true;
+    }
+    if (c->spec->kind == ControlKind::CheckBox) {
+        c->check = c->check ? 0 : 1;
+    } else if (c->spec->kind == ControlKind::RadioButton) {
+        // Uncheck the other radio buttons of the group: from the group's
+        // first control up to the next group start.
+        const auto& controls = window_->windowTemplate().controls;
+        auto self = std::find_if(controls.begin(), controls.end(),
+                                 [id](const ControlSpec& s) { return s.id == id; });
+        auto first = self;
+        while (first != controls.begin() && !(first->flags & kGroupStart)) {
+            --first;
+        }
+        for (auto it = first; it != controls.end(); ++it) {
+            if (it != first && (it->flags & kGroupStart)) {
+                break;
+            }
+            if (it->kind == ControlKind::RadioButton && it->id != id) {
+                window_->setCheckState(it->id, 0);
+            }
+        }
+        c->check = 1;
+    }
+    dialog_->command(id, Notify::Clicked);
+    return true;
+}
+
+bool ScriptedDialogDriver::dropDown(int id) {
+    if (!usable(id)) {
+        return false;
+    }
+    window_->moveFocus(id);
+    dialog_->command(id, Notify::DropDown);
+    return true;
+}
+
+bool ScriptedDialogDriver::select(int id, int index) {
+    if (!dropDown(id) || window_->isClosed()) {
+        return false;
+    }
+    if (!window_->comboSelect(id, index)) {
+        return false;
+    }
+    dialog_->command(id, Notify::SelectionChanged);
+    return true;
+}
+
+bool ScriptedDialogDriver::select(int id, std::string_view item) {
+    if (!dropDown(id) || window_->isClosed()) {
+        return false;
+    }
+    const ScriptedWindow::Control* c = window_->control(id);
+    auto it = std::find(c->items.begin(), c->items.end(), item);
+    if (it == c->items.end()) {
+        return false;
+    }
+    window_->comboSelect(id, static_cast<int>(it - c->items.begin()));
+    dialog_->command(id, Notify::SelectionChanged);
+    return true;
+}
+
+bool ScriptedDialogDriver::clickRow(int id, int row) {
+    if (!usable(id)) {
+        return false;
+    }
+    ScriptedWindow::Control* c = window_->control(id);
+    if (c->spec->kind != ControlKind::ListView || row < -1 ||
+        row >= static_cast<int>(c->rows.size())) {
+        return false;
+    }
+    window_->moveFocus(id);
+    if (window_->isClosed()) {
+        return true;
+    }
+    const bool changed = row == -1 ? std::any_of(c->rows.begin(), c->rows.end(),
+                                                 [](const auto& r) { return r.selected; })
+                                   : !c->rows[static_cast<std::size_t>(row)].selected;
+    window_->listSetSelected(id, -1, false);
+    if (row >= 0) {
+        window_->listSetSelected(id, row, true);
+    }
+    c->mark = row;
+    if (changed) {
+        dialog_->command(id, Notify::ListItemChanged);
+    }
+    if (!window_->isClosed()) {
+        dialog_->command(id, Notify::ListClick);
+    }
+    return true;
+}
+
+bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
+    if (!clickRow(id, row)) {
+        return false;
+    }
+    if (!window_->isClosed()) {
+        dialog_->command(id, Notify::ListDoubleClick);
+    }
+    return true;
+}
+
+void ScriptedDialogDriver::pressEnter() {
+    const ScriptedWindow::Control* f = window_->control(window_->focused());
+    if (f && f->spec->kind == ControlKind::Button) {
+        dialog_->command(f->spec->id, Notify::Clicked);
+        return;
+    }
+    for (const ControlSpec& s : window_->windowTemplate().controls) {
+        if (s.kind == ControlKind::Button && (s.flags & kDefault) && usable(s.id)) {
+            dialog_->command(s.id, Notify::Clicked);
+            return;
+        }
+    }
+    dialog_->command(kIdOk, Notify::Clicked);
+}
+
+void ScriptedDialogDriver::pressEscape() {
+    dialog_->command(kIdCancel, Notify::Clicked);
+}
+
+void ScriptedDialogDriver::sysCommand(unsigned command) {
+    dialog_->sysCommand(command);
+}
+
+std::string ScriptedDialogDriver::text(int id) const {
+    return window_->text(id);
+}
+
+bool ScriptedDialogDriver::isChecked(int id) const {
+    return window_->checkState(id) == 1;
+}
+
+bool ScriptedDialogDriver::isEnabled(int id) const {
+    return window_->isEnabled(id);
+}
+
+bool ScriptedDialogDriver::isVisible(int id) const {
+    return window_->isVisible(id);
+}
+
+int ScriptedDialogDriver::textLimit(int id) const {
+    const ScriptedWindow::Control* c = window_->control(id);
+    return c ? c->limit : 0;
+}
+
+int ScriptedDialogDriver::focused() const {
+    return window_->focused();
+}
+
+std::vector<std::string> ScriptedDialogDriver::comboItems(int id) const {
+    const ScriptedWindow::Control* c = window_->control(id);
+    return c ? c->items : std::vector<std::string>{};
+}
+
+int ScriptedDialogDriver::comboSelection(int id) const {
+    return window_->comboSelection(id);
+}
+
+int ScriptedDialogDriver::listCount(int id) const {
+    return window_->listCount(id);
+}
+
+std::string ScriptedDialogDriver::listText(int id, int row, int column) const {
+    return window_->listText(id, row, column);
+}
+
+std::vector<std::string> ScriptedDialogDriver::listColumns(int id) const {
+    const ScriptedWindow::Control* c = window_->control(id);
+    return c ? c->columns : std::vector<std::string>{};
+}
+
+std::vector<int> ScriptedDialogDriver::listColumnWidths(int id) const {
+    const ScriptedWindow::Control* c = window_->control(id);
+    return c ? c->columnWidths : std::vector<int>{};
+}
+
+int ScriptedDialogDriver::listSelectionMark(int id) const {
+    return window_->listSelectionMark(id);
+}
+
+bool ScriptedDialogDriver::listIsSelected(int id, int row) const {
+    return window_->listIsSelected(id, row);
+}
+
+std::string ScriptedDialogDriver::caption() const {
+    return window_->caption();
+}
+
+bool ScriptedDialogDriver::isOpen() const {
+    return !window_->isClosed();
+}
+
+// ---- sheet driver ----
+
+class ScriptedHost::Frame : public SheetFrame {
+public:
+    Frame(ScriptedHost& host, PropertySheet& sheet) : host_(host), sheet_(sheet) {}
+    void createPage(PropertyPage& page) override { host_.build(page, true); }
+    void showPage(int) override {}
+    void close(int) override { closed = true; }
+
+    ScriptedHost& host_;
+    PropertySheet& sheet_;
+    bool closed = false;
+};
+
+bool ScriptedSheetDriver::selectPage(int index) {
+    return sheet_->isOpen() && sheet_->activate(index);
+}
+
+bool ScriptedSheetDriver::pressOK() {
+    const bool ok = sheet_->pressOK();
+    return ok;
+}
+
+void ScriptedSheetDriver::pressCancel() {
+    sheet_->pressCancel();
+}
+
+ScriptedDialogDriver ScriptedSheetDriver::page() const {
+    return page(sheet_->activeIndex());
+}
+
+ScriptedDialogDriver ScriptedSheetDriver::page(int index) const {
+    if (!sheet_->isCreated(index)) {
+        throw ScriptError("page " + std::to_string(index) + " has not been shown");
+    }
+    PropertyPage& p = sheet_->page(index);
+    return ScriptedDialogDriver(p, host_->windowOf(p));
+}
+
+// ---- settings ----
+
+bool MemorySettings::openKey(std::string_view key) {
+    return !failOpen && keys.count(normaliseKey(key)) > 0;
+}
+
+bool MemorySettings::createKey(std::string_view key) {
+    if (failCreate) {
+        return false;
+    }
+    keys[normaliseKey(key)];
+    return true;
+}
+
+std::optional<std::string> MemorySettings::readValue(std::string_view key, std::string_view name) {
+    if (failOpen) {
+        return std::nullopt;
+    }
+    auto k = keys.find(normaliseKey(key));
+    if (k == keys.end()) {
+        return std::nullopt;
+    }
+    auto v = k->second.find(std::string(name));
+    if (v == k->second.end()) {
+        return std::nullopt;
+    }
+    return v->second;
+}
+
+bool MemorySettings::writeValue(std::string_view key, std::string_view name,
+                                std::string_view value) {
+    auto k = keys.find(normaliseKey(key));
+    if (failWrite || k == keys.end()) {
+        return false;
+    }
+    k->second[std::string(name)] = value;
+    return true;
+}
+
+// ---- host ----
+
+ScriptedHost::ScriptedHost() = default;
+
+ScriptedHost::~ScriptedHost() {
+    for (auto& [dialog, window] : windows_) {
+        dialog->detach();
+    }
+}
+
+ScriptedWindow& ScriptedHost::build(Dialog& dialog, bool child) {
+    const Template* t = findTemplate(dialog.templateNumber());
+    if (!t) {
+        throw ScriptError("no template " + std::to_string(dialog.templateNumber()));
+    }
+    (void)child;
+    auto window = std::make_unique<ScriptedWindow>(*t, dialog);
+    ScriptedWindow& w = *window;
+    release(dialog);
+    windows_[&dialog] = std::move(window);
+    dialog.attach(*this, w);
+    return w;
+}
+
+void ScriptedHost::release(Dialog& dialog) {
+    auto it = windows_.find(&dialog);
+    if (it != windows_.end()) {
+        dialog.detach();
+        windows_.erase(it);
+    }
+}
+
+ScriptedWindow& ScriptedHost::windowOf(Dialog& dialog) {
+    auto it = windows_.find(&dialog);
+    if (it == windows_.end()) {
+        throw ScriptError("dialog " + std::to_string(dialog.templateNumber()) + " is not open");
+    }
+    return *it->second;
+}
+
+ScriptedDialogDriver ScriptedHost::open(Dialog& dialog) {
+    ScriptedWindow& w = build(dialog, false);
+    dialogsShown_.push_back(dialog.templateNumber());
+    dialog.start();
+    return ScriptedDialogDriver(dialog, w);
+}
+
+ScriptedSheetDriver ScriptedHost::open(PropertySheet& sheet) {
+    frames_.push_back(std::make_unique<Frame>(*this, sheet));
+    sheetsShown_.push_back(sheet.caption());
+    sheet.begin(*frames_.back());
+    return ScriptedSheetDriver(*this, sheet);
+}
+
+void ScriptedHost::expectDialog(int templateNumber,
+                                std::function<void(ScriptedDialogDriver&)> script) {
+    dialogScripts_[templateNumber].push_back(std::move(script));
+}
+
+void ScriptedHost::expectSheet(std::function<void(ScriptedSheetDriver&)> script) {
+    sheetScripts_.push_back(std::move(script));
+}
+
+void ScriptedHost::answerMessage(Answer answer) {
+    answers_.push_back(answer);
+}
+
+void ScriptedHost::onMessage(std::function<Answer(const MessageRecord&)> handler) {
+    messageHandler_ = std::move(handler);
+}
+
+void ScriptedHost::answerFileDialog(std::optional<std::string> path) {
+    fileAnswers_.push_back(std::move(path));
+}
+
+std::vector<std::string> ScriptedHost::messageTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& m : messages_) {
+        texts.push_back(m.text);
+    }
+    return texts;
+}
+
+void ScriptedHost::clearRecords() {
+    messages_.clear();
+    waits_.clear();
+    cursorChanges_.clear();
+    fileDialogs_.clear();
+    helpTopics_.clear();
+    urls_.clear();
+    dialogsShown_.clear();
+    sheetsShown_.clear();
+    unmatchedEnds_ = 0;
+}
+
+Answer ScriptedHost::messageBox(std::string_view text, Buttons buttons, Icon icon,
+                                std::string_view caption) {
+    MessageRecord record{
+        std::string(text), caption.empty() ? std::string("Tolvaro") : std::string(caption),
+        buttons,           icon,
+        Answer::Ok,        waitDepth_};
+    if (!answers_.empty()) {
+        record.answer = answers_.front();
+        answers_.pop_front();
+    } else if (messageHandler_) {
+        record.answer = messageHandler_(record);
+    } else if (buttons != Buttons::Ok) {
+        throw ScriptError("unanswered message box: " + record.text);
+    }
+    const bool fits = buttons == Buttons::Ok ? record.answer == Answer::Ok
+                      : buttons == Buttons::YesNo
+                          ? (record.answer == Answer::Yes || record.answer == Answer::No)
+                          : (record.answer == Answer::Ok || record.answer == Answer::Cancel);
+    if (!fits) {
+        throw ScriptError("answer does not match the buttons of: " + record.text);
+    }
+    messages_.push_back(record);
+    return record.answer;
+}
+
+void ScriptedHost::beginWaitCursor() {
+    ++waitDepth_;
+    cursorChanges_.push_back(CursorChange::Begin);
+}
+
+void ScriptedHost::endWaitCursor() {
+    cursorChanges_.push_back(CursorChange::End);
+    if (waitDepth_ == 0) {
+        ++unmatchedEnds_;
+        return;
+    }
+    --waitDepth_;
+}
+
+void ScriptedHost::sleep(int ms) {
+    waits_.push_back({ms, waitDepth_});
+    elapsedMs_ += ms;
+    if (sleepHook_) {
+        sleepHook_(ms);
+    }
+}
+
+int ScriptedHost::runDialog(Dialog& dialog) {
+    auto& queue = dialogScripts_[dialog.templateNumber()];
+    if (queue.empty()) {
+        throw ScriptError("unexpected dialog " + std::to_string(dialog.templateNumber()));
+    }
+    auto script = std::move(queue.front());
+    queue.pop_front();
+    ScriptedDialogDriver driver = open(dialog);
+    if (driver.isOpen()) {
+        script(driver);
+    }
+    const bool stillOpen = driver.isOpen();
+    const int result = dialog.result();
+    release(dialog);
+    if (stillOpen) {
+        throw ScriptError("script left dialog " + std::to_string(dialog.templateNumber()) +
+                          " open");
+    }
+    return result;
+}
+
+int ScriptedHost::runSheet(PropertySheet& sheet) {
+    if (sheetScripts_.empty()) {
+        throw ScriptError("unexpected property sheet " + sheet.caption());
+    }
+    auto script = std::move(sheetScripts_.front());
+    sheetScripts_.pop_front();
+    Frame frame(*this, sheet);
+    sheetsShown_.push_back(sheet.caption());
+    sheet.begin(frame);
+    ScriptedSheetDriver driver(*this, sheet);
+    if (sheet.isOpen()) {
+        script(driver);
+    }
+    const bool stillOpen = sheet.isOpen();
+    const int result = sheet.result();
+    for (int i = 0; i < sheet.pageCount(); ++i) {
+        release(sheet.page(i));
+    }
+    sheet.end();
+    if (stillOpen) {
+        throw ScriptError("script left sheet " + sheet.caption() + " open");
+    }
+    return result;
+}
+
+void ScriptedHost::createModeless(Dialog& dialog) {
+    build(dialog, false);
+    dialogsShown_.push_back(dialog.templateNumber());
+    dialog.start();
+}
+
+void ScriptedHost::destroyModeless(Dialog& dialog) {
+    release(dialog);
+}
+
+std::optional<std::string> ScriptedHost::fileDialog(bool save, const FileDialogOptions& options) {
+    fileDialogs_.push_back({save, options});
+    if (fileAnswers_.empty()) {
+        throw ScriptError("unanswered file dialog");
+    }
+    auto answer = std::move(fileAnswers_.front());
+    fileAnswers_.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedHost::openFileName(const FileDialogOptions& options) {
+    return fileDialog(false, options);
+}
+
+std::optional<std::string> ScriptedHost::saveFileName(const FileDialogOptions& options) {
+    return fileDialog(true, options);
+}
+
+} // namespace tolvaro::ui

@@ -1,0 +1,256 @@
+// The scripted backend: windows held in memory, driven by tests as a user
+// would drive them, with every message, wait, cursor change, file dialog and
+// help request recorded.
+//
+//     ScriptedHost host;
+//     CPasswordDlg dlg(...);
+//     auto drv = host.open(dlg);           // dialog start has run
+//     drv.type(kPasswordEdit, "secret");
+//     drv.click(kIdOk);
+//     EXPECT_FALSE(drv.isOpen());
+//
+// Nested modal dialogs and sheets are answered by scripts queued before the
+// action that opens them; they run re-entrantly inside that action:
+//
+//     host.expectDialog(143, [](ScriptedDialogDriver& d) { d.type(1039, "pw"); d.click(kIdOk); });
+//     host.answerMessage(Answer::Yes);
+//
+// An unexpected nested dialog or sheet, a script that leaves its dialog open,
+// and a message box with a choice but no queued answer throw ScriptError, so
+// a test cannot pass by accident.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ui/dialog.h"
+#include "ui/host.h"
+#include "ui/property_sheet.h"
+
+namespace tolvaro::ui {
+
+class ScriptedWindow;
+
+struct ScriptError : std::logic_error {
+    using std::logic_error::logic_error;
+};
+
+// Drives one open dialog or page window.
+class ScriptedDialogDriver {
+public:
+    ScriptedDialogDriver(Dialog& dialog, ScriptedWindow& window)
+        : dialog_(&dialog), window_(&window) {}
+
+    // User actions. Each returns false when the control is missing, hidden
+    // or disabled (and then does nothing).
+    // Focuses the control and replaces its text as typing would: characters
+    // beyond the limit, and non-digits in a digits-only edit, are refused;
+    // letters of a lower-case edit become lower case. One TextChanged follows.
+    bool type(int id, std::string_view text);
+    // Moves the keyboard focus; the control that had it gets FocusLost.
+    bool focus(int id);
+    // Takes the focus away from the focused control (FocusLost) without
+    // giving it to another one.
+    void leave();
+    // Focus, then: check boxes toggle, radio buttons check (and uncheck the
+    // rest of their group), then Clicked (ids 1 and 2: OK and Cancel).
+    bool click(int id);
+    // Drop-down list: opens the list (DropDown), picks an item, SelectionChanged.
+    bool select(int id, int index);
+    bool select(int id, std::string_view item);
+    // Opens the drop-down list only (DropDown).
+    bool dropDown(int id);
+    // List view: click on a row (-1: empty space). The row becomes the only
+    // selected row and the selection mark (-1 clears both); then ListClick.
+    bool clickRow(int id, int row);
+    bool doubleClickRow(int id, int row);
+    // Enter: the focused push button, else the default button, else OK.
+    void pressEnter();
+    void pressEscape();
+    void sysCommand(unsigned command);
+
+    // What the user sees.
+    std::string text(int id) const;
+    bool isChecked(int id) const;
+    bool isEnabled(int id) const;
+    bool isVisible(int id) const;
+    int textLimit(int id) const; // 0: no limit set
+    int focused() const;
+    std::vector<std::string> comboItems(int id) const;
+    int comboSelection(int id) const;
+    int listCount(int id) const;
+    std::string listText(int id, int row, int column = 0) const;
+    std::vector<std::string> listColumns(int id) const;
+    std::vector<int> listColumnWidths(int id) const;
+    int listSelectionMark(int id) const;
+    bool listIsSelected(int id, int row) const;
+    std::string caption() const;
+
+    bool isOpen() const;
+    int result() const { return dialog_->result(); }
+    Dialog& dialog() const { return *dialog_; }
+
+private:
+    bool usable(int id) const;
+    Dialog* dialog_;
+    ScriptedWindow* window_;
+};
+
+class ScriptedHost;
+
+// Drives an open property sheet.
+class ScriptedSheetDriver {
+public:
+    ScriptedSheetDriver(ScriptedHost& host, PropertySheet& sheet) : host_(&host), sheet_(&sheet) {}
+    bool selectPage(int index); // tab click; false when the current page refuses
+    bool pressOK();             // false when the current page refuses
+    void pressCancel();
+    int activePage() const { return sheet_->activeIndex(); }
+    bool isCreated(int index) const { return sheet_->isCreated(index); }
+    bool isOpen() const { return sheet_->isOpen(); }
+    // The current page's window (selectPage first for another page).
+    ScriptedDialogDriver page() const;
+    ScriptedDialogDriver page(int index) const; // a created page
+    PropertySheet& sheet() const { return *sheet_; }
+
+private:
+    ScriptedHost* host_;
+    PropertySheet* sheet_;
+};
+
+struct MessageRecord {
+    std::string text;
+    std::string caption;
+    Buttons buttons;
+    Icon icon;
+    Answer answer;
+    int waitCursorDepth; // wait-cursor nesting when the box appeared
+};
+
+struct WaitRecord {
+    int ms;
+    int waitCursorDepth;
+};
+
+enum class CursorChange { Begin, End };
+
+struct FileDialogRecord {
+    bool save;
+    FileDialogOptions options;
+};
+
+// In-memory settings store whose operations can be made to fail.
+class MemorySettings : public SettingsStore {
+public:
+    bool openKey(std::string_view key) override;
+    bool createKey(std::string_view key) override;
+    std::optional<std::string> readValue(std::string_view key, std::string_view name) override;
+    bool writeValue(std::string_view key, std::string_view name, std::string_view value) override;
+
+    bool failOpen = false;
+    bool failCreate = false;
+    bool failWrite = false;
+    // key -> (name -> value); keys compare without regard to a trailing backslash.
+    std::map<std::string, std::map<std::string, std::string>> keys;
+};
+
+class ScriptedHost : public Host {
+public:
+    ScriptedHost();
+    ~ScriptedHost() override;
+
+    // Starts a dialog as if run modally (dialog start runs) and hands it to
+    // the test; the window stays until the dialog ends or the host goes.
+    ScriptedDialogDriver open(Dialog& dialog);
+    // Starts a sheet with its first page current.
+    ScriptedSheetDriver open(PropertySheet& sheet);
+
+    // Scripts for nested modal runs, each used once, in order per template.
+    void expectDialog(int templateNumber, std::function<void(ScriptedDialogDriver&)> script);
+    void expectSheet(std::function<void(ScriptedSheetDriver&)> script);
+    // Answers for the next message boxes, in order. A box with the OK button
+    // only needs none.
+    void answerMessage(Answer answer);
+    void onMessage(std::function<Answer(const MessageRecord&)> handler);
+    // Answers for the next file dialogs: a path, or nothing for Cancel.
+    void answerFileDialog(std::optional<std::string> path);
+    // Called on every sleep after it is recorded (e.g. to move a simulated
+    // device on).
+    void onSleep(std::function<void(int ms)> hook) { sleepHook_ = std::move(hook); }
+
+    const std::vector<MessageRecord>& messages() const { return messages_; }
+    std::vector<std::string> messageTexts() const;
+    const std::vector<WaitRecord>& waits() const { return waits_; }
+    long long elapsedMs() const { return elapsedMs_; }
+    const std::vector<CursorChange>& cursorChanges() const { return cursorChanges_; }
+    int waitCursorDepth() const { return waitDepth_; }
+    int unmatchedCursorEnds() const { return unmatchedEnds_; }
+    const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
+    const std::vector<int>& helpTopics() const { return helpTopics_; }
+    const std::vector<std::string>& openedUrls() const { return urls_; }
+    // Template numbers of every dialog run modally or created modeless, in order.
+    const std::vector<int>& dialogsShown() const { return dialogsShown_; }
+    // Every sheet caption run, in order.
+    const std::vector<std::string>& sheetsShown() const { return sheetsShown_; }
+    void clearRecords();
+
+    MemorySettings settingsStore;
+    std::string localHostName = "tolvaro-test";
+    std::vector<std::string> localAddresses = {"127.0.0.1"};
+
+    // Host.
+    Answer messageBox(std::string_view text, Buttons buttons, Icon icon,
+                      std::string_view caption) override;
+    void beginWaitCursor() override;
+    void endWaitCursor() override;
+    void sleep(int ms) override;
+    int runDialog(Dialog& dialog) override;
+    int runSheet(PropertySheet& sheet) override;
+    void createModeless(Dialog& dialog) override;
+    void destroyModeless(Dialog& dialog) override;
+    std::optional<std::string> openFileName(const FileDialogOptions& options) override;
+    std::optional<std::string> saveFileName(const FileDialogOptions& options) override;
+    SettingsStore& settings() override { return settingsStore; }
+    void openUrl(std::string_view url) override { urls_.emplace_back(url); }
+    void showHelp(int topic) override { helpTopics_.push_back(topic); }
+    std::string hostName() override { return localHostName; }
+    std::vector<std::string> hostAddresses() override { return localAddresses; }
+
+    // The scripted window of an attached dialog (for drivers).
+    ScriptedWindow& windowOf(Dialog& dialog);
+
+private:
+    class Frame;
+    ScriptedWindow& build(Dialog& dialog, bool child);
+    void release(Dialog& dialog);
+    std::optional<std::string> fileDialog(bool save, const FileDialogOptions& options);
+
+    std::map<Dialog*, std::unique_ptr<ScriptedWindow>> windows_;
+    std::vector<std::unique_ptr<Frame>> frames_;
+    std::map<int, std::deque<std::function<void(ScriptedDialogDriver&)>>> dialogScripts_;
+    std::deque<std::function<void(ScriptedSheetDriver&)>> sheetScripts_;
+    std::deque<Answer> answers_;
+    std::function<Answer(const MessageRecord&)> messageHandler_;
+    std::deque<std::optional<std::string>> fileAnswers_;
+    std::function<void(int)> sleepHook_;
+
+    std::vector<MessageRecord> messages_;
+    std::vector<WaitRecord> waits_;
+    long long elapsedMs_ = 0;
+    std::vector<CursorChange> cursorChanges_;
+    int waitDepth_ = 0;
+    int unmatchedEnds_ = 0;
+    std::vector<FileDialogRecord> fileDialogs_;
+    std::vector<int> helpTopics_;
+    std::vector<std::string> urls_;
+    std::vector<int> dialogsShown_;
+    std::vector<std::string> sheetsShown_;
+};
+
+} // namespace tolvaro::ui
