@@ -3,18 +3,15 @@
 // router of the same firmware and restart it.
 #pragma once
 
-namespace tolvaro {
-struct AppContext;
-}
-namespace tolvaro::ui {
-class Dialog;
-}
+#include "app/app_context.h"
 
-namespace tolvaro {
+namespace tolvaro::app {
 
-// Both operations choose the router from the main window's list, ask for the
-// file through the host and report every outcome to the user themselves.
-void runSave(AppContext& context, ui::Dialog& mainWindow);
-void runLoad(AppContext& context, ui::Dialog& mainWindow);
+class CMainDlg;
 
-} // namespace tolvaro
+// Both choose the router from the main window's list, ask for the file
+// through the host and report every outcome to the user themselves.
+void runSave(AppContext& context, CMainDlg& main);
+void runLoad(AppContext& context, CMainDlg& main);
+
+} // namespace tolvaro::app

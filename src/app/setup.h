@@ -4,18 +4,15 @@
 // changes back and restarts the router.
 #pragma once
 
-namespace tolvaro {
-struct AppContext;
-}
-namespace tolvaro::ui {
-class Dialog;
-}
+#include "app/app_context.h"
 
-namespace tolvaro {
+namespace tolvaro::app {
 
-// Runs one Setup from the main window, whose router list (and label) the
-// router choice reads. Every failure is reported to the user here; nothing
-// is written unless the sheet ends with OK.
-void runSetup(AppContext& context, ui::Dialog& mainWindow);
+class CMainDlg;
 
-} // namespace tolvaro
+// Runs one Setup from the main window. Every failure is reported to the user
+// here; nothing is written unless the sheet ends with OK. The main window's
+// list and label are not refreshed afterwards.
+void runSetup(AppContext& context, CMainDlg& main);
+
+} // namespace tolvaro::app
