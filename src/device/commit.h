@@ -1,0 +1,86 @@
+// The commit convention every page's apply goes through: which page sends the
+// reset (the reset-owner number), whether applies may write at all (the
+// save-confirmed flag), the writes themselves with their failure message, and
+// the reset that ends the sheet's OK.
+//
+// A page's start claims the reset with claimReset(). Its apply makes one
+// Commit, returns at once when allowed() is false, sends its requests and
+// ends with finish(), which resets the router when this page owns the reset.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include <ipslan/ipslan.h>
+
+namespace tolvaro {
+struct AppContext;
+}
+
+namespace tolvaro::device {
+
+class ConfigStore;
+
+// Page numbers in sheet order.
+enum PageNumber : int {
+    kQuickSetupPage = 1,
+    kStatusPage = 2,
+    kOptionPage = 3,
+    kLanPage = 4,
+    kDialinPage = 5,
+    kAccessControlPage = 6,
+    kInternetApplicationPage = 7,
+    kLanToLanPage = 8,
+    kIsdnPage = 9,
+};
+
+// The reset variable and what it is set to.
+inline constexpr int kResetVariable = 0x0001;
+inline constexpr int kResetWaitMs = 6000;
+inline constexpr std::string_view kIpsSetInfoFail = "IPSSetInfo fail";
+
+// Page start: the Quick Setup page takes the reset unconditionally (it is
+// always created first); the Status page takes no part; every other page
+// raises the number to its own.
+void claimReset(ConfigStore& store, int page);
+
+// The entry that asks a router to restart: type 2, length 1, value "1".
+_snmp_packet resetEntry();
+
+// Sends the reset, waits 6000 ms through the host and shows `message` with
+// the information icon. The outcome of the write is not reported: the
+// router restarts or it does not, and nothing is read back.
+void sendReset(AppContext& context, std::string_view message);
+
+enum class OnFailure { Report, Ignore };
+
+class Commit {
+public:
+    Commit(AppContext& context, ConfigStore& store, int page);
+
+    // False when the save-confirmed flag is not 1: the apply writes nothing
+    // and sends no reset.
+    bool allowed() const;
+
+    // Writes the write-image entries of catalogue variables, in the order
+    // given, in one request with mode 0.
+    bool writeVariables(std::span<const int> variables, OnFailure onFailure = OnFailure::Report);
+    // Writes mode-1 write-image entries of mode-1 block variables with mode 1.
+    bool writeMode1(std::span<const int> variables, OnFailure onFailure = OnFailure::Report);
+    // Writes entries the page composed itself (copies of store slots, or a
+    // page's own buffer), one per variable.
+    bool write(int mode, std::span<const int> variables, std::span<const _snmp_packet> entries,
+               OnFailure onFailure = OnFailure::Report);
+
+    // After the page's writes: when this page owns the reset, sends it and
+    // shows the page's own `resetMessage`. Returns whether it reset.
+    bool finish(std::string_view resetMessage);
+
+private:
+    AppContext& context_;
+    ConfigStore& store_;
+    int page_;
+};
+
+} // namespace tolvaro::device

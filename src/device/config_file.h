@@ -1,0 +1,100 @@
+// The configuration file: the router's variables in the write-entry form, so
+// that Load can send each entry unchanged.
+//
+// Layout (integers 32-bit, low byte first; N = 78 for family 1, whose last
+// slot is not saved, and 85 for family 2):
+//   0     10          "ISDNROUTER", no terminator
+//   10    4           file version number
+//   14    4           firmware level
+//   18    N x 1504    catalogue slots 0 to N-1
+//   ...   5 x 1504    the mode-1 block, in block order
+//   ...   1504        above firmware level 60 only: slot 10 again (0x4024)
+// The family is not stored; it follows from the length.
+//
+// Everything here is pure except the two file functions at the end.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <ipslan/ipslan.h>
+
+#include "device/config_store.h"
+
+namespace tolvaro::device {
+
+inline constexpr std::string_view kFileHeader = "ISDNROUTER";
+inline constexpr std::size_t kFileHeaderSize = 18;
+
+// Catalogue slots a file of this family carries (78 or 85).
+int savedSlotCount(Family family);
+// Bytes of a file of this family and firmware level.
+std::size_t fileSize(Family family, int firmwareLevel);
+// The longest layout there is (family 2 above level 60).
+std::size_t largestFileSize();
+
+// 1000 d(t[p-1]) + 100 d(t[p+1]) + 10 d(t[p+11]) + d(t[p+12]), t the version
+// text, p the position of its first ".", d(c) the character code less 48.
+// Positions past the text read as zero bytes, as in the zero-filled entry;
+// nothing when the text has no "." at a position of at least 1.
+std::optional<std::int32_t> fileVersionNumber(std::string_view versionText);
+
+// The file entry made from a read entry: integers (types 2 and 0x41) as
+// signed decimal text, every other value copied whole.
+_snmp_packet fileEntryOf(const MIB_RESPONSE& readEntry);
+
+// The whole file for a store filled by a fetch.
+std::vector<std::uint8_t> buildConfigFile(const ConfigStore& store, std::int32_t versionNumber);
+
+// One write of a Load: the entry at `offset` of the file to `variable`.
+struct FileWrite {
+    int variable;
+    int mode;
+    std::size_t offset;
+};
+
+enum class FileCheck {
+    Ok,
+    FormatError,     // the header is not "ISDNROUTER"
+    VersionMismatch, // made by a router of other firmware
+    Incomplete,      // shorter than its layout
+};
+
+struct CheckedFile {
+    FileCheck check = FileCheck::FormatError;
+    std::int32_t versionNumber = 0;
+    std::int32_t firmwareLevel = 0;
+    // The family whose layout the file has.
+    Family layout = Family::Two;
+    // In file order: the catalogue slots, the mode-1 block, 0x4024.
+    std::vector<FileWrite> writes;
+};
+
+// Checks a file image before anything is written: header, version number
+// (against the target router's), then length. A file of exactly the other
+// family's length is read with that family's catalogue so that every entry
+// goes back to the variable it was saved from; a longer file is read with
+// the target's layout and the rest ignored.
+CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFamily,
+                            std::int32_t routerVersionNumber);
+
+// The file's 1504-byte entry at `offset` (checked by checkConfigFile).
+_snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset);
+
+// Writes `bytes` to `path` through a temporary file in the same directory
+// that replaces the target only once it is complete, so a failed save never
+// destroys an existing file. On failure returns false with a reason.
+bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
+                        std::string* error);
+
+// Reads at most `limit` bytes of a file; nothing (with a reason) when it
+// cannot be opened or read.
+std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::size_t limit,
+                                                       std::string* error);
+
+} // namespace tolvaro::device

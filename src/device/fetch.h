@@ -1,0 +1,42 @@
+// Reading a router's configuration into a store: the catalogue requests, the
+// mode-1 block and, above firmware level 60, the idle time-out in seconds.
+// Outcomes are values; the caller shows the message.
+#pragma once
+
+#include <string_view>
+
+#include "device/config_store.h"
+
+namespace tolvaro::device {
+
+class DeviceLink;
+
+enum class FetchResult {
+    Ok,
+    UserFail,     // a single read of the user or group table
+    Info1Fail,    // the 28- or the 15-variable request
+    InfoFail,     // the 7-variable request
+    Mode1Fail,    // the mode-1 block
+    IdleTimeFail, // 0x4024 above firmware level 60
+};
+
+// The message the program shows for a failed fetch (empty for Ok).
+std::string_view fetchFailureMessage(FetchResult result);
+
+// The catalogue requests of the store's family, in order, into the read
+// image. The first request's result is not examined: a router that does not
+// answer it fails at the next one.
+FetchResult fetchCatalogue(DeviceLink& link, const char* ip, ConfigStore& store);
+
+// The mode-1 block, mode 1, into the mode-1 read image.
+FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store);
+
+// Takes the firmware level from the version text and, above level 60, reads
+// 0x4024 into slot 10 in place of 0x4008.
+FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& store);
+
+// Everything Setup and Save read, in order: clears the write images, then
+// the three steps above. Stops at the first failure.
+FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store);
+
+} // namespace tolvaro::device
