@@ -1,0 +1,264 @@
+#include "snmp_agent.h"
+
+#include <limits>
+#include <vector>
+
+#include <net-snmp/net-snmp-config.h>
+
+#include <net-snmp/net-snmp-includes.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <ipslan/wire.h>
+
+#include "netsnmp_support.h"
+
+namespace routersim::detail {
+namespace {
+
+// Value bytes a response may carry: a datagram holds at most 65507 bytes, and
+// each varbind adds its name and a few bytes of framing.
+constexpr std::size_t kMaxResponseBytes = 65507 - 200;
+constexpr std::size_t kVarbindOverhead = 40;
+
+std::optional<VariableKey> keyOf(const netsnmp_variable_list& vb) {
+    const auto ref = ipslan::wire::variableFromOid(vb.name, vb.name_length);
+    if (!ref) {
+        return std::nullopt;
+    }
+    return VariableKey{ref->variable, ref->mode};
+}
+
+void setValue(netsnmp_variable_list& vb, const Value& value) {
+    if (value.kind == ipslan::VarKind::Integer) {
+        const long number = value.integer;
+        snmp_set_var_typed_value(&vb, ASN_INTEGER, &number, sizeof number);
+    } else {
+        static const u_char empty = 0;
+        snmp_set_var_typed_value(&vb, ASN_OCTET_STR,
+                                 value.bytes.empty() ? &empty : value.bytes.data(),
+                                 value.bytes.size());
+    }
+}
+
+std::size_t wireSize(const Value& value) {
+    return kVarbindOverhead + (value.kind == ipslan::VarKind::Integer ? 6 : value.bytes.size());
+}
+
+netsnmp_pdu* errorResponse(const netsnmp_pdu& request, long status, long index) {
+    netsnmp_pdu* response = snmp_clone_pdu(const_cast<netsnmp_pdu*>(&request));
+    if (response != nullptr) {
+        response->command = SNMP_MSG_RESPONSE;
+        response->errstat = status;
+        response->errindex = index;
+    }
+    return response;
+}
+
+WireValue wireValue(const netsnmp_variable_list& vb) {
+    WireValue value;
+    if (vb.type == ASN_INTEGER && vb.val.integer != nullptr) {
+        const long number = *vb.val.integer;
+        if (number >= std::numeric_limits<std::int32_t>::min() &&
+            number <= std::numeric_limits<std::int32_t>::max()) {
+            value.type = WireValue::Type::Integer;
+            value.integer = static_cast<std::int32_t>(number);
+        }
+    } else if (vb.type == ASN_OCTET_STR) {
+        value.type = WireValue::Type::OctetString;
+        if (vb.val_len > 0 && vb.val.string != nullptr) {
+            value.bytes.assign(vb.val.string, vb.val.string + vb.val_len);
+        }
+    }
+    return value;
+}
+
+netsnmp_pdu* answerGet(RouterModel& model, const netsnmp_pdu& request) {
+    std::vector<Value> values;
+    std::size_t size = 0;
+    long index = 1;
+    for (auto* vb = request.variables; vb != nullptr; vb = vb->next_variable, ++index) {
+        const auto key = keyOf(*vb);
+        auto value = key ? model.get(key->variable, key->mode) : std::nullopt;
+        if (!value) {
+            return errorResponse(request, SNMP_ERR_NOSUCHNAME, index);
+        }
+        size += wireSize(*value);
+        values.push_back(std::move(*value));
+    }
+    if (size > kMaxResponseBytes) {
+        return errorResponse(request, SNMP_ERR_TOOBIG, 0);
+    }
+    netsnmp_pdu* response = errorResponse(request, SNMP_ERR_NOERROR, 0);
+    if (response == nullptr) {
+        return nullptr;
+    }
+    std::size_t i = 0;
+    for (auto* vb = response->variables; vb != nullptr; vb = vb->next_variable) {
+        setValue(*vb, values[i++]);
+    }
+    return response;
+}
+
+// The first variable of this router whose OID follows `name`.
+std::optional<std::pair<VariableKey, Value>> nextVariable(const RouterModel& model, const oid* name,
+                                                          std::size_t length) {
+    for (const auto& info : ipslan::allVariables()) {
+        const auto id = ipslan::wire::variableOid(info.variable, info.mode);
+        std::vector<oid> candidate(id->begin(), id->end());
+        if (snmp_oid_compare(candidate.data(), candidate.size(), name, length) <= 0) {
+            continue;
+        }
+        if (auto value = model.get(info.variable, info.mode)) {
+            return std::pair{VariableKey{info.variable, info.mode}, std::move(*value)};
+        }
+    }
+    return std::nullopt;
+}
+
+netsnmp_pdu* answerGetNext(RouterModel& model, const netsnmp_pdu& request) {
+    std::vector<std::pair<VariableKey, Value>> found;
+    std::size_t size = 0;
+    long index = 1;
+    for (auto* vb = request.variables; vb != nullptr; vb = vb->next_variable, ++index) {
+        auto next = nextVariable(model, vb->name, vb->name_length);
+        if (!next) {
+            return errorResponse(request, SNMP_ERR_NOSUCHNAME, index);
+        }
+        size += wireSize(next->second);
+        found.push_back(std::move(*next));
+    }
+    if (size > kMaxResponseBytes) {
+        return errorResponse(request, SNMP_ERR_TOOBIG, 0);
+    }
+    netsnmp_pdu* response = errorResponse(request, SNMP_ERR_NOERROR, 0);
+    if (response == nullptr) {
+        return nullptr;
+    }
+    std::size_t i = 0;
+    for (auto* vb = response->variables; vb != nullptr; vb = vb->next_variable, ++i) {
+        const auto id = ipslan::wire::variableOid(found[i].first.variable, found[i].first.mode);
+        const std::vector<oid> name(id->begin(), id->end());
+        snmp_set_var_objid(vb, name.data(), name.size());
+        setValue(*vb, found[i].second);
+    }
+    return response;
+}
+
+// SNMPv1 sets are all or nothing: every binding is checked before any is
+// applied.
+netsnmp_pdu* answerSet(RouterModel& model, const netsnmp_pdu& request, const Persist& persist) {
+    std::vector<std::pair<VariableKey, WireValue>> writes;
+    long index = 1;
+    for (auto* vb = request.variables; vb != nullptr; vb = vb->next_variable, ++index) {
+        const auto key = keyOf(*vb);
+        if (!key) {
+            return errorResponse(request, SNMP_ERR_NOSUCHNAME, index);
+        }
+        WireValue value = wireValue(*vb);
+        switch (model.checkSet(key->variable, key->mode, value)) {
+        case VarError::None:
+            break;
+        case VarError::NoSuchName:
+            return errorResponse(request, SNMP_ERR_NOSUCHNAME, index);
+        case VarError::BadValue:
+            return errorResponse(request, SNMP_ERR_BADVALUE, index);
+        }
+        writes.emplace_back(*key, std::move(value));
+    }
+    const Settings before = model.settings();
+    model.applySet(writes);
+    if (model.settings() != before && !persist(before)) {
+        return errorResponse(request, SNMP_ERR_GENERR, 0);
+    }
+    return errorResponse(request, SNMP_ERR_NOERROR, 0);
+}
+
+} // namespace
+
+snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persist& persist) {
+    switch (request.command) {
+    case SNMP_MSG_GET:
+        return answerGet(model, request);
+    case SNMP_MSG_GETNEXT:
+        return answerGetNext(model, request);
+    case SNMP_MSG_SET:
+        return answerSet(model, request, persist);
+    default:
+        return nullptr;
+    }
+}
+
+std::string SnmpAgent::open(std::uint32_t address, std::uint16_t port) {
+    close();
+    initNetSnmp();
+    const std::string spec =
+        "udp:" + ipslan::wire::formatIpv4(address) + ":" + std::to_string(port);
+    std::lock_guard lock(netSnmpMutex());
+    netsnmp_transport* transport = netsnmp_transport_open_server("snmp", spec.c_str());
+    if (transport == nullptr) {
+        return "cannot listen for SNMP on " + spec.substr(4);
+    }
+    sockaddr_in bound{};
+    socklen_t length = sizeof bound;
+    if (getsockname(transport->sock, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {
+        netsnmp_transport_free(transport);
+        return "cannot read the SNMP port of " + spec.substr(4);
+    }
+    netsnmp_session session;
+    snmp_sess_init(&session);
+    session.version = SNMP_VERSION_1;
+    session.callback = &SnmpAgent::received;
+    session.callback_magic = this;
+    // On failure snmp_sess_add closes and frees the transport itself.
+    session_ = snmp_sess_add(&session, transport, nullptr, nullptr);
+    if (session_ == nullptr) {
+        return "cannot start the SNMP session on " + spec.substr(4);
+    }
+    port_ = ntohs(bound.sin_port);
+    return {};
+}
+
+void SnmpAgent::close() {
+    if (session_ != nullptr) {
+        std::lock_guard lock(netSnmpMutex());
+        snmp_sess_close(session_);
+        session_ = nullptr;
+    }
+}
+
+void SnmpAgent::addToSelect(int& maxFd, fd_set& fds) const {
+    if (session_ == nullptr) {
+        return;
+    }
+    int numFds = maxFd + 1;
+    timeval timeout{};
+    int block = 1;
+    snmp_sess_select_info(session_, &numFds, &fds, &timeout, &block);
+    maxFd = numFds - 1;
+}
+
+void SnmpAgent::read(fd_set& fds) {
+    if (session_ != nullptr) {
+        snmp_sess_read(session_, &fds);
+    }
+}
+
+int SnmpAgent::received(int operation, snmp_session* /*session*/, int /*requestId*/, snmp_pdu* pdu,
+                        void* magic) {
+    auto* self = static_cast<SnmpAgent*>(magic);
+    if (operation != NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE || pdu == nullptr ||
+        self->session_ == nullptr) {
+        return 1;
+    }
+    if (snmp_pdu* response = self->handler_(*pdu)) {
+        if (snmp_sess_send(self->session_, response) == 0) {
+            snmp_free_pdu(response);
+        }
+    }
+    return 1;
+}
+
+} // namespace routersim::detail

@@ -1,0 +1,58 @@
+// The SNMPv1 side of a simulated router: a Net-SNMP transport session bound
+// to the router's address, and the translation of requests into reads and
+// writes of the model.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include <sys/select.h>
+
+#include "routersim/model.h"
+
+struct snmp_pdu;
+struct snmp_session;
+
+namespace routersim::detail {
+
+// Persists the model's settings after a write changed them; gets the settings
+// from before the write to restore on failure. False when they could not be
+// kept.
+using Persist = std::function<bool(const Settings& before)>;
+
+// The response to one request, or nullptr for none (requests that are not
+// GET, GETNEXT or SET). Community and reachability are the caller's checks.
+snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persist& persist);
+
+class SnmpAgent {
+public:
+    // Gets each received request and returns the response or nullptr.
+    using Handler = std::function<snmp_pdu*(const snmp_pdu& request)>;
+
+    explicit SnmpAgent(Handler handler) : handler_(std::move(handler)) {}
+    ~SnmpAgent() { close(); }
+    SnmpAgent(const SnmpAgent&) = delete;
+    SnmpAgent& operator=(const SnmpAgent&) = delete;
+
+    // Listens on address:port (port 0 picks a free one). Empty on success,
+    // else why not.
+    std::string open(std::uint32_t address, std::uint16_t port);
+    void close();
+    bool isOpen() const { return session_ != nullptr; }
+    std::uint16_t port() const { return port_; }
+
+    void addToSelect(int& maxFd, fd_set& fds) const;
+    // Reads and answers whatever is waiting on the descriptors set in fds.
+    void read(fd_set& fds);
+
+private:
+    static int received(int operation, snmp_session* session, int requestId, snmp_pdu* pdu,
+                        void* magic);
+
+    Handler handler_;
+    void* session_ = nullptr;
+    std::uint16_t port_ = 0;
+};
+
+} // namespace routersim::detail
