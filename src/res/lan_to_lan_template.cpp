@@ -1,0 +1,61 @@
+// LAN-to-LAN page: the remote LAN and the two roles, receiver and initiator.
+#include "res/ids/lan_to_lan_ids.h"
+#include "res/layout.h"
+
+namespace tolvaro::res {
+namespace {
+
+using namespace layout;
+namespace ids = lan_to_lan;
+
+const ui::TemplateRegistration reg{[] {
+    ui::Template t = page(ids::kTemplate, "LAN-to-LAN");
+    auto& c = t.controls;
+
+    constexpr int labelX = 14;
+    constexpr int fieldX = 100;
+    constexpr int verifyLabelX = 176;
+    constexpr int verifyX = 204;
+
+    // "&&" shows a single ampersand.
+    c.push_back(check(ids::kEnableLanToLan,
+                      "Enable LAN to LAN / Disable Internet Access && Dial-in", 7, 7, 260));
+
+    c.push_back(group("Remote Site", 7, 21, 286, 33));
+    c.push_back(label("IP Address", labelX, 35, 40));
+    addAddress(c, ids::kRemoteIp, 56, 35, ui::kDigitsOnly);
+    c.push_back(label("Network Mask", 150, 35, 48));
+    addAddress(c, ids::kRemoteMask, 200, 35);
+
+    c.push_back(group("Act as a Receiver", 7, 58, 286, 60));
+    c.push_back(check(ids::kReceiverEnable, "Enable", labelX, 71, 50));
+    c.push_back(label("Authentication", 64, 70, 54));
+    c.push_back(radio(ids::kAuthDisable, "Disable", 120, 71, 40, ui::kGroupStart));
+    c.push_back(radio(ids::kAuthEnable, "Enable", 164, 71, 40));
+    c.push_back(radio(ids::kAuthChap, "CHAP", 208, 71, 34, ui::kHidden | ui::kDisabled));
+    c.push_back(label("Login Name", labelX, 85, 80));
+    c.push_back(edit(ids::kLoginName, fieldX, 85, 100, ui::kGroupStart));
+    c.push_back(label("Password", labelX, 100, 80));
+    c.push_back(edit(ids::kPassword, fieldX, 100, 70, ui::kPassword));
+    c.push_back(label("Verify", verifyLabelX, 100, 26));
+    c.push_back(edit(ids::kVerifyPassword, verifyX, 100, 70, ui::kPassword));
+
+    c.push_back(group("Initiate Connection to Remote Site", 7, 122, 286, 89));
+    c.push_back(check(ids::kInitiatorEnable, "Enable", labelX, 134, 50));
+    c.push_back(label("Phone Number to Dial", labelX, 148, 84));
+    c.push_back(edit(ids::kPhoneNumber, fieldX, 148, 120));
+    c.push_back(label("Login Using :", labelX, 163, 50));
+    c.push_back(label("Name", 66, 163, 32));
+    c.push_back(edit(ids::kRemoteLoginName, fieldX, 163, 120));
+    c.push_back(label("Password", 66, 178, 32));
+    c.push_back(edit(ids::kRemotePassword, fieldX, 178, 70, ui::kPassword));
+    c.push_back(label("Verify", verifyLabelX, 178, 26));
+    c.push_back(edit(ids::kRemoteVerifyPassword, verifyX, 178, 70, ui::kPassword));
+    c.push_back(label("LAN to LAN time_out", labelX, 193, 84));
+    c.push_back(edit(ids::kTimeout, fieldX, 193, 22));
+    c.push_back(label("Seconds( 0 =Unlimited)", fieldX + 26, 193, 110, ids::kTimeoutUnit));
+    return t;
+}()};
+
+} // namespace
+} // namespace tolvaro::res

@@ -1,0 +1,76 @@
+// Quick Setup page: Internet access, the ISDN switch type and the router's
+// own address.
+#include "res/ids/quick_setup_ids.h"
+#include "res/layout.h"
+
+namespace tolvaro::res {
+namespace {
+
+using namespace layout;
+namespace ids = quick_setup;
+
+const ui::TemplateRegistration reg{[] {
+    ui::Template t = page(ids::kTemplate, "Quick Setup");
+    auto& c = t.controls;
+
+    // Two columns inside "Internet Access": the account on the left, the
+    // numbers to dial on the right.
+    constexpr int labelX = 14;
+    constexpr int fieldX = 84;
+    constexpr int phoneLabelX = 156;
+    constexpr int phoneX = 202;
+    constexpr int phoneNoteX = 246;
+    c.push_back(group("Internet Access", 7, 7, 286, 123));
+    c.push_back(check(ids::kEnableInternet, "Enable Internet Access / Disable Lan to Lan", labelX,
+                      19, 200));
+    c.push_back(label("Account Name", labelX, 34, 68));
+    c.push_back(edit(ids::kAccountName, fieldX, 34, 66));
+    c.push_back(label("Account Password", labelX, 49, 68));
+    c.push_back(edit(ids::kAccountPassword, fieldX, 49, 66, ui::kPassword));
+    c.push_back(label("Verify", labelX, 64, 68));
+    c.push_back(edit(ids::kVerifyPassword, fieldX, 64, 66, ui::kPassword));
+
+    c.push_back(label("Telephone", phoneLabelX, 34, 44));
+    c.push_back(edit(ids::kTelephone1, phoneX, 34, 42));
+    c.push_back(label("( Required )", phoneNoteX, 34, 40));
+    c.push_back(label("Telephone 2 ", phoneLabelX, 49, 44));
+    c.push_back(edit(ids::kTelephone2, phoneX, 49, 42));
+    c.push_back(label("( Optional )", phoneNoteX, 49, 40));
+    c.push_back(label("Telephone 3 ", phoneLabelX, 64, 44));
+    c.push_back(edit(ids::kTelephone3, phoneX, 64, 42));
+    c.push_back(label("( Optional )", phoneNoteX, 64, 40));
+
+    c.push_back(label("IP Address from ISP", labelX, 80, 68));
+    c.push_back(radio(ids::kDynamic, "Dynamic", fieldX, 81, 40, ui::kGroupStart));
+    c.push_back(radio(ids::kFixed, "Fixed", fieldX + 42, 81, 32));
+    // The address fields end the radio group.
+    const std::size_t fixedIp = c.size();
+    addAddress(c, ids::kFixedIp, 160, 80, ui::kDigitsOnly);
+    c[fixedIp].flags |= ui::kGroupStart;
+
+    c.push_back(label("DNS IP Address", labelX, 96, 68));
+    addAddress(c, ids::kDns, fieldX, 96, ui::kDigitsOnly);
+
+    c.push_back(label("Idle Time-out", labelX, 112, 68));
+    c.push_back(edit(ids::kIdleTimeout, fieldX, 112, 22, ui::kDigitsOnly));
+    c.push_back(label("minutes  (0 = Unlimited)", fieldX + 26, 112, 110, ids::kIdleTimeoutUnit));
+
+    c.push_back(group("ISDN", 7, 134, 190, 73));
+    c.push_back(label("Country", labelX, 146, 40));
+    c.push_back(combo(ids::kCountry, 56, 146, 110, ui::kVScroll));
+    c.push_back(text("For USA, The following data is required:", labelX, 163, 176, ids::kSpidNote));
+    c.push_back(label("SPID ( 1st B Channel )", labelX, 174, 84, ids::kSpid1Label));
+    c.push_back(edit(ids::kSpid1, 100, 174, 90));
+    c.push_back(label("SPID ( 2nd B Channel)", labelX, 189, 84, ids::kSpid2Label));
+    c.push_back(edit(ids::kSpid2, 100, 189, 90));
+
+    c.push_back(group("TCP/IP", 201, 134, 92, 73));
+    c.push_back(text("Device IP Address", 208, 148, 78));
+    c.push_back(text("", 208, 159, 78, ids::kDeviceIp));
+    c.push_back(text("Network Mask", 208, 176, 78));
+    c.push_back(text("", 208, 187, 78, ids::kNetworkMask));
+    return t;
+}()};
+
+} // namespace
+} // namespace tolvaro::res
