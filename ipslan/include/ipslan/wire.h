@@ -60,6 +60,7 @@
 #pragma once
 
 #include <array>
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -82,7 +83,7 @@ using VariableOid = std::array<std::uint32_t, kVariableOidLength>;
 struct VariableRef {
     int variable = 0;
     int mode = 0;
-    friend bool operator==(const VariableRef&, const VariableRef&) = default;
+    friend auto operator<=>(const VariableRef&, const VariableRef&) = default;
 };
 
 inline constexpr bool isValidVariable(int variable, int mode) {

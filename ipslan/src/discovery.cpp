@@ -1,0 +1,352 @@
+// Discovery, address assignment and the free-address proposal over the
+// library's own UDP protocol (wire.h).
+#include "ipslan/detail/discovery.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <mutex>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <net/if.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "ipslan/detail/snmp_client.h"
+#include "ipslan/detail/state.h"
+#include "ipslan/ipslan.h"
+
+namespace ipslan::detail {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr wire::Ipv4 kLoopbackNet = 0x7f000000;
+constexpr wire::Ipv4 kLoopbackMask = 0xff000000;
+constexpr wire::Ipv4 kLoopbackHost = 0x7f000001;
+constexpr wire::Ipv4 kLoopbackBroadcast = 0x7fffffff;
+
+bool onLoopback(wire::Ipv4 ip) {
+    return (ip & kLoopbackMask) == kLoopbackNet;
+}
+
+class Socket {
+public:
+    Socket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
+    ~Socket() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    // Broadcast allowed; bound to `local` on an ephemeral port.
+    bool open(wire::Ipv4 local) {
+        const int on = 1;
+        if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+            return false;
+        }
+        const sockaddr_in address = socketAddress(local, 0);
+        return ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    }
+
+    void send(const std::vector<std::uint8_t>& datagram, const Destination& to) const {
+        const sockaddr_in address = socketAddress(to.address, to.port);
+        // A target that cannot be reached is simply not heard from.
+        (void)::sendto(fd_, datagram.data(), datagram.size(), 0,
+                       reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    }
+
+    // Waits until `deadline` for one datagram; empty when none came.
+    std::optional<std::vector<std::uint8_t>> receive(Clock::time_point deadline) const {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) {
+            return std::nullopt;
+        }
+        pollfd p{fd_, POLLIN, 0};
+        if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
+            return std::vector<std::uint8_t>{};
+        }
+        std::vector<std::uint8_t> buffer(wire::kMaxDatagram);
+        const ssize_t got = ::recv(fd_, buffer.data(), buffer.size(), 0);
+        buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        return buffer;
+    }
+
+private:
+    static sockaddr_in socketAddress(wire::Ipv4 ip, std::uint16_t port) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(ip);
+        address.sin_port = htons(port);
+        return address;
+    }
+
+    int fd_;
+};
+
+std::uint32_t newRequestId() {
+    static std::mutex mutex;
+    static std::mt19937 generator{std::random_device{}()};
+    std::lock_guard lock(mutex);
+    return static_cast<std::uint32_t>(generator());
+}
+
+// Opens the socket and sends `datagram` to every destination; the socket is
+// bound to loopback when only loopback is used, so nothing leaves the host.
+bool sendToAll(Socket& socket, const std::vector<std::uint8_t>& datagram) {
+    const Settings s = settings();
+    const auto destinations = discoveryDestinations(s, localInterfaces());
+    const bool loopbackOnly =
+        std::all_of(destinations.begin(), destinations.end(),
+                    [](const Destination& d) { return onLoopback(d.address); });
+    if (destinations.empty() || !socket.open(loopbackOnly ? kLoopbackHost : INADDR_ANY)) {
+        return false;
+    }
+    for (const auto& to : destinations) {
+        socket.send(datagram, to);
+    }
+    return true;
+}
+
+void copyText(char* field, std::size_t width, const std::string& text) {
+    const std::size_t used = std::min(text.size(), width - 1);
+    std::memcpy(field, text.data(), used);
+    field[used] = '\0';
+}
+
+} // namespace
+
+std::vector<LocalInterface> localInterfaces() {
+    std::vector<LocalInterface> result;
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) {
+        return result;
+    }
+    for (const ifaddrs* a = list; a != nullptr; a = a->ifa_next) {
+        if (a->ifa_addr == nullptr || a->ifa_addr->sa_family != AF_INET ||
+            (a->ifa_flags & IFF_UP) == 0) {
+            continue;
+        }
+        LocalInterface local;
+        local.address = ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr.s_addr);
+        if (a->ifa_netmask != nullptr) {
+            local.netmask =
+                ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_netmask)->sin_addr.s_addr);
+        }
+        if ((a->ifa_flags & IFF_BROADCAST) != 0 && a->ifa_broadaddr != nullptr &&
+            a->ifa_broadaddr->sa_family == AF_INET) {
+            local.broadcast =
+                ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_broadaddr)->sin_addr.s_addr);
+        }
+        result.push_back(local);
+    }
+    ::freeifaddrs(list);
+    return result;
+}
+
+std::vector<Destination> discoveryDestinations(const Settings& s,
+                                               const std::vector<LocalInterface>& interfaces) {
+    std::vector<Destination> result;
+    const auto add = [&result](Destination d) {
+        if (std::find(result.begin(), result.end(), d) == result.end()) {
+            result.push_back(d);
+        }
+    };
+    if (s.targets.loopbackOnly) {
+        add({kLoopbackBroadcast, s.discoveryPort});
+    } else {
+        for (const auto& local : interfaces) {
+            if (local.broadcast) {
+                add({*local.broadcast, s.discoveryPort});
+            }
+        }
+    }
+    for (const auto& target : s.targets.extra) {
+        add({target.address, target.port != 0 ? target.port : s.discoveryPort});
+    }
+    return result;
+}
+
+std::string localAddressFor(wire::Ipv4 router, wire::Ipv4 routerMask,
+                            const std::vector<LocalInterface>& interfaces) {
+    for (const auto& local : interfaces) {
+        if ((local.address & routerMask) == (router & routerMask)) {
+            return wire::formatIpv4(local.address);
+        }
+    }
+    for (const auto& local : interfaces) {
+        if (local.netmask != 0 && (local.address & local.netmask) == (router & local.netmask)) {
+            return wire::formatIpv4(local.address);
+        }
+    }
+    if (onLoopback(router)) {
+        return wire::formatIpv4(kLoopbackHost);
+    }
+    return {};
+}
+
+std::optional<wire::Ipv4> proposeFreeAddress(wire::Ipv4 network, const std::set<wire::Ipv4>& used) {
+    for (wire::Ipv4 host = 2; host <= 254; ++host) {
+        if (used.count(network | host) == 0) {
+            return network | host;
+        }
+    }
+    return std::nullopt;
+}
+
+std::set<wire::Ipv4> arpTableAddresses(std::istream& table) {
+    std::set<wire::Ipv4> result;
+    std::string line;
+    std::getline(table, line); // column titles
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string address;
+        fields >> address;
+        if (const auto ip = wire::parseIpv4(address)) {
+            result.insert(*ip);
+        }
+    }
+    return result;
+}
+
+int browse(DEVICE_INFO* table, int* count) {
+    if (count != nullptr) {
+        *count = 0;
+    }
+    if (table == nullptr || count == nullptr) {
+        return 0;
+    }
+    const std::uint32_t requestId = newRequestId();
+    Socket socket;
+    if (!sendToAll(socket, wire::encode(wire::BrowseRequest{requestId}))) {
+        return 0;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
+    std::vector<wire::BrowseReply> replies;
+    while (auto datagram = socket.receive(deadline)) {
+        const auto reply = wire::decodeBrowseReply(*datagram);
+        if (!reply || reply->requestId != requestId ||
+            static_cast<int>(replies.size()) >= kDeviceTableSize ||
+            std::any_of(replies.begin(), replies.end(),
+                        [&](const wire::BrowseReply& r) { return r.ip == reply->ip; })) {
+            continue;
+        }
+        replies.push_back(*reply);
+    }
+
+    const auto interfaces = localInterfaces();
+    std::vector<KnownRouter> known;
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        const auto& reply = replies[i];
+        DEVICE_INFO& record = table[i];
+        record = DEVICE_INFO{};
+        copyText(record.name, sizeof record.name, reply.name);
+        copyText(record.ipAddress, sizeof record.ipAddress, wire::formatIpv4(reply.ip));
+        copyText(record.password, sizeof record.password, reply.password);
+        record.family = reply.family;
+        copyText(record.netmask, sizeof record.netmask, wire::formatIpv4(reply.netmask));
+        copyText(record.localAddress, sizeof record.localAddress,
+                 localAddressFor(reply.ip, reply.netmask, interfaces));
+        known.push_back({reply.ip, reply.hardware, reply.snmpPort});
+    }
+    rememberBrowse(known);
+    *count = static_cast<int>(replies.size());
+    return 1;
+}
+
+int udpSetIp(const DEVICE_INFO* device, const char* newIp, const char* mask, unsigned char flag) {
+    if (device == nullptr || newIp == nullptr || mask == nullptr) {
+        return 0;
+    }
+    const auto current = wire::parseIpv4(
+        std::string_view(device->ipAddress, strnlen(device->ipAddress, sizeof device->ipAddress)));
+    const auto address = wire::parseIpv4(std::string_view(newIp, strnlen(newIp, 64)));
+    const auto netmask = wire::parseIpv4(std::string_view(mask, strnlen(mask, 64)));
+    if (!current || !address || !netmask) {
+        return 0;
+    }
+    const auto router = knownRouter(*current);
+    if (!router) {
+        return 0;
+    }
+    const wire::SetIpRequest request{newRequestId(), router->hardware, *address, *netmask, flag};
+    Socket socket;
+    if (!sendToAll(socket, wire::encode(request))) {
+        return 0;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
+    while (auto datagram = socket.receive(deadline)) {
+        const auto ack = wire::decodeSetIpAck(*datagram);
+        if (!ack || ack->requestId != request.requestId || ack->hardware != router->hardware) {
+            continue;
+        }
+        if (ack->status != 0 || ack->ip != *address) {
+            return 0;
+        }
+        rememberRouter({*address, router->hardware, router->snmpPort});
+        return 1;
+    }
+    return 0;
+}
+
+int queryFreeIp(const char* network, char* result) {
+    if (network == nullptr || result == nullptr) {
+        return 0;
+    }
+    const std::size_t length = strnlen(network, kAddressTextSize);
+    const auto parsed = wire::parseIpv4(std::string_view(network, length));
+    if (length == kAddressTextSize || !parsed || (*parsed & 0xff) != 0) {
+        return 0;
+    }
+    std::set<wire::Ipv4> used;
+    for (const auto ip : lastBrowseAddresses()) {
+        used.insert(ip);
+    }
+    for (const auto& local : localInterfaces()) {
+        used.insert(local.address);
+    }
+    std::ifstream arp("/proc/net/arp");
+    if (arp) {
+        used.merge(arpTableAddresses(arp));
+    }
+    const auto free = proposeFreeAddress(*parsed, used);
+    if (!free) {
+        return 0;
+    }
+    // `network` and `result` may be one buffer: it was fully read above.
+    const std::string text = wire::formatIpv4(*free);
+    std::memcpy(result, text.c_str(), text.size() + 1);
+    return 1;
+}
+
+} // namespace ipslan::detail
+
+int IPSInitLan() {
+    ipslan::detail::initSnmp();
+    (void)ipslan::detail::settings();
+    return 1;
+}
+
+int IPSBrowse(DEVICE_INFO* table, int* count) {
+    return ipslan::detail::browse(table, count);
+}
+
+int IPSUDPSetIP(const DEVICE_INFO* device, int /*reserved*/, const char* newIp,
+                const char* /*newIp2*/, const char* mask, unsigned char flag) {
+    return ipslan::detail::udpSetIp(device, newIp, mask, flag);
+}
+
+int IPSQueryFreeIp(const char* network, char* result) {
+    return ipslan::detail::queryFreeIp(network, result);
+}

@@ -1,0 +1,364 @@
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <ipslan/config.h>
+#include <ipslan/detail/snmp_client.h>
+#include <ipslan/ipslan.h>
+#include <ipslan/variables.h>
+#include <ipslan/wire.h>
+
+#include "fake_peers.h"
+
+namespace {
+
+using ipslan_test::SnmpResponder;
+
+struct Value {
+    u_char type = ASN_OCTET_STR;
+    std::vector<std::uint8_t> bytes; // integers: 4 bytes, host order
+    long integer = 0;
+    friend bool operator==(const Value&, const Value&) = default;
+};
+
+Value integer(long v) {
+    return Value{ASN_INTEGER, {}, v};
+}
+Value counter(long v) {
+    return Value{ASN_COUNTER, {}, v};
+}
+Value octets(std::vector<std::uint8_t> bytes) {
+    return Value{ASN_OCTET_STR, std::move(bytes), 0};
+}
+Value text(const std::string& s) {
+    return octets({s.begin(), s.end()});
+}
+
+// A router's variables as a fake: GET answers from the map (noSuchName for
+// unknown ones), SET stores what arrived, as it arrived.
+class FakeRouter {
+public:
+    FakeRouter()
+        : responder_(std::make_unique<SnmpResponder>(
+              [this](const netsnmp_pdu& request, netsnmp_pdu& response) {
+                  return answer(request, response);
+              })) {}
+
+    std::map<ipslan::wire::VariableRef, Value> values;
+    // Shapes the next responses: drop them, or mangle them after filling.
+    bool silent = false;
+    std::function<void(netsnmp_pdu&)> mangle;
+
+    std::uint16_t port() const { return responder_->port(); }
+    int requests() const { return responder_->requests(); }
+    bool ok() const { return responder_->ok(); }
+
+private:
+    bool answer(const netsnmp_pdu& request, netsnmp_pdu& response) {
+        if (silent) {
+            return false;
+        }
+        int index = 1;
+        for (auto* var = response.variables; var != nullptr; var = var->next_variable, ++index) {
+            const auto ref = ipslan::wire::variableFromOid(var->name, var->name_length);
+            if (!ref) {
+                response.errstat = SNMP_ERR_NOSUCHNAME;
+                response.errindex = index;
+                break;
+            }
+            if (request.command == SNMP_MSG_SET) {
+                Value v{var->type, {}, 0};
+                if (var->type == ASN_INTEGER) {
+                    v.integer = *var->val.integer;
+                } else {
+                    v.bytes.assign(var->val.string, var->val.string + var->val_len);
+                }
+                values[*ref] = v;
+                continue;
+            }
+            const auto found = values.find(*ref);
+            if (found == values.end()) {
+                response.errstat = SNMP_ERR_NOSUCHNAME;
+                response.errindex = index;
+                break;
+            }
+            const Value& v = found->second;
+            if (v.type == ASN_OCTET_STR) {
+                snmp_set_var_typed_value(var, v.type, v.bytes.data(), v.bytes.size());
+            } else {
+                snmp_set_var_typed_value(var, v.type, &v.integer, sizeof v.integer);
+            }
+        }
+        if (mangle) {
+            mangle(response);
+        }
+        return true;
+    }
+
+    std::unique_ptr<SnmpResponder> responder_;
+};
+
+std::uint16_t le16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+std::uint32_t le32(const std::uint8_t* p) {
+    return p[0] | p[1] << 8 | p[2] << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+
+_snmp_packet textEntry(std::uint8_t type, const std::string& value, std::uint16_t length) {
+    _snmp_packet e{};
+    e.type = type;
+    e.length[0] = static_cast<std::uint8_t>(length);
+    e.length[1] = static_cast<std::uint8_t>(length >> 8);
+    std::memcpy(e.value, value.data(), value.size());
+    return e;
+}
+
+class SnmpClient : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(router.ok());
+        ipslan::setTimeouts(200, 0);
+        ASSERT_EQ(PSSetCommunity("public"), 1);
+        ASSERT_EQ(PSSetSnmpPort(router.port()), 1);
+    }
+
+    FakeRouter router;
+};
+
+TEST_F(SnmpClient, ReadsIntegersCountersAndStringsIntoEntries) {
+    router.values[{0x4017, 0}] = integer(-2);
+    router.values[{0x0002, 0}] = counter(0xfffffffe);
+    router.values[{0x0104, 0}] = text("6.12");
+    const int vars[] = {0x4017, 0x0002, 0x0104};
+    std::vector<MIB_RESPONSE> result(3);
+    std::memset(result.data(), 0xcc, result.size() * sizeof(MIB_RESPONSE));
+
+    ASSERT_EQ(IPSGetInfo("127.0.0.1", 0, 3, vars, result.data()), 1);
+
+    EXPECT_EQ(result[0].type, kTypeInteger);
+    EXPECT_EQ(le16(result[0].length), 4);
+    EXPECT_EQ(le32(result[0].value), 0xfffffffeu); // -2
+    EXPECT_EQ(result[1].type, kTypeCounter);
+    EXPECT_EQ(le32(result[1].value), 0xfffffffeu);
+    EXPECT_EQ(result[2].type, kTypeOctetString);
+    EXPECT_EQ(le16(result[2].length), 4);
+    // Texts are read as NUL-terminated: the rest of the value is zero.
+    EXPECT_STREQ(reinterpret_cast<const char*>(result[2].value), "6.12");
+}
+
+TEST_F(SnmpClient, TwentyNineFullValuesInOneRequest) {
+    std::vector<int> vars;
+    for (int i = 0; i < 29; ++i) {
+        vars.push_back(0x7001 + i); // unknown to the table: the entry type decides
+        router.values[{0x7001 + i, 0}] = octets(std::vector<std::uint8_t>(1500, std::uint8_t(i)));
+    }
+    std::vector<MIB_RESPONSE> result(29);
+    ASSERT_EQ(IPSGetInfo("127.0.0.1", 0, 29, vars.data(), result.data()), 1);
+    EXPECT_EQ(le16(result[28].length), 1500);
+    EXPECT_EQ(result[28].value[1499], 28);
+
+    std::vector<_snmp_packet> entries(29);
+    for (int i = 0; i < 29; ++i) {
+        entries[i] = textEntry(kTypeOctetString, std::string(1500, char('a' + i % 26)), 1500);
+    }
+    ASSERT_EQ(IPSSetInfo("127.0.0.1", 0, 29, vars.data(), entries.data()), 1);
+    EXPECT_EQ(router.values[(ipslan::wire::VariableRef{0x7001 + 28, 0})].bytes.size(), 1500u);
+}
+
+// Failed reads leave the caller's area as it was.
+struct BadResponse {
+    const char* name;
+    std::function<void(netsnmp_pdu&)> mangle;
+};
+
+class SnmpBadResponses : public SnmpClient, public testing::WithParamInterface<BadResponse> {};
+
+TEST_P(SnmpBadResponses, FailTheRead) {
+    router.values[{0x0100, 0}] = text("abc");
+    router.values[{0x0103, 0}] = text("def");
+    router.mangle = GetParam().mangle;
+    const int vars[] = {0x0100, 0x0103};
+    std::vector<MIB_RESPONSE> result(2);
+    std::memset(result.data(), 0xcc, result.size() * sizeof(MIB_RESPONSE));
+    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 2, vars, result.data()), 0);
+    EXPECT_EQ(result[0].type, 0xcc);
+    EXPECT_EQ(result[1].value[0], 0xcc);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Responses, SnmpBadResponses,
+    testing::Values(BadResponse{"ErrorStatus",
+                                [](netsnmp_pdu& r) {
+                                    r.errstat = SNMP_ERR_GENERR;
+                                    r.errindex = 2;
+                                }},
+                    BadResponse{"MissingVarbind",
+                                [](netsnmp_pdu& r) {
+                                    snmp_free_varbind(r.variables->next_variable);
+                                    r.variables->next_variable = nullptr;
+                                }},
+                    BadResponse{"SwappedOids",
+                                [](netsnmp_pdu& r) {
+                                    auto* second = r.variables->next_variable;
+                                    std::swap(r.variables->name_loc, second->name_loc);
+                                }},
+                    BadResponse{"ValueTooLong",
+                                [](netsnmp_pdu& r) {
+                                    const std::vector<std::uint8_t> big(1501, 'x');
+                                    snmp_set_var_typed_value(r.variables, ASN_OCTET_STR, big.data(),
+                                                             big.size());
+                                }},
+                    BadResponse{"NullValue",
+                                [](netsnmp_pdu& r) {
+                                    snmp_set_var_typed_value(r.variables, ASN_NULL, nullptr, 0);
+                                }}),
+    [](const testing::TestParamInfo<BadResponse>& info) { return info.param.name; });
+
+TEST_F(SnmpClient, SilentRouterTimesOutWithinTheConfiguredTime) {
+    router.silent = true;
+    ipslan::setTimeouts(50, 1);
+    const int vars[] = {0x0104};
+    MIB_RESPONSE result{};
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+    EXPECT_EQ(router.requests(), 2); // one attempt and one retry
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST_F(SnmpClient, WrongCommunityFails) {
+    router.values[{0x0104, 0}] = text("6.12");
+    ASSERT_EQ(PSSetCommunity("not-the-password"), 1);
+    const int vars[] = {0x0104};
+    MIB_RESPONSE result{};
+    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+}
+
+TEST_F(SnmpClient, ModeSelectsTheSubtree) {
+    router.values[{0x4017, 1}] = integer(0x82);
+    const int vars[] = {0x4017};
+    MIB_RESPONSE result{};
+    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+    ASSERT_EQ(IPSGetInfo("127.0.0.1", 1, 1, vars, &result), 1);
+    EXPECT_EQ(le32(result.value), 0x82u);
+}
+
+// Integer variables go out as INTEGER parsed from the entry's text, whatever
+// its length word or type byte says; others as OCTET STRING of the length.
+TEST_F(SnmpClient, WritesIntegersFromTextAndStringsByLength) {
+    ASSERT_EQ(ipslan::variableKind(0x0001, 0), ipslan::VarKind::Integer);
+    ASSERT_EQ(ipslan::variableKind(0x4001, 0), ipslan::VarKind::Text);
+    const int vars[] = {0x0001, 0x4001, 0x371e};
+    std::vector<_snmp_packet> entries = {
+        textEntry(kTypeInteger, "1", 1),
+        textEntry(kTypeOctetString, "10.0.0.1 and junk", 8),
+        textEntry(0, std::string("\x01\x0a\x00\x00\x05", 5), 5),
+    };
+    ASSERT_EQ(IPSSetInfo("127.0.0.1", 0, 3, vars, entries.data()), 1);
+    EXPECT_EQ(router.values[(ipslan::wire::VariableRef{0x0001, 0})], integer(1));
+    EXPECT_EQ(router.values[(ipslan::wire::VariableRef{0x4001, 0})], text("10.0.0.1"));
+    const auto exposed = router.values[(ipslan::wire::VariableRef{0x371e, 0})];
+    EXPECT_EQ(exposed.type, ASN_OCTET_STR);
+    EXPECT_EQ(exposed.bytes.size(), 5u);
+}
+
+// The program sends never-edited group data as zeroed entries; for variables
+// the router keeps on empty writes they go out as empty strings, not as a
+// refused integer.
+TEST_F(SnmpClient, UntouchedEntriesOfKeptVariablesGoOutEmpty) {
+    ASSERT_TRUE(ipslan::findVariable(0x3701, 0)->keepOnEmpty);
+    const int vars[] = {0x3701, 0x3401};
+    const std::vector<_snmp_packet> entries(2);
+    ASSERT_EQ(IPSSetInfo("127.0.0.1", 0, 2, vars, entries.data()), 1);
+    EXPECT_EQ(router.values[(ipslan::wire::VariableRef{0x3701, 0})], octets({}));
+}
+
+TEST_F(SnmpClient, RefusedWritesSendNothing) {
+    const int integerVar[] = {0x0001};
+    const int textVar[] = {0x4001};
+    const _snmp_packet notANumber = textEntry(kTypeInteger, "1x", 2);
+    const _snmp_packet empty = textEntry(kTypeInteger, "", 0);
+    const _snmp_packet tooLong = textEntry(kTypeOctetString, "abc", 1501);
+    EXPECT_EQ(IPSSetInfo("127.0.0.1", 0, 1, integerVar, &notANumber), 0);
+    EXPECT_EQ(IPSSetInfo("127.0.0.1", 0, 1, integerVar, &empty), 0);
+    EXPECT_EQ(IPSSetInfo("127.0.0.1", 0, 1, textVar, &tooLong), 0);
+    EXPECT_EQ(router.requests(), 0);
+}
+
+struct BadArguments {
+    const char* name;
+    const char* ip;
+    int mode;
+    int count;
+    int variable;
+};
+
+class SnmpBadArguments : public SnmpClient, public testing::WithParamInterface<BadArguments> {};
+
+TEST_P(SnmpBadArguments, AreRefusedWithoutTraffic) {
+    const auto& c = GetParam();
+    const int vars[] = {c.variable};
+    MIB_RESPONSE result{};
+    EXPECT_EQ(IPSGetInfo(c.ip, c.mode, c.count, vars, &result), 0);
+    EXPECT_EQ(router.requests(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, SnmpBadArguments,
+    testing::Values(BadArguments{"NullIp", nullptr, 0, 1, 0x104},
+                    BadArguments{"HostName", "localhost", 0, 1, 0x104},
+                    BadArguments{"TransportSpecifier", "udp:127.0.0.1", 0, 1, 0x104},
+                    BadArguments{"ZeroCount", "127.0.0.1", 0, 0, 0x104},
+                    BadArguments{"NegativeCount", "127.0.0.1", 0, -1, 0x104},
+                    BadArguments{"ModeTwo", "127.0.0.1", 2, 1, 0x104},
+                    BadArguments{"VariableTooBig", "127.0.0.1", 0, 1, 0x10000}),
+    [](const testing::TestParamInfo<BadArguments>& info) { return info.param.name; });
+
+TEST(SnmpSettings, PortAndCommunityAreChecked) {
+    EXPECT_EQ(PSSetSnmpPort(0), 0);
+    EXPECT_EQ(PSSetSnmpPort(65536), 0);
+    EXPECT_EQ(PSSetCommunity(nullptr), 0);
+    EXPECT_EQ(PSSetCommunity(std::string(256, 'c').c_str()), 0);
+    EXPECT_EQ(PSSetCommunity(std::string(255, 'c').c_str()), 1);
+}
+
+struct IntegerText {
+    const char* name;
+    std::string text; // NUL added by the test
+    std::optional<std::int32_t> value;
+};
+
+class IntegerTexts : public testing::TestWithParam<IntegerText> {};
+
+TEST_P(IntegerTexts, ParseStrictly) {
+    std::vector<std::uint8_t> area(GetParam().text.begin(), GetParam().text.end());
+    area.push_back(0);
+    EXPECT_EQ(ipslan::detail::parseIntegerText(area.data(), area.size()), GetParam().value);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writes, IntegerTexts,
+    testing::Values(IntegerText{"One", "1", 1}, IntegerText{"Negative", "-5", -5},
+                    IntegerText{"Plus", "+7", 7}, IntegerText{"SignedPortValue", "-65536", -65536},
+                    IntegerText{"Smallest", "-2147483648", INT32_MIN},
+                    IntegerText{"UnsignedTop", "4294967295", -1},
+                    IntegerText{"TooBig", "4294967296", std::nullopt},
+                    IntegerText{"TooSmall", "-2147483649", std::nullopt},
+                    IntegerText{"Empty", "", std::nullopt},
+                    IntegerText{"OnlySign", "-", std::nullopt},
+                    IntegerText{"TrailingJunk", "12a", std::nullopt},
+                    IntegerText{"Blank", " 1", std::nullopt},
+                    IntegerText{"Hex", "0x10", std::nullopt}),
+    [](const testing::TestParamInfo<IntegerText>& info) { return info.param.name; });
+
+TEST(IntegerTexts, UnterminatedTextIsRefused) {
+    const std::vector<std::uint8_t> area(16, '7');
+    EXPECT_EQ(ipslan::detail::parseIntegerText(area.data(), area.size()), std::nullopt);
+}
+
+} // namespace
