@@ -1,0 +1,145 @@
+#include "app/ip_address_dlg.h"
+
+#include <array>
+#include <string>
+
+#include "app/app_context.h"
+#include "app/device_record.h"
+#include "app/login.h"
+#include "app/main_dlg.h"
+#include "app/router_selection.h"
+#include "device/device_link.h"
+#include "device/dotted_text.h"
+#include "device/octet_fields.h"
+#include "ui/host.h"
+
+namespace tolvaro::app {
+namespace {
+
+// Room for a full dotted address and its terminating zero.
+constexpr std::size_t kAddressBuffer = 16;
+
+std::array<std::string, 4> readFields(const ui::Dialog& dialog, const int (&ids)[4]) {
+    std::array<std::string, 4> texts;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        texts[i] = dialog.text(ids[i]);
+    }
+    return texts;
+}
+
+void showOctets(ui::Dialog& dialog, const int (&ids)[4], const device::Octets& octets) {
+    for (std::size_t i = 0; i < octets.size(); ++i) {
+        dialog.setNumber(ids[i], octets[i]);
+    }
+}
+
+} // namespace
+
+std::string localNetworkText(const std::string& localAddress) {
+    std::size_t pos = 0;
+    for (int dots = 0; dots < 3; ++dots) {
+        pos = localAddress.find('.', pos);
+        if (pos == std::string::npos) {
+            auto octets = device::parseDottedAddress(localAddress);
+            octets[3] = 0;
+            return device::formatDotted(octets);
+        }
+        ++pos;
+    }
+    return localAddress.substr(0, pos) + "0";
+}
+
+CIpAddressDlg::CIpAddressDlg(AppContext& context, int* result)
+    : ui::Dialog(kIpAddressTemplate), context_(context), result_(result) {
+    *result_ = 0;
+}
+
+void CIpAddressDlg::onInitDialog() {
+    const DEVICE_INFO& record = context_.state.selected();
+    setText(kIpCurrentAddress, fieldText(record.ipAddress));
+    setText(kIpCurrentMask, fieldText(record.netmask));
+
+    std::array<char, kAddressBuffer> buffer{};
+    const std::string network = localNetworkText(fieldText(record.localAddress));
+    network.copy(buffer.data(), buffer.size() - 1);
+    {
+        ui::WaitCursor wait(context_.host);
+        // One buffer in and out, as the library expects.
+        context_.device.queryFreeIp(buffer.data(), buffer.data());
+    }
+    buffer.back() = '\0';
+
+    for (int id : kIpNewAddress) {
+        limitText(id, kIpOctetLimit);
+    }
+    for (int id : kIpNewMask) {
+        limitText(id, kIpOctetLimit);
+    }
+    showOctets(*this, kIpNewAddress, device::parseDottedAddress(buffer.data()));
+    showOctets(*this, kIpNewMask, device::parseDottedAddress(fieldText(record.netmask)));
+}
+
+void CIpAddressDlg::onOK() {
+    const device::OctetFields address = device::checkOctetFields(readFields(*this, kIpNewAddress));
+    if (address.check == device::OctetCheck::PartlyEmpty) {
+        host().messageBox(ip_text::kFillEachField);
+        return;
+    }
+    if (address.check == device::OctetCheck::OutOfRange) {
+        host().messageBox(ip_text::kAddressError);
+        return;
+    }
+    const device::OctetFields mask = device::checkOctetFields(readFields(*this, kIpNewMask));
+    if (mask.check == device::OctetCheck::PartlyEmpty) {
+        host().messageBox(ip_text::kFillEachField);
+        return;
+    }
+    if (mask.check == device::OctetCheck::OutOfRange) {
+        host().messageBox(ip_text::kMaskError);
+        return;
+    }
+    const std::string addressText = device::formatDotted(address.octets);
+    const std::string maskText = device::formatDotted(mask.octets);
+
+    DEVICE_INFO& record = context_.state.selected();
+    int outcome = 0;
+    {
+        ui::WaitCursor wait(context_.host);
+        outcome = context_.device.udpSetIp(&record, 0, addressText.c_str(), addressText.c_str(),
+                                           maskText.c_str(), 1);
+    }
+    if (outcome != 1) {
+        host().messageBox(ip_text::kSetIpFailed);
+        return;
+    }
+    setField(record.ipAddress, addressText);
+    *result_ = 1;
+    endDialog(ui::kIdOk);
+}
+
+void CIpAddressDlg::onCancel() {
+    *result_ = 0;
+    endDialog(ui::kIdCancel);
+}
+
+void runIpAddressOperation(AppContext& context, CMainDlg& main) {
+    AppState& state = context.state;
+    if (!chooseRouterForAddressChange(context, main)) {
+        return;
+    }
+    if (!runLogin(context, LoginFor::IpAddress)) {
+        return;
+    }
+    CIpAddressDlg dialog(context, &state.loginResult);
+    dialog.runModal(context.host);
+    if (state.loginResult == 1) {
+        {
+            ui::WaitCursor wait(context.host);
+            context.host.sleep(kAddressChangeWaitMs);
+        }
+        main.refresh();
+    }
+    state.loginResult = kLoginWrong;
+}
+
+} // namespace tolvaro::app

@@ -1,0 +1,108 @@
+// The main window: the list of routers found on the LAN, the label naming the
+// chosen one and the buttons of the operations on it.
+//
+// The operations (Setup, Save, Load, Remote) are handed in as functions so
+// that the window does not depend on how each one is built; each receives
+// the window so it can read the list's selection mark, change the label and
+// refresh the list. IP Address and Refresh belong to the window itself.
+//
+// Decisions where the behaviour was open:
+// - A repaint never moves the chosen router. The operations take the list's
+//   selection mark as the choice, and a user does not expect the choice to
+//   jump back to the first row because the window was uncovered, so nothing
+//   but filling the list and the user's clicks set the mark.
+// - The one visibly selected row is always the row of the selection mark:
+//   after the list is filled (row 0 at start, the selected index after
+//   Refresh) exactly that row shows selected, so what the user sees is what
+//   the operations act on.
+// - The window menu gets no About entry: the About box stays reachable
+//   through window-menu commands 16 to 31 only.
+// - The WWW Setup button stays hidden and disabled for good; its handler
+//   exists but the utility itself offers every setting the router's web pages
+//   would.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "ui/dialog.h"
+
+namespace tolvaro {
+struct AppContext;
+}
+
+namespace tolvaro::app {
+
+inline constexpr int kMainTemplate = 102;
+
+inline constexpr int kMainSelectedLabel = 1210;
+inline constexpr int kMainRouterList = 1038;
+inline constexpr int kMainRefresh = 1019;
+inline constexpr int kMainRemote = 1222;
+inline constexpr int kMainSetup = ui::kIdOk;
+inline constexpr int kMainSave = 1208;
+inline constexpr int kMainLoad = 1207;
+inline constexpr int kMainIpAddress = 1020;
+inline constexpr int kMainWwwSetup = 1092;
+inline constexpr int kMainClose = ui::kIdCancel;
+
+namespace main_text {
+inline constexpr const char* kCaption = "Tolvaro V2.4";
+inline constexpr const char* kLabelPrefix = "Selected ISDN Router:";
+inline constexpr const char* kNoDevices = "No compatible devices detected on LAN";
+inline constexpr const char* kColumnMachine = "Machine";
+inline constexpr const char* kColumnAddress = "IP Address";
+inline constexpr const char* kRemoteRow = "Remote";
+} // namespace main_text
+
+class CMainDlg;
+
+// One function per operation button; an empty function makes its button do
+// nothing.
+struct MainOperations {
+    std::function<void(CMainDlg&)> setup;
+    std::function<void(CMainDlg&)> save;
+    std::function<void(CMainDlg&)> load;
+    std::function<void(CMainDlg&)> remote;
+};
+
+class CMainDlg : public ui::Dialog {
+public:
+    CMainDlg(AppContext& context, MainOperations operations);
+
+    AppContext& context() const { return context_; }
+
+    // The router list (control 1038).
+    ui::ListViewRef routerList() const { return list(kMainRouterList); }
+    // "Selected ISDN Router: <name>"; an empty name still keeps the blank.
+    void showSelected(std::string_view name);
+    // "Selected ISDN Router:" with nothing after it.
+    void showNoneSelected();
+    // The Refresh button: discovers again and refills the list.
+    void refresh();
+
+protected:
+    void onInitDialog() override;
+    void onOK() override;
+    void onCommand(int id, ui::Notify notification) override;
+    void onSysCommand(unsigned command) override;
+
+private:
+    void discoverAtStart();
+    void fillRows();
+    // Selects exactly `row` and makes it the selection mark; -1 clears both.
+    void markRow(int row);
+    void enableOperations(bool enabled);
+    void onListClick();
+    void openWwwSetup();
+    void run(const std::function<void(CMainDlg&)>& operation);
+
+    AppContext& context_;
+    MainOperations operations_;
+};
+
+// "Selected ISDN Router: <name>".
+std::string selectedLabel(std::string_view name);
+
+} // namespace tolvaro::app
