@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/app_context.h"
+#include "device/config_file.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
 #include "ui/host.h"
@@ -18,19 +19,12 @@ void claimReset(ConfigStore& store, int page) {
         store.resetOwner = std::max(store.resetOwner, page);
 }
 
-_snmp_packet resetEntry() {
-    _snmp_packet entry{};
-    entry.type = kTypeInteger;
-    setEntryText(entry, "1");
-    return entry;
-}
-
 void sendReset(AppContext& context, std::string_view message) {
-    ui::WaitCursor wait(context.host);
-    const _snmp_packet entry = resetEntry();
-    const int variable = kResetVariable;
-    context.device.setInfo(context.state.selected().ipAddress, 0, 1, &variable, &entry);
-    context.host.sleep(kResetWaitMs);
+    {
+        ui::WaitCursor wait(context.host);
+        sendResetRequest(context.device, context.state.selected().ipAddress);
+        context.host.sleep(kResetWaitMs);
+    }
     context.host.messageBox(message, ui::Buttons::Ok, ui::Icon::Information);
 }
 

@@ -35,8 +35,7 @@ enum PageNumber : int {
     kIsdnPage = 9,
 };
 
-// The reset variable and what it is set to.
-inline constexpr int kResetVariable = 0x0001;
+// How long the router gets to restart after the reset request.
 inline constexpr int kResetWaitMs = 6000;
 inline constexpr std::string_view kIpsSetInfoFail = "IPSSetInfo fail";
 
@@ -44,9 +43,6 @@ inline constexpr std::string_view kIpsSetInfoFail = "IPSSetInfo fail";
 // always created first); the Status page takes no part; every other page
 // raises the number to its own.
 void claimReset(ConfigStore& store, int page);
-
-// The entry that asks a router to restart: type 2, length 1, value "1".
-_snmp_packet resetEntry();
 
 // Sends the reset, waits 6000 ms through the host and shows `message` with
 // the information icon. The outcome of the write is not reported: the

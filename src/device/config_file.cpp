@@ -9,6 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "device/device_link.h"
+
 namespace tolvaro::device {
 namespace {
 
@@ -141,6 +143,29 @@ CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFam
             {kIdleSecondsVariable, 0, kFileHeaderSize + kIdleTimeoutSlot * kEntrySize});
     result.check = FileCheck::Ok;
     return result;
+}
+
+std::optional<std::int32_t> fileVersionNumber(const ConfigStore& store) {
+    return fileVersionNumber(entryText(store.read(kVersionSlot)));
+}
+
+int writeConfigFile(DeviceLink& link, const char* ip, std::span<const std::uint8_t> file,
+                    const CheckedFile& checked) {
+    int failures = 0;
+    for (const FileWrite& w : checked.writes) {
+        const _snmp_packet entry = fileEntryAt(file, w.offset);
+        if (link.setInfo(ip, w.mode, 1, &w.variable, &entry) == 0)
+            ++failures;
+    }
+    return failures;
+}
+
+int sendResetRequest(DeviceLink& link, const char* ip) {
+    _snmp_packet entry{};
+    entry.type = kTypeInteger;
+    setEntryText(entry, "1");
+    const int variable = 0x0001;
+    return link.setInfo(ip, 0, 1, &variable, &entry);
 }
 
 _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset) {

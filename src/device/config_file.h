@@ -51,6 +51,9 @@ _snmp_packet fileEntryOf(const MIB_RESPONSE& readEntry);
 // The whole file for a store filled by a fetch.
 std::vector<std::uint8_t> buildConfigFile(const ConfigStore& store, std::int32_t versionNumber);
 
+// The file version number of the router a store was read from (slot 11).
+std::optional<std::int32_t> fileVersionNumber(const ConfigStore& store);
+
 // One write of a Load: the entry at `offset` of the file to `variable`.
 struct FileWrite {
     int variable;
@@ -85,6 +88,17 @@ CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFam
 
 // The file's 1504-byte entry at `offset` (checked by checkConfigFile).
 _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset);
+
+class DeviceLink;
+
+// Load's writes: every entry of a checked file, in file order, one variable
+// per request. Results are not examined (the reset follows regardless); the
+// number of failed writes is returned for callers that report it.
+int writeConfigFile(DeviceLink& link, const char* ip, std::span<const std::uint8_t> file,
+                    const CheckedFile& checked);
+
+// Asks the router to restart (variable 0x0001, type 2, length 1, "1").
+int sendResetRequest(DeviceLink& link, const char* ip);
 
 // Writes `bytes` to `path` through a temporary file in the same directory
 // that replaces the target only once it is complete, so a failed save never

@@ -70,4 +70,15 @@ FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& st
     return fetchIdleTimeout(link, ip, store);
 }
 
+FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store) {
+    if (const FetchResult r = fetchConfiguration(link, ip, store); r != FetchResult::Ok)
+        return r;
+    const int last = store.slotCount() - 1;
+    if (store.family() != Family::Two)
+        return FetchResult::Ok;
+    const int variable = variableAt(store.family(), last);
+    const int ok = link.getInfo(ip, 0, 1, &variable, &store.read(last));
+    return ok == 0 ? FetchResult::InfoFail : FetchResult::Ok;
+}
+
 } // namespace tolvaro::device

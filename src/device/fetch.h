@@ -39,4 +39,10 @@ FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& stor
 // the three steps above. Stops at the first failure.
 FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store);
 
+// What Save reads: fetchConfiguration and, for family 2, the mode-0 value of
+// 0x371a into slot 84, which the catalogue requests leave empty but the file
+// carries. Reading it means Load later writes the router's own value back
+// rather than zeros or the mode-1 copy. Its failure is InfoFail.
+FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store);
+
 } // namespace tolvaro::device

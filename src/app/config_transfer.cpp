@@ -1,0 +1,135 @@
+#include "app/config_transfer.h"
+
+#include <string>
+
+#include "app/main_dlg.h"
+#include "app/router_selection.h"
+#include "device/commit.h"
+#include "device/config_file.h"
+#include "device/fetch.h"
+#include "ui/host.h"
+
+namespace tolvaro::app {
+namespace {
+
+namespace text {
+inline constexpr const char* kPermanentlyChange = "Permanently change the Router setting";
+inline constexpr const char* kSaveDone = "Save Configuration completely";
+inline constexpr const char* kFormatError = "Configuration file format error";
+inline constexpr const char* kVersionMismatch = "Version number mismatch";
+inline constexpr const char* kResetFinished = "device reset finshed";
+inline constexpr const char* kIncomplete =
+    "The configuration file is shorter than its layout.\nNothing was written to the router.";
+inline constexpr const char* kNoVersion =
+    "The router did not report a readable firmware version.\nNothing was done.";
+inline constexpr const char* kSaveFailed = "The configuration was not saved.\n";
+inline constexpr const char* kOpenFailed = "The configuration file cannot be read.\n";
+} // namespace text
+
+ui::FileDialogOptions fileOptions() {
+    ui::FileDialogOptions options;
+    options.defaultExtension = "cfg";
+    options.filter = "Config Files (*.cfg)|*.cfg|CFG Files";
+    return options;
+}
+
+} // namespace
+
+void runSave(AppContext& context, CMainDlg& main) {
+    if (!beginRouterOperation(context, main, LoginFor::Save))
+        return;
+    ui::FileDialogOptions options = fileOptions();
+    options.overwritePrompt = true;
+    const std::optional<std::string> path = context.host.saveFileName(options);
+    if (!path)
+        return;
+
+    const DEVICE_INFO& record = context.state.selected();
+    device::ConfigStore store(device::familyOf(record));
+    std::string message;
+    ui::Icon icon = ui::Icon::Stop;
+    {
+        ui::WaitCursor wait(context.host);
+        main.repaintNow();
+        const device::FetchResult fetched =
+            device::fetchForFile(context.device, record.ipAddress, store);
+        const auto version = device::fileVersionNumber(store);
+        std::string error;
+        if (fetched != device::FetchResult::Ok) {
+            message = device::fetchFailureMessage(fetched);
+            icon = ui::Icon::None;
+        } else if (!version) {
+            message = text::kNoVersion;
+        } else if (!device::writeFileReplacing(*path, device::buildConfigFile(store, *version),
+                                               &error)) {
+            message = text::kSaveFailed + error;
+        } else {
+            context.state.firmwareLevel = store.firmwareLevel;
+            message = text::kSaveDone;
+            icon = ui::Icon::None;
+        }
+    }
+    context.host.messageBox(message, ui::Buttons::Ok, icon);
+}
+
+void runLoad(AppContext& context, CMainDlg& main) {
+    if (context.host.messageBox(text::kPermanentlyChange, ui::Buttons::YesNo, ui::Icon::Question) !=
+        ui::Answer::Yes)
+        return;
+    if (!beginRouterOperation(context, main, LoginFor::Load))
+        return;
+    ui::FileDialogOptions options = fileOptions();
+    options.hideReadOnly = true;
+    const std::optional<std::string> path = context.host.openFileName(options);
+    if (!path)
+        return;
+
+    const DEVICE_INFO& record = context.state.selected();
+    device::ConfigStore store(device::familyOf(record));
+    device::FetchResult fetched;
+    {
+        ui::WaitCursor wait(context.host);
+        main.repaintNow();
+        fetched = device::fetchCatalogue(context.device, record.ipAddress, store);
+    }
+    if (fetched != device::FetchResult::Ok) {
+        context.host.messageBox(device::fetchFailureMessage(fetched));
+        return;
+    }
+    // Every check runs on the whole file before the first write, so a router
+    // never receives part of a file.
+    std::string error;
+    const auto file = device::readFileBytes(*path, device::largestFileSize() + 1, &error);
+    if (!file) {
+        context.host.messageBox(text::kOpenFailed + error, ui::Buttons::Ok, ui::Icon::Stop);
+        return;
+    }
+    const auto version = device::fileVersionNumber(store);
+    const device::CheckedFile checked =
+        device::checkConfigFile(*file, store.family(), version.value_or(-1));
+    if (checked.check == device::FileCheck::FormatError) {
+        context.host.messageBox(text::kFormatError, ui::Buttons::Ok, ui::Icon::Stop);
+        return;
+    }
+    if (!version) {
+        context.host.messageBox(text::kNoVersion, ui::Buttons::Ok, ui::Icon::Stop);
+        return;
+    }
+    if (checked.check == device::FileCheck::VersionMismatch) {
+        context.host.messageBox(text::kVersionMismatch, ui::Buttons::Ok, ui::Icon::Stop);
+        return;
+    }
+    if (checked.check == device::FileCheck::Incomplete) {
+        context.host.messageBox(text::kIncomplete, ui::Buttons::Ok, ui::Icon::Stop);
+        return;
+    }
+
+    context.state.firmwareLevel = checked.firmwareLevel;
+    {
+        ui::WaitCursor wait(context.host);
+        device::writeConfigFile(context.device, record.ipAddress, *file, checked);
+    }
+    device::sendReset(context, text::kResetFinished);
+}
+
+} // namespace tolvaro::app

@@ -1,0 +1,19 @@
+// The ISDN page: B-channel usage, call ids, line speed and the initial
+// string. As the last page of the sheet it resets the router when it was
+// shown.
+#pragma once
+
+#include "app/settings_sheet.h"
+
+namespace tolvaro::pages {
+
+class CMISDN : public app::SettingsPage {
+public:
+    CMISDN(AppContext& context, device::ConfigStore& store);
+
+protected:
+    void onInitDialog() override;
+    void onApply() override;
+};
+
+} // namespace tolvaro::pages
