@@ -95,7 +95,7 @@ constexpr auto kVariables = std::to_array<VariableInfo>({
     integer(0x3716, "reserved"),
     bytes(0x3717, 210, "virtual servers"),
     integer(0x371a, "LAN-to-LAN switch"),
-    bytes(0x371b, 210, "special applications, reserved"),
+    bytes(0x371b, 1500, "reserved table"),
     bytes(0x371c, 210, "special applications"),
     bytes(0x371e, 5, "exposed computer"),
     integer(0x3801, "country"),
