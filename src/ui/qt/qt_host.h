@@ -45,6 +45,11 @@ public:
     std::string hostName() override;
     std::vector<std::string> hostAddresses() override;
 
+    // A settings value read when the user's store holds none.
+    void setSettingsDefault(std::string_view key, std::string_view name, std::string_view value);
+    // Uses an INI file instead of the user's configuration (tests).
+    void useSettingsFile(const QString& path);
+
     // Builds a template's window with its static texts, unattached to any
     // dialog class (the window is owned by the caller).
     static QWidget* buildTemplate(const Template& t, QWidget* parent = nullptr);

@@ -1,0 +1,370 @@
+#include "ui/qt/qt_host.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTextBrowser>
+#include <QThread>
+#include <QTimer>
+#include <QUrl>
+
+#include <arpa/inet.h>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <unistd.h>
+
+#include <climits>
+#include <map>
+
+#include "ui/dialog.h"
+#include "ui/property_sheet.h"
+#include "ui/qt/qt_settings.h"
+#include "ui/qt/qt_sheet.h"
+#include "ui/qt/qt_window.h"
+
+// Resources of a static library must be initialised by name.
+static void initHelpResources() {
+    Q_INIT_RESOURCE(help);
+}
+
+namespace tolvaro::ui {
+
+namespace {
+
+QString qs(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The program's icon: drawn, so that no image file has to be found at run time.
+QIcon programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1f, 0x5f, 0x9f));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(2, 2, 28, 28, 6, 6);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRect(2, 2, 28, 28), Qt::AlignCenter, QStringLiteral("T"));
+    painter.end();
+    return QIcon(pixmap);
+}
+
+std::map<Dialog*, QtWindow*>& modelessWindows() {
+    static std::map<Dialog*, QtWindow*> windows;
+    return windows;
+}
+
+QString qtFilter(const std::string& filter) {
+    QStringList parts;
+    for (const auto& [description, pattern] : parseFileFilter(filter)) {
+        QString d = qs(description);
+        const QString p = qs(pattern).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (!d.contains(QLatin1Char('(') + p + QLatin1Char(')'))) {
+            d += QStringLiteral(" (") + p + QLatin1Char(')');
+        }
+        parts << d;
+    }
+    return parts.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+QtHost::QtHost() : settings_(std::make_unique<QtSettingsStore>()) {
+    initHelpResources();
+    if (QApplication::windowIcon().isNull()) {
+        QApplication::setWindowIcon(programIcon());
+    }
+}
+
+QtHost::~QtHost() {
+    while (waitDepth_ > 0) {
+        endWaitCursor();
+    }
+}
+
+void QtHost::setSettingsDefault(std::string_view key, std::string_view name,
+                                std::string_view value) {
+    settings_->setDefault(key, name, value);
+}
+
+void QtHost::useSettingsFile(const QString& path) {
+    settings_ = std::make_unique<QtSettingsStore>(path);
+}
+
+QWidget* QtHost::activeWindow() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        return modal;
+    }
+    return QApplication::activeWindow();
+}
+
+Answer QtHost::messageBox(std::string_view text, Buttons buttons, Icon icon,
+                          std::string_view caption) {
+    QMessageBox box(activeWindow());
+    box.setWindowTitle(caption.empty() ? QStringLiteral("Tolvaro") : qs(caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(qs(text));
+    switch (icon) {
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Stop:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
+    switch (buttons) {
+    case Buttons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case Buttons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case Buttons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    }
+    // A message box takes the normal cursor while it is up.
+    const bool waiting = waitDepth_ > 0;
+    if (waiting) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    if (modalHook_) {
+        QTimer::singleShot(0, &box, [this, &box] { modalHook_(&box); });
+    }
+    const int pressed = box.exec();
+    if (waiting) {
+        QApplication::restoreOverrideCursor();
+    }
+    switch (pressed) {
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return buttons == Buttons::YesNo    ? Answer::No
+               : pressed == QMessageBox::Ok ? Answer::Ok
+               : buttons == Buttons::Ok     ? Answer::Ok
+                                            : Answer::Cancel;
+    }
+}
+
+void QtHost::beginWaitCursor() {
+    ++waitDepth_;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtHost::endWaitCursor() {
+    if (waitDepth_ == 0) {
+        return;
+    }
+    --waitDepth_;
+    QApplication::restoreOverrideCursor();
+}
+
+void QtHost::sleep(int ms) {
+    if (sleeper_) {
+        sleeper_(ms);
+        return;
+    }
+    // Keep painting while the wait runs; user input waits until it is over.
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        const int left = ms - static_cast<int>(timer.elapsed());
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, std::min(left, 20));
+        QThread::msleep(static_cast<unsigned long>(std::clamp(left, 0, 10)));
+    }
+}
+
+int QtHost::runDialog(Dialog& dialog) {
+    const Template* t = findTemplate(dialog.templateNumber());
+    if (!t) {
+        return -1;
+    }
+    QtWindow window(*t, &dialog, QtWindow::Role::Modal, activeWindow());
+    dialog.attach(*this, window);
+    dialog.start();
+    if (modalHook_ && !window.isClosed()) {
+        QTimer::singleShot(0, &window, [this, &window] { modalHook_(&window); });
+    }
+    window.runModal();
+    const int result = dialog.result();
+    window.disconnectDialog();
+    dialog.detach();
+    return result;
+}
+
+int QtHost::runSheet(PropertySheet& sheet) {
+    QtSheetWindow window(*this, sheet, activeWindow());
+    sheet.begin(window);
+    if (modalHook_ && sheet.isOpen()) {
+        QTimer::singleShot(0, &window, [this, &window] { modalHook_(&window); });
+    }
+    window.run();
+    const int result = sheet.result();
+    window.release();
+    sheet.end();
+    return result;
+}
+
+void QtHost::createModeless(Dialog& dialog) {
+    const Template* t = findTemplate(dialog.templateNumber());
+    if (!t) {
+        return;
+    }
+    auto* window = new QtWindow(*t, &dialog, QtWindow::Role::Modeless, activeWindow());
+    modelessWindows()[&dialog] = window;
+    dialog.attach(*this, *window);
+    dialog.start();
+    if (!window->isClosed()) {
+        window->show();
+        if (QWidget* parent = window->parentWidget()) {
+            window->move(parent->geometry().center() - window->rect().center());
+        }
+        // Painted before the blocking call that usually follows.
+        window->repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
+void QtHost::destroyModeless(Dialog& dialog) {
+    auto it = modelessWindows().find(&dialog);
+    if (it == modelessWindows().end()) {
+        return;
+    }
+    QtWindow* window = it->second;
+    modelessWindows().erase(it);
+    window->disconnectDialog();
+    dialog.detach();
+    delete window;
+}
+
+std::optional<std::string> QtHost::openFileName(const FileDialogOptions& options) {
+    QFileDialog dialog(activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilter(qtFilter(options.filter));
+    dialog.setDefaultSuffix(qs(options.defaultExtension));
+    if (modalHook_) {
+        QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<std::string> QtHost::saveFileName(const FileDialogOptions& options) {
+    QFileDialog dialog(activeWindow());
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFilter(options.filter));
+    dialog.setDefaultSuffix(qs(options.defaultExtension));
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
+    if (modalHook_) {
+        QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog.selectedFiles().first().toStdString();
+}
+
+SettingsStore& QtHost::settings() {
+    return *settings_;
+}
+
+void QtHost::openUrl(std::string_view url) {
+    QDesktopServices::openUrl(QUrl(qs(url)));
+}
+
+QString QtHost::helpPagePath(int topic) {
+    const QString page = QStringLiteral(":/help/%1.html").arg(topic);
+    return QFile::exists(page) ? page : QStringLiteral(":/help/index.html");
+}
+
+void QtHost::showHelp(int topic) {
+    if (!helpWindow_) {
+        auto* browser = new QTextBrowser;
+        browser->setWindowTitle(QStringLiteral("Tolvaro Help"));
+        browser->setOpenExternalLinks(true);
+        browser->setSearchPaths({QStringLiteral(":/help")});
+        browser->resize(560, 480);
+        helpWindow_.reset(browser);
+    }
+    auto* browser = static_cast<QTextBrowser*>(helpWindow_.get());
+    browser->setSource(QUrl(QStringLiteral("qrc") + helpPagePath(topic)));
+    browser->show();
+    browser->raise();
+}
+
+std::string QtHost::hostName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (gethostname(name, sizeof name - 1) != 0) {
+        return {};
+    }
+    return name;
+}
+
+std::vector<std::string> QtHost::hostAddresses() {
+    std::vector<std::string> addresses;
+    ifaddrs* list = nullptr;
+    if (getifaddrs(&list) != 0) {
+        return addresses;
+    }
+    for (ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || a->ifa_addr->sa_family != AF_INET) {
+            continue;
+        }
+        char text[INET_ADDRSTRLEN] = {};
+        const auto* in = reinterpret_cast<const sockaddr_in*>(a->ifa_addr);
+        if (inet_ntop(AF_INET, &in->sin_addr, text, sizeof text)) {
+            addresses.emplace_back(text);
+        }
+    }
+    freeifaddrs(list);
+    return addresses;
+}
+
+QWidget* QtHost::buildTemplate(const Template& t, QWidget* parent) {
+    return new QtWindow(t, nullptr, QtWindow::Role::Preview, parent);
+}
+
+QString QtHost::renderTemplate(const Template& t, const QString& dir) {
+    std::unique_ptr<QWidget> window(buildTemplate(t));
+    QString caption = QString::fromStdString(t.caption);
+    for (QChar& c : caption) {
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QLatin1Char(':')) {
+            c = QLatin1Char('_');
+        }
+    }
+    const QString name = caption.isEmpty() ? QString::number(t.number)
+                                           : QStringLiteral("%1-%2").arg(t.number).arg(caption);
+    const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+    window->ensurePolished();
+    return window->grab().save(path) ? path : QString();
+}
+
+} // namespace tolvaro::ui

@@ -1,0 +1,145 @@
+#include "ui/qt/qt_sheet.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "ui/qt/qt_window.h"
+
+namespace tolvaro::ui {
+
+QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
+    : QDialog(parent), host_(host), sheet_(sheet), tabs_(new QTabWidget(this)) {
+    setWindowTitle(QString::fromStdString(sheet.caption()));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+
+    // Every page gets the room of the largest one, as the platform's sheet does.
+    const BaseUnits units = QtWindow::baseUnits(font());
+    int width = 0;
+    int height = 0;
+    for (int i = 0; i < sheet.pageCount(); ++i) {
+        const Template* t = findTemplate(sheet.page(i).templateNumber());
+        auto* container = new QWidget;
+        containers_.push_back(container);
+        tabs_->addTab(container, t ? QString::fromStdString(t->caption) : QString());
+        if (t) {
+            width = std::max(width, dialogUnitsToPixelsX(t->width, units));
+            height = std::max(height, dialogUnitsToPixelsY(t->height, units));
+        }
+    }
+    for (QWidget* c : containers_) {
+        c->setMinimumSize(width, height);
+    }
+
+    auto* ok = new QPushButton(tr("OK"), this);
+    auto* cancel = new QPushButton(tr("Cancel"), this);
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, [this] { sheet_.pressOK(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { sheet_.pressCancel(); });
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(tabs_);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (switching_) {
+            return;
+        }
+        if (!sheet_.activate(index) && sheet_.isOpen()) {
+            // The current page refused to be left: show it again.
+            showPage(sheet_.activeIndex());
+        }
+    });
+}
+
+QtSheetWindow::~QtSheetWindow() {
+    release();
+}
+
+void QtSheetWindow::release() {
+    for (QtWindow* w : windows_) {
+        w->disconnectDialog();
+    }
+}
+
+int QtSheetWindow::run() {
+    if (closed_) {
+        return result();
+    }
+    running_ = true;
+    const int r = exec();
+    running_ = false;
+    return r;
+}
+
+void QtSheetWindow::createPage(PropertyPage& page) {
+    const Template* t = findTemplate(page.templateNumber());
+    int index = 0;
+    while (index < sheet_.pageCount() && &sheet_.page(index) != &page) {
+        ++index;
+    }
+    if (!t || index >= static_cast<int>(containers_.size())) {
+        return;
+    }
+    auto* window =
+        new QtWindow(*t, &page, QtWindow::Role::Page, containers_[static_cast<std::size_t>(index)]);
+    window->show();
+    windows_.push_back(window);
+    page.attach(host_, *window);
+}
+
+void QtSheetWindow::showPage(int index) {
+    switching_ = true;
+    tabs_->setCurrentIndex(index);
+    switching_ = false;
+}
+
+void QtSheetWindow::close(int result) {
+    closed_ = true;
+    setResult(result);
+    if (running_) {
+        done(result);
+    } else {
+        hide();
+    }
+}
+
+void QtSheetWindow::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Escape) {
+        sheet_.pressCancel();
+        return;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget())) {
+            button->click();
+        } else {
+            sheet_.pressOK();
+        }
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void QtSheetWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    sheet_.pressCancel();
+}
+
+void QtSheetWindow::reject() {
+    sheet_.pressCancel();
+}
+
+} // namespace tolvaro::ui

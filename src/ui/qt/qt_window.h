@@ -1,0 +1,113 @@
+// A dialog or page window of the Qt backend, built from a template.
+// Internal to the backend.
+#pragma once
+
+#include <QComboBox>
+#include <QDialog>
+#include <QPointer>
+
+#include <map>
+
+#include "ui/dialog.h"
+#include "ui/text_rules.h"
+#include "ui/window.h"
+
+class QTreeWidget;
+
+namespace tolvaro::ui {
+
+// Drop-down list that reports the opening of its list before it shows.
+class DropDownCombo : public QComboBox {
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+signals:
+    void aboutToDrop();
+};
+
+class QtWindow : public QDialog, public Window {
+    Q_OBJECT
+public:
+    enum class Role { Modal, Modeless, Page, Preview };
+
+    // `dialog` may be null for a preview: controls only, no handlers.
+    QtWindow(const Template& t, Dialog* dialog, Role role, QWidget* parent = nullptr);
+    ~QtWindow() override;
+
+    static BaseUnits baseUnits(const QFont& font);
+    QWidget* widget(int id) const;
+    // Detaches the handlers: after this no notification reaches the dialog.
+    void disconnectDialog() { dialog_ = nullptr; }
+    bool isClosed() const { return closing_; }
+    // Runs the window modally unless its start already closed it.
+    int runModal();
+
+    const Template& windowTemplate() const override { return *template_; }
+    void close(int result) override;
+    void setCaption(std::string_view caption) override;
+    void repaintNow() override;
+    std::string text(int id) const override;
+    void setText(int id, std::string_view text) override;
+    int checkState(int id) const override;
+    void setCheckState(int id, int state) override;
+    bool isEnabled(int id) const override;
+    void setEnabled(int id, bool enabled) override;
+    bool isVisible(int id) const override;
+    void setVisible(int id, bool visible) override;
+    void setTextLimit(int id, int characters) override;
+    void setFocus(int id) override;
+    int pixelWidth(int id) const override;
+    void comboReset(int id) override;
+    int comboAdd(int id, std::string_view item) override;
+    int comboCount(int id) const override;
+    std::string comboItem(int id, int index) const override;
+    int comboSelection(int id) const override;
+    bool comboSelect(int id, int index) override;
+    void listAddColumn(int id, std::string_view title, int widthPixels) override;
+    int listColumnCount(int id) const override;
+    int listInsert(int id, int row, std::string_view text, bool selected) override;
+    bool listSetText(int id, int row, int column, std::string_view text) override;
+    std::string listText(int id, int row, int column) const override;
+    bool listDelete(int id, int row) override;
+    void listDeleteAll(int id) override;
+    int listCount(int id) const override;
+    int listSelectionMark(int id) const override;
+    void listSetSelectionMark(int id, int row) override;
+    bool listIsSelected(int id, int row) const override;
+    void listSetSelected(int id, int row, bool selected) override;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    struct Entry {
+        const ControlSpec* spec = nullptr;
+        QWidget* widget = nullptr;
+        int limit = 0;
+        int mark = -1; // list views: the selection mark
+    };
+
+    void build();
+    QWidget* makeControl(const ControlSpec& spec);
+    void notify(int id, Notify notification);
+    void clickRadio(int id);
+    Entry* entry(int id);
+    const Entry* entry(int id) const;
+    QTreeWidget* list(int id) const;
+
+    const Template* template_;
+    Dialog* dialog_;
+    Role role_;
+    BaseUnits units_;
+    std::map<int, Entry> entries_;
+    std::map<QObject*, int> ids_;
+    bool closing_ = false;
+    bool running_ = false;
+    bool programmatic_ = false;
+};
+
+} // namespace tolvaro::ui
