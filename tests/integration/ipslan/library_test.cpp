@@ -198,7 +198,7 @@ private:
             std::fill(name.begin() + 12, name.begin() + 32, 'A');
             const int out = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
             for (const auto& bytes :
-                 {stale, truncated, unterminated, name, std::vector<std::uint8_t>(300, 0xff)}) {
+                 {stale, truncated, unknownKind, name, std::vector<std::uint8_t>(300, 0xff)}) {
                 ::sendto(out, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&from),
                          sizeof from);
             }
