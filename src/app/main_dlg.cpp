@@ -123,11 +123,16 @@ void CMainDlg::refresh() {
 void CMainDlg::onListClick() {
     AppState& state = context_.state;
     const int mark = routerList().selectionMark();
-    if (mark < 0 || mark >= kDeviceTableSize) {
+    if (mark < 0) {
         showNoneSelected();
         return;
     }
-    showSelected(fieldText(state.devices[static_cast<std::size_t>(mark)].name));
+    // A Remote row added after 32 listed routers has no record of its own.
+    if (mark < kDeviceTableSize) {
+        showSelected(fieldText(state.devices[static_cast<std::size_t>(mark)].name));
+    } else {
+        showNoneSelected();
+    }
     runRemoteSelection(context_, *this);
     enable(kMainIpAddress, state.remoteFlag != 1);
 }
