@@ -22,8 +22,8 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(radio(ids::kAuthEnable, "Enable", 114, 49, 40));
     c.push_back(radio(ids::kAuthChap, "CHAP", 158, 49, 34, ui::kHidden | ui::kDisabled));
 
-    c.push_back(group("User List", 7, 71, 286, 147));
-    c.push_back(listView(ids::kUserList, 14, 83, 272, 109, ui::kGroupStart));
+    c.push_back(group("User List", 7, 71, 286, 147, ui::kNoId, ui::kGroupStart));
+    c.push_back(listView(ids::kUserList, 14, 83, 272, 109));
     c.push_back(button(ids::kAddUser, "Add", 128, 198));
     c.push_back(button(ids::kEditUser, "Edit", 182, 198));
     c.push_back(button(ids::kDeleteUser, "Delete", 236, 198));

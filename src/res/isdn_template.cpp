@@ -18,9 +18,9 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(radio(ids::kUsageDynamic, "Dynamically use 2 B Channels", 14, 31, 160));
     c.push_back(radio(ids::kUsageTwoChannels, "Always use 2 B Channels", 14, 43, 160));
 
-    c.push_back(group("Outgoing Call ID", 7, 63, 140, 47));
+    c.push_back(group("Outgoing Call ID", 7, 63, 140, 47, ui::kNoId, ui::kGroupStart));
     c.push_back(label("MSN", 14, 75, 22));
-    c.push_back(edit(ids::kOutgoingMsn, 38, 75, 100, ui::kDigitsOnly | ui::kGroupStart));
+    c.push_back(edit(ids::kOutgoingMsn, 38, 75, 100, ui::kDigitsOnly));
     c.push_back(label("SAD", 14, 91, 22));
     c.push_back(edit(ids::kOutgoingSad, 38, 91, 60));
 

@@ -24,8 +24,8 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(group("Remote Site", 7, 21, 286, 33));
     c.push_back(label("IP Address", labelX, 35, 40));
     addAddress(c, ids::kRemoteIp, 56, 35, ui::kDigitsOnly);
-    c.push_back(label("Network Mask", 150, 35, 48));
-    addAddress(c, ids::kRemoteMask, 200, 35);
+    c.push_back(label("Network Mask", 146, 35, 56));
+    addAddress(c, ids::kRemoteMask, 204, 35);
 
     c.push_back(group("Act as a Receiver", 7, 58, 286, 60));
     c.push_back(check(ids::kReceiverEnable, "Enable", labelX, 71, 50));
@@ -33,8 +33,8 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(radio(ids::kAuthDisable, "Disable", 120, 71, 40, ui::kGroupStart));
     c.push_back(radio(ids::kAuthEnable, "Enable", 164, 71, 40));
     c.push_back(radio(ids::kAuthChap, "CHAP", 208, 71, 34, ui::kHidden | ui::kDisabled));
-    c.push_back(label("Login Name", labelX, 85, 80));
-    c.push_back(edit(ids::kLoginName, fieldX, 85, 100, ui::kGroupStart));
+    c.push_back(label("Login Name", labelX, 85, 80, ui::kNoId, ui::kGroupStart));
+    c.push_back(edit(ids::kLoginName, fieldX, 85, 100));
     c.push_back(label("Password", labelX, 100, 80));
     c.push_back(edit(ids::kPassword, fieldX, 100, 70, ui::kPassword));
     c.push_back(label("Verify", verifyLabelX, 100, 26));
@@ -45,9 +45,9 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(label("Phone Number to Dial", labelX, 148, 84));
     c.push_back(edit(ids::kPhoneNumber, fieldX, 148, 120));
     c.push_back(label("Login Using :", labelX, 163, 50));
-    c.push_back(label("Name", 66, 163, 32));
+    c.push_back(label("Name", 62, 163, 36));
     c.push_back(edit(ids::kRemoteLoginName, fieldX, 163, 120));
-    c.push_back(label("Password", 66, 178, 32));
+    c.push_back(label("Password", 62, 178, 36));
     c.push_back(edit(ids::kRemotePassword, fieldX, 178, 70, ui::kPassword));
     c.push_back(label("Verify", verifyLabelX, 178, 26));
     c.push_back(edit(ids::kRemoteVerifyPassword, verifyX, 178, 70, ui::kPassword));

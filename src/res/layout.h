@@ -78,8 +78,9 @@ inline ControlSpec combo(int id, int x, int y, int w, unsigned flags = 0,
     return {id, ControlKind::ComboList, "", {x, y, w, dropHeight}, flags};
 }
 
-inline ControlSpec group(std::string text, int x, int y, int w, int h, int id = ui::kNoId) {
-    return {id, ControlKind::GroupBox, std::move(text), {x, y, w, h}};
+inline ControlSpec group(std::string text, int x, int y, int w, int h, int id = ui::kNoId,
+                         unsigned flags = 0) {
+    return {id, ControlKind::GroupBox, std::move(text), {x, y, w, h}, flags};
 }
 
 inline ControlSpec listView(int id, int x, int y, int w, int h, unsigned flags = 0) {

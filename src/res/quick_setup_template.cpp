@@ -17,35 +17,36 @@ const ui::TemplateRegistration reg{[] {
     // numbers to dial on the right.
     constexpr int labelX = 14;
     constexpr int fieldX = 84;
-    constexpr int phoneLabelX = 156;
-    constexpr int phoneX = 202;
-    constexpr int phoneNoteX = 246;
+    constexpr int fieldWidth = 60;
+    constexpr int phoneLabelX = 150;
+    constexpr int phoneX = 196;
+    constexpr int phoneNoteX = 242;
     c.push_back(group("Internet Access", 7, 7, 286, 123));
     c.push_back(check(ids::kEnableInternet, "Enable Internet Access / Disable Lan to Lan", labelX,
                       19, 200));
     c.push_back(label("Account Name", labelX, 34, 68));
-    c.push_back(edit(ids::kAccountName, fieldX, 34, 66));
+    c.push_back(edit(ids::kAccountName, fieldX, 34, fieldWidth));
     c.push_back(label("Account Password", labelX, 49, 68));
-    c.push_back(edit(ids::kAccountPassword, fieldX, 49, 66, ui::kPassword));
+    c.push_back(edit(ids::kAccountPassword, fieldX, 49, fieldWidth, ui::kPassword));
     c.push_back(label("Verify", labelX, 64, 68));
-    c.push_back(edit(ids::kVerifyPassword, fieldX, 64, 66, ui::kPassword));
+    c.push_back(edit(ids::kVerifyPassword, fieldX, 64, fieldWidth, ui::kPassword));
 
     c.push_back(label("Telephone", phoneLabelX, 34, 44));
-    c.push_back(edit(ids::kTelephone1, phoneX, 34, 42));
-    c.push_back(label("( Required )", phoneNoteX, 34, 40));
+    c.push_back(edit(ids::kTelephone1, phoneX, 34, 44));
+    c.push_back(label("( Required )", phoneNoteX, 34, 46));
     c.push_back(label("Telephone 2 ", phoneLabelX, 49, 44));
-    c.push_back(edit(ids::kTelephone2, phoneX, 49, 42));
-    c.push_back(label("( Optional )", phoneNoteX, 49, 40));
+    c.push_back(edit(ids::kTelephone2, phoneX, 49, 44));
+    c.push_back(label("( Optional )", phoneNoteX, 49, 46));
     c.push_back(label("Telephone 3 ", phoneLabelX, 64, 44));
-    c.push_back(edit(ids::kTelephone3, phoneX, 64, 42));
-    c.push_back(label("( Optional )", phoneNoteX, 64, 40));
+    c.push_back(edit(ids::kTelephone3, phoneX, 64, 44));
+    c.push_back(label("( Optional )", phoneNoteX, 64, 46));
 
-    c.push_back(label("IP Address from ISP", labelX, 80, 68));
-    c.push_back(radio(ids::kDynamic, "Dynamic", fieldX, 81, 40, ui::kGroupStart));
-    c.push_back(radio(ids::kFixed, "Fixed", fieldX + 42, 81, 32));
+    c.push_back(label("IP Address from ISP", labelX, 80, 70));
+    c.push_back(radio(ids::kDynamic, "Dynamic", 86, 81, 46, ui::kGroupStart));
+    c.push_back(radio(ids::kFixed, "Fixed", 134, 81, 34));
     // The address fields end the radio group.
     const std::size_t fixedIp = c.size();
-    addAddress(c, ids::kFixedIp, 160, 80, ui::kDigitsOnly);
+    addAddress(c, ids::kFixedIp, 172, 80, ui::kDigitsOnly);
     c[fixedIp].flags |= ui::kGroupStart;
 
     c.push_back(label("DNS IP Address", labelX, 96, 68));

@@ -12,17 +12,17 @@ const ui::TemplateRegistration reg{[] {
     ui::Template t = dialog(ids::kTemplate, "User", 210, 139);
     auto& c = t.controls;
 
-    constexpr int fieldX = 80;
+    constexpr int fieldX = 86;
     c.push_back(group("User Setting", 7, 7, 196, 104));
-    c.push_back(label("Name", 14, 19, 64));
+    c.push_back(label("Name", 14, 19, 70));
     c.push_back(edit(ids::kName, fieldX, 19, 70, ui::kLowerCase));
     // The password is shown as typed.
-    c.push_back(label("Password", 14, 34, 64));
+    c.push_back(label("Password", 14, 34, 70));
     c.push_back(edit(ids::kPassword, fieldX, 34, 70));
     c.push_back(check(ids::kEnableDialIn, "Enable Dial-in", 14, 50, 80));
-    c.push_back(label("Connect Time Limit", 14, 64, 64));
+    c.push_back(label("Connect Time Limit", 14, 64, 70));
     c.push_back(edit(ids::kTimeLimit, fieldX, 64, 20, ui::kDigitsOnly));
-    c.push_back(label("min ( 0: Unlimited )", fieldX + 24, 64, 90));
+    c.push_back(label("min ( 0: Unlimited )", fieldX + 24, 64, 82));
     c.push_back(label("Call Back", 14, 79, 40));
     c.push_back(radio(ids::kCallBackDisable, "Disable", 56, 80, 44, ui::kGroupStart));
     c.push_back(radio(ids::kCallBackRoaming, "Roaming", 104, 80, 44));
