@@ -60,13 +60,65 @@ struct _snmp_packet {
 };
 static_assert(sizeof(_snmp_packet) == kEntrySize);
 
+// Sets the library up (Net-SNMP without configuration files, the settings
+// of config.h from the environment). Returns 1. The other calls set up what
+// they need themselves, so calling this is a courtesy, not a requirement.
 int IPSInitLan();
+
+// Sends one browse request to every destination of config.h (every IPv4
+// interface's broadcast address, or only 127.255.255.255, plus the extra
+// targets), collects replies for the discovery window, drops malformed and
+// duplicate ones (same IP address) and fills `table` from record 0 with at
+// most kDeviceTableSize routers; records past `*count` are not touched. The
+// local-address field is this computer's address on the router's network
+// (see localAddressFor in detail/discovery.h; 127.0.0.1 for a router on
+// 127/8 when nothing closer matches). Returns 1, or 0 when nothing could be
+// sent; `*count` is 0 whenever nothing was found.
 int IPSBrowse(DEVICE_INFO* table, int* count);
+
+// Every later request uses this community (at most 255 characters). 1 on
+// success, 0 for a null or overlong text (the community stays).
 int PSSetCommunity(const char* community);
+
+// Every later request uses this UDP port (1..65535; for anything else the
+// result is 0 and the port stays). For port 161 a router whose last browse reply announced
+// another SNMP port is asked there instead, which is how simulated routers on
+// loopback serve a caller that always says 161.
 int PSSetSnmpPort(int port);
+
+// Reads `count` (1..64) variables into consecutive entries of `result`.
+// `ip` is dotted-decimal text. Returns exactly 1 on success; 0 on a bad
+// argument, time-out, an error status, a response whose variables are not
+// exactly the requested ones in order, or a value an entry cannot hold (more
+// than 1500 bytes, or a type without an entry form). On failure `result` is
+// left as it was.
 int IPSGetInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPONSE* result);
+
+// Writes `count` (1..64) variables from consecutive entries. Integer
+// variables (variables.h) go out as INTEGER parsed from the entry's
+// NUL-terminated decimal text, whatever the length word; a text that is not a
+// number fails the whole call before anything is sent. An untouched entry
+// (length 0, empty value) of a variable the router keeps on empty writes goes
+// out as an empty OCTET STRING. Everything else goes out as OCTET STRING of
+// the entry's length; a length above 1500 fails the call. Variables the table
+// does not know follow their entry's type byte. Returns 1 when the router
+// accepted every variable, else 0.
 int IPSSetInfo(const char* ip, int mode, int count, const int* variables,
                const _snmp_packet* values);
+
+// Asks the router of `device` (found by its IP address text among the routers
+// of earlier browses) to take `newIp` and `mask`, by a set-IP request
+// addressed to its hardware address and sent like a browse. Returns 1 only
+// when the router acknowledged exactly that address within the discovery
+// window; 0 for an unknown router, malformed texts, a refusal or silence.
+// `reserved` and `newIp2` are accepted for the callers' sake and not used.
 int IPSUDPSetIP(const DEVICE_INFO* device, int reserved, const char* newIp, const char* newIp2,
                 const char* mask, unsigned char flag);
+
+// Writes into `result` (at least 16 bytes) the lowest host address .2 to .254
+// of the network `network` ("x.y.z.0") that no router of the last browse, no
+// interface of this computer and no entry of the ARP table uses. Nothing is
+// sent on the network. `network` and `result` may be the same buffer.
+// Returns 1; 0 for a malformed network text or a full network, leaving
+// `result` unchanged.
 int IPSQueryFreeIp(const char* network, char* result);
