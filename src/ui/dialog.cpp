@@ -115,7 +115,13 @@ int ListViewRef::pixelWidth() const {
 
 Dialog::Dialog(int templateNumber) : templateNumber_(templateNumber) {}
 
-Dialog::~Dialog() = default;
+Dialog::~Dialog() {
+    // A window still attached (a modeless window, or a dialog a test opened)
+    // goes with its dialog.
+    if (window_ && host_) {
+        host_->destroyModeless(*this);
+    }
+}
 
 int Dialog::runModal(Host& host) {
     return host.runDialog(*this);

@@ -50,8 +50,10 @@ public:
 
     // Shows a message box and returns the button that closed it. An empty
     // caption gives the program's name.
-    virtual Answer messageBox(std::string_view text, Buttons buttons = Buttons::Ok,
-                              Icon icon = Icon::None, std::string_view caption = {}) = 0;
+    Answer messageBox(std::string_view text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
+                      std::string_view caption = {}) {
+        return showMessage(text, buttons, icon, caption);
+    }
 
     // Wait cursor; calls nest, the cursor shows while any begin is open.
     virtual void beginWaitCursor() = 0;
@@ -76,6 +78,10 @@ public:
     // This computer's host name and its IPv4 addresses as dotted text.
     virtual std::string hostName() = 0;
     virtual std::vector<std::string> hostAddresses() = 0;
+
+protected:
+    virtual Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
+                               std::string_view caption) = 0;
 };
 
 // Begins the wait cursor for a scope.

@@ -109,8 +109,8 @@ QWidget* QtHost::activeWindow() const {
     return QApplication::activeWindow();
 }
 
-Answer QtHost::messageBox(std::string_view text, Buttons buttons, Icon icon,
-                          std::string_view caption) {
+Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
+                           std::string_view caption) {
     QMessageBox box(activeWindow());
     box.setWindowTitle(caption.empty() ? QStringLiteral("Tolvaro") : qs(caption));
     box.setTextFormat(Qt::PlainText);

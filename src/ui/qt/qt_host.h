@@ -28,8 +28,6 @@ public:
     // (tests use it to drive the window; the argument is the top window).
     void setModalHook(std::function<void(QWidget*)> hook) { modalHook_ = std::move(hook); }
 
-    Answer messageBox(std::string_view text, Buttons buttons, Icon icon,
-                      std::string_view caption) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
     void sleep(int ms) override;
@@ -44,6 +42,10 @@ public:
     void showHelp(int topic) override;
     std::string hostName() override;
     std::vector<std::string> hostAddresses() override;
+
+protected:
+    Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
+                       std::string_view caption) override;
 
     // A settings value read when the user's store holds none.
     void setSettingsDefault(std::string_view key, std::string_view name, std::string_view value);

@@ -436,8 +436,8 @@ void ScriptedHost::clearRecords() {
     unmatchedEnds_ = 0;
 }
 
-Answer ScriptedHost::messageBox(std::string_view text, Buttons buttons, Icon icon,
-                                std::string_view caption) {
+Answer ScriptedHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
+                                 std::string_view caption) {
     MessageRecord record{
         std::string(text), caption.empty() ? std::string("Tolvaro") : std::string(caption),
         buttons,           icon,
@@ -492,7 +492,12 @@ int ScriptedHost::runDialog(Dialog& dialog) {
     queue.pop_front();
     ScriptedDialogDriver driver = open(dialog);
     if (driver.isOpen()) {
-        script(driver);
+        try {
+            script(driver);
+        } catch (...) {
+            release(dialog);
+            throw;
+        }
     }
     const bool stillOpen = driver.isOpen();
     const int result = dialog.result();
@@ -514,15 +519,23 @@ int ScriptedHost::runSheet(PropertySheet& sheet) {
     sheetsShown_.push_back(sheet.caption());
     sheet.begin(frame);
     ScriptedSheetDriver driver(*this, sheet);
+    auto releasePages = [&] {
+        for (int i = 0; i < sheet.pageCount(); ++i) {
+            release(sheet.page(i));
+        }
+        sheet.end();
+    };
     if (sheet.isOpen()) {
-        script(driver);
+        try {
+            script(driver);
+        } catch (...) {
+            releasePages();
+            throw;
+        }
     }
     const bool stillOpen = sheet.isOpen();
     const int result = sheet.result();
-    for (int i = 0; i < sheet.pageCount(); ++i) {
-        release(sheet.page(i));
-    }
-    sheet.end();
+    releasePages();
     if (stillOpen) {
         throw ScriptError("script left sheet " + sheet.caption() + " open");
     }

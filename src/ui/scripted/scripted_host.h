@@ -205,8 +205,6 @@ public:
     std::vector<std::string> localAddresses = {"127.0.0.1"};
 
     // Host.
-    Answer messageBox(std::string_view text, Buttons buttons, Icon icon,
-                      std::string_view caption) override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
     void sleep(int ms) override;
@@ -220,6 +218,8 @@ public:
     void openUrl(std::string_view url) override { urls_.emplace_back(url); }
     void showHelp(int topic) override { helpTopics_.push_back(topic); }
     std::string hostName() override { return localHostName; }
+    Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
+                       std::string_view caption) override;
     std::vector<std::string> hostAddresses() override { return localAddresses; }
 
     // The scripted window of an attached dialog (for drivers).
