@@ -28,7 +28,7 @@ const ui::TemplateRegistration reg{[] {
     addAddress(c, ids::kRemoteMask, 204, 35);
 
     c.push_back(group("Act as a Receiver", 7, 58, 286, 60));
-    c.push_back(check(ids::kReceiverEnable, "Enable", labelX, 71, 50));
+    c.push_back(check(ids::kReceiverEnable, "Enable", labelX, 71, 44));
     c.push_back(label("Authentication", 64, 70, 54));
     c.push_back(radio(ids::kAuthDisable, "Disable", 120, 71, 40, ui::kGroupStart));
     c.push_back(radio(ids::kAuthEnable, "Enable", 164, 71, 40));
@@ -44,7 +44,7 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(check(ids::kInitiatorEnable, "Enable", labelX, 134, 50));
     c.push_back(label("Phone Number to Dial", labelX, 148, 84));
     c.push_back(edit(ids::kPhoneNumber, fieldX, 148, 120));
-    c.push_back(label("Login Using :", labelX, 163, 50));
+    c.push_back(label("Login Using :", labelX, 163, 46));
     c.push_back(label("Name", 62, 163, 36));
     c.push_back(edit(ids::kRemoteLoginName, fieldX, 163, 120));
     c.push_back(label("Password", 62, 178, 36));

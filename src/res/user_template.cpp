@@ -25,7 +25,7 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(label("min ( 0: Unlimited )", fieldX + 24, 64, 82));
     c.push_back(label("Call Back", 14, 79, 40));
     c.push_back(radio(ids::kCallBackDisable, "Disable", 56, 80, 44, ui::kGroupStart));
-    c.push_back(radio(ids::kCallBackRoaming, "Roaming", 104, 80, 44));
+    c.push_back(radio(ids::kCallBackRoaming, "Roaming", 104, 80, 52));
     c.push_back(radio(ids::kCallBackFixed, "Fixed - Tel No.", 56, 94, 66));
     c.push_back(edit(ids::kCallBackNumber, 124, 93, 72, ui::kGroupStart));
 
