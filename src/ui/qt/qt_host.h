@@ -43,10 +43,6 @@ public:
     std::string hostName() override;
     std::vector<std::string> hostAddresses() override;
 
-protected:
-    Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
-                       std::string_view caption) override;
-
     // A settings value read when the user's store holds none.
     void setSettingsDefault(std::string_view key, std::string_view name, std::string_view value);
     // Uses an INI file instead of the user's configuration (tests).
@@ -61,6 +57,10 @@ protected:
 
     // The help page for a topic, or the index when there is none.
     static QString helpPagePath(int topic);
+
+protected:
+    Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
+                       std::string_view caption) override;
 
 private:
     QWidget* activeWindow() const;
