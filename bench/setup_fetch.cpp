@@ -1,0 +1,166 @@
+// A full family-2 Setup fetch (the catalogue requests, the mode-1 block and
+// 0x4024) through the device library against a simulated router, compared
+// with the same requests sent by a bare Net-SNMP client that keeps one
+// session open: the floor any library on Net-SNMP can reach.
+#include <cstdio>
+#include <vector>
+
+#include <net-snmp/net-snmp-config.h>
+
+#include <net-snmp/net-snmp-includes.h>
+
+#include <ipslan/config.h>
+#include <ipslan/ipslan.h>
+#include <ipslan/wire.h>
+
+#include "bench_common.h"
+
+namespace {
+
+struct Request {
+    int mode;
+    std::vector<int> variables;
+};
+
+// Family-2 catalogue slots 0-84 and the requests a Setup makes over them.
+std::vector<Request> setupRequests() {
+    const std::vector<int> slots = {
+        0x4001, 0x4002, 0x4003, 0x4004, 0x4006, 0x4014, 0x4015, 0x3801, 0x3823, 0x3824, 0x4008,
+        0x0104, 0x0100, 0x0103, 0x0106, 0x4025, 0x4027, 0x4028, 0x4029, 0x402a, 0x3004, 0x3006,
+        0x3005, 0x3012, 0x3013, 0x3014, 0x3601, 0x3602, 0x4026, 0x3201, 0x3202, 0x3203, 0x3204,
+        0x3205, 0x3401, 0x3402, 0x3403, 0x3404, 0x3405, 0x3501, 0x3502, 0x3503, 0x3504, 0x3505,
+        0x3301, 0x3302, 0x3701, 0x3702, 0x3703, 0x3704, 0x3705, 0x3706, 0x3707, 0x3708, 0x3709,
+        0x370a, 0x3710, 0x3711, 0x3712, 0x3713, 0x3714, 0x3715, 0x3716, 0x3717, 0x371e, 0x371c,
+        0x371b, 0x4017, 0x400d, 0x4023, 0x401a, 0x401b, 0x401c, 0x401d, 0x401e, 0x401f, 0x4020,
+        0x3806, 0x3809, 0x381c, 0x381f, 0x3822, 0x3804, 0x4009, 0x371a};
+    auto range = [&slots](int first, int count) {
+        return std::vector<int>(slots.begin() + first, slots.begin() + first + count);
+    };
+    std::vector<Request> requests;
+    requests.push_back({0, range(0, 29)});
+    for (int slot = 29; slot <= 34; ++slot) {
+        requests.push_back({0, range(slot, 1)});
+    }
+    requests.push_back({0, range(34, 28)});
+    requests.push_back({0, range(62, 15)});
+    requests.push_back({0, range(77, 7)});
+    requests.push_back({1, {0x4017, 0x400d, 0x4023, 0x371a, 0x4018}});
+    requests.push_back({0, {0x4024}});
+    return requests;
+}
+
+bool fetchWithLibrary(const std::string& ip, const std::vector<Request>& requests) {
+    std::vector<MIB_RESPONSE> result(29);
+    for (const auto& r : requests) {
+        if (IPSGetInfo(ip.c_str(), r.mode, static_cast<int>(r.variables.size()), r.variables.data(),
+                       result.data()) != 1) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool fetchBare(void* session, const std::vector<Request>& requests) {
+    for (const auto& r : requests) {
+        netsnmp_pdu* pdu = snmp_pdu_create(SNMP_MSG_GET);
+        for (int variable : r.variables) {
+            const auto id = *ipslan::wire::variableOid(variable, r.mode);
+            const std::vector<oid> name(id.begin(), id.end());
+            snmp_add_null_var(pdu, name.data(), name.size());
+        }
+        netsnmp_pdu* response = nullptr;
+        const int status = snmp_sess_synch_response(session, pdu, &response);
+        const bool ok =
+            status == STAT_SUCCESS && response != nullptr && response->errstat == SNMP_ERR_NOERROR;
+        if (response != nullptr) {
+            snmp_free_pdu(response);
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The same, opening and closing a session for each request as a library
+// without a session cache must.
+bool fetchBareReopening(netsnmp_session& settings, const std::vector<Request>& requests) {
+    for (const auto& r : requests) {
+        void* session = snmp_sess_open(&settings);
+        if (session == nullptr || !fetchBare(session, {r})) {
+            return false;
+        }
+        snmp_sess_close(session);
+    }
+    return true;
+}
+
+} // namespace
+
+int main() {
+    constexpr int kRounds = 300;
+    const std::uint16_t discoveryPort = bench::freeUdpPort();
+    const std::string ip = bench::randomNetwork() + "2";
+    auto router = bench::startRouter(ip, discoveryPort);
+    const auto requests = setupRequests();
+
+    IPSInitLan();
+    ipslan::setDiscoveryPort(discoveryPort);
+    ipslan::setDiscoveryTargets({true, {}});
+    ipslan::setDiscoveryWindow(100);
+    PSSetCommunity("secret");
+    PSSetSnmpPort(161);
+    std::vector<DEVICE_INFO> table(kDeviceTableSize);
+    int count = 0;
+    IPSBrowse(table.data(), &count); // learns the router's SNMP port
+
+    std::string peer = "udp:" + ip + ":" + std::to_string(router->snmpPort());
+    std::string community = "secret";
+    netsnmp_session s;
+    snmp_sess_init(&s);
+    s.version = SNMP_VERSION_1;
+    s.peername = peer.data();
+    s.community = reinterpret_cast<u_char*>(community.data());
+    s.community_len = community.size();
+    s.timeout = 1000000;
+    s.retries = 0;
+    void* session = snmp_sess_open(&s);
+
+    // Warm up both paths, then alternate so that drift hits both alike.
+    if (!fetchWithLibrary(ip, requests) || session == nullptr || !fetchBare(session, requests)) {
+        std::fprintf(stderr, "setup_fetch: the simulated router did not answer\n");
+        return 1;
+    }
+    double library = 0;
+    double bare = 0;
+    double reopening = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        bench::Stopwatch a;
+        if (!fetchWithLibrary(ip, requests)) {
+            std::fprintf(stderr, "setup_fetch: library fetch failed\n");
+            return 1;
+        }
+        library += a.seconds();
+        bench::Stopwatch b;
+        if (!fetchBare(session, requests)) {
+            std::fprintf(stderr, "setup_fetch: bare fetch failed\n");
+            return 1;
+        }
+        bare += b.seconds();
+        bench::Stopwatch c;
+        if (!fetchBareReopening(s, requests)) {
+            std::fprintf(stderr, "setup_fetch: bare fetch with new sessions failed\n");
+            return 1;
+        }
+        reopening += c.seconds();
+    }
+    snmp_sess_close(session);
+    std::printf("Setup fetch, family 2: %zu requests, %d rounds\n", requests.size(), kRounds);
+    std::printf("  ipslan          %8.1f us per fetch\n", library / kRounds * 1e6);
+    std::printf("  bare Net-SNMP   %8.1f us per fetch (one open session)\n", bare / kRounds * 1e6);
+    std::printf("  bare Net-SNMP   %8.1f us per fetch (a session per request)\n",
+                reopening / kRounds * 1e6);
+    std::printf("  ratio           %8.2f to one open session (target <= 1.3)\n", library / bare);
+    std::printf("  ratio           %8.2f to a session per request\n", library / reopening);
+    return 0;
+}
