@@ -1,10 +1,14 @@
 // The program: start-up checks, then the main window for the whole run.
 #include <QApplication>
 
+#include <cstdio>
+
 #include "app/app_context.h"
 #include "app/main_dlg.h"
+#include "app/main_operations.h"
 #include "app/startup.h"
 #include "device/device_link.h"
+#include "main/demo.h"
 #include "ui/qt/qt_host.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +18,19 @@ int main(int argc, char** argv) {
     // The program's browser is Qt itself (help pages, links): its version
     // answers the browser check unless the user's settings hold another.
     host.setSettingsDefault(tolvaro::app::kBrowserKey, tolvaro::app::kBrowserValue, qVersion());
+    std::unique_ptr<tolvaro::demo::DemoNetwork> demo;
+    if (tolvaro::demo::requested(argc, argv)) {
+        std::string error;
+        demo = tolvaro::demo::DemoNetwork::start(error);
+        if (!demo) {
+            std::fprintf(stderr, "tolvaro: %s\n", error.c_str());
+            return 1;
+        }
+    }
     auto link = tolvaro::device::makeLibraryLink();
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
-    // Each operation button is wired to its operation by the operation's owner.
-    tolvaro::app::MainOperations operations;
+    tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
     return tolvaro::app::runProgram(host, *link, [&] {
         tolvaro::app::CMainDlg window(context, operations);
         window.runModal(host);
