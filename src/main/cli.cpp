@@ -399,8 +399,14 @@ int commandDiscover(const Options& options, device::DeviceLink& link) {
     return kExitOk;
 }
 
+// Questions go to the terminal only when the standard input is one, so a
+// scripted run never blocks on a prompt.
+FILE* openTerminal() {
+    return ::isatty(STDIN_FILENO) ? std::fopen("/dev/tty", "r+") : nullptr;
+}
+
 std::optional<std::string> promptPassword() {
-    FILE* tty = std::fopen("/dev/tty", "r+");
+    FILE* tty = openTerminal();
     if (!tty)
         return std::nullopt;
     std::fputs("Administrator Password: ", tty);
@@ -428,7 +434,7 @@ std::optional<std::string> promptPassword() {
 }
 
 bool confirmLoad() {
-    FILE* tty = std::fopen("/dev/tty", "r+");
+    FILE* tty = openTerminal();
     if (!tty)
         return false;
     std::fputs("Permanently change the Router setting [y/N] ", tty);
