@@ -76,35 +76,73 @@ std::optional<Request> prepare(const char* ip, int mode, int count, const int* v
     return request;
 }
 
+// The calling thread's session, kept open while the peer, community and
+// time-outs stay the same: opening a socket per request doubles the cost of
+// a fetch. Net-SNMP's build here is not re-entrant, so each thread has its
+// own session and opening and closing are serialised.
+class CachedSession {
+public:
+    CachedSession() = default;
+    ~CachedSession() { close(); }
+    CachedSession(const CachedSession&) = delete;
+    CachedSession& operator=(const CachedSession&) = delete;
+
+    void* get(const std::string& peer, const Settings& s) {
+        const long timeout = static_cast<long>(s.timeouts.timeoutMs) * 1000;
+        if (handle_ != nullptr && peer == peer_ && s.community == community_ &&
+            timeout == timeout_ && s.timeouts.retries == retries_) {
+            return handle_;
+        }
+        close();
+        peer_ = peer;
+        community_ = s.community;
+        timeout_ = timeout;
+        retries_ = s.timeouts.retries;
+
+        netsnmp_session session = sessionTemplate();
+        session.version = SNMP_VERSION_1;
+        session.peername = peer_.data();
+        session.community = reinterpret_cast<u_char*>(community_.data());
+        session.community_len = community_.size();
+        session.timeout = timeout_;
+        session.retries = retries_;
+        std::lock_guard lock(sessionMutex());
+        handle_ = snmp_sess_open(&session);
+        return handle_;
+    }
+
+    void close() {
+        if (handle_ != nullptr) {
+            std::lock_guard lock(sessionMutex());
+            snmp_sess_close(handle_);
+            handle_ = nullptr;
+        }
+    }
+
+private:
+    void* handle_ = nullptr;
+    std::string peer_;
+    std::string community_;
+    long timeout_ = 0;
+    int retries_ = 0;
+};
+
+thread_local CachedSession cachedSession;
+
 // Sends one request and returns the router's response when it answered
 // without error, with one varbind per request OID, in order.
 PduPtr exchange(const Request& request, PduPtr pdu) {
-    const Settings s = settings();
-    netsnmp_session session = sessionTemplate();
-    session.version = SNMP_VERSION_1;
-    std::string peer = request.peer;
-    session.peername = peer.data();
-    std::string community = s.community;
-    session.community = reinterpret_cast<u_char*>(community.data());
-    session.community_len = community.size();
-    session.timeout = static_cast<long>(s.timeouts.timeoutMs) * 1000;
-    session.retries = s.timeouts.retries;
-
-    void* handle = nullptr;
-    {
-        std::lock_guard lock(sessionMutex());
-        handle = snmp_sess_open(&session);
-    }
+    void* handle = cachedSession.get(request.peer, settings());
     if (handle == nullptr) {
         return nullptr;
     }
     netsnmp_pdu* response = nullptr;
-    // The request PDU is consumed in every case.
+    // The request PDU is consumed in every case. A late answer to an earlier,
+    // timed-out request carries another request id and is dropped.
     const int status = snmp_sess_synch_response(handle, pdu.release(), &response);
     PduPtr answer(response);
-    {
-        std::lock_guard lock(sessionMutex());
-        snmp_sess_close(handle);
+    if (status == STAT_ERROR) {
+        cachedSession.close();
     }
     if (status != STAT_SUCCESS || !answer || answer->errstat != SNMP_ERR_NOERROR) {
         return nullptr;
