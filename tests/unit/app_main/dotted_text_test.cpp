@@ -76,14 +76,6 @@ TEST(DottedText, EmptyOutputIsLeftAlone) {
     EXPECT_TRUE(none.empty());
 }
 
-TEST(DottedText, FormatAndNetworkComparison) {
-    EXPECT_EQ(formatDotted({10, 0, 0, 7}), "10.0.0.7");
-    const Octets mask{255, 255, 255, 0};
-    EXPECT_TRUE(sameNetwork({192, 168, 1, 1}, {192, 168, 1, 34}, mask));
-    EXPECT_FALSE(sameNetwork({127, 1, 0, 10}, {127, 0, 0, 1}, mask));
-    EXPECT_TRUE(sameNetwork({127, 1, 0, 10}, {127, 0, 0, 1}, {255, 0, 0, 0}));
-}
-
 struct OctetCase {
     const char* name;
     std::array<std::string, 4> fields;

@@ -210,14 +210,6 @@ TEST(IpAddressDialog, RefusedChangeStaysOpen) {
     EXPECT_EQ(f.result, 0);
 }
 
-TEST(IpAddressDialog, DigitsOnlyFields) {
-    DialogFixture f;
-    CIpAddressDlg dialog(f.context, &f.result);
-    auto d = f.host.open(dialog);
-    d.type(kIpNewAddress[0], "1a2b3c4");
-    EXPECT_EQ(d.text(kIpNewAddress[0]), "123");
-}
-
 // ---- the operation, from the main window ----
 
 struct OperationFixture : test::MainWindowHarness {

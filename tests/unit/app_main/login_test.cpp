@@ -256,20 +256,5 @@ INSTANTIATE_TEST_SUITE_P(Texts, PasswordPrompt,
                                          PromptCase{"empty_entry", "secret", "", 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PasswordPrompt, FieldHoldsNineHiddenCharacters) {
-    LoginFixture f;
-    f.state.devices[0] = makeRouter("Office", "192.168.1.1", "secret", 2);
-    CPasswordDlg dialog(f.context);
-    auto d = f.host.open(dialog);
-    EXPECT_EQ(d.textLimit(kPasswordEdit), 9);
-    const ui::Template* t = ui::findTemplate(kPasswordTemplate);
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->caption, "Password");
-    EXPECT_TRUE(t->find(kPasswordEdit)->flags & ui::kPassword);
-    d.click(ui::kIdCancel);
-    EXPECT_EQ(f.state.loginResult, 2);
-    EXPECT_TRUE(f.device.calls().empty());
-}
-
 } // namespace
 } // namespace tolvaro::app

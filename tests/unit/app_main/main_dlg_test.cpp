@@ -251,16 +251,6 @@ TEST(MainWindow, EnterDoesNothingWhileSetupIsOff) {
     EXPECT_EQ(setups, 0);
 }
 
-TEST(MainWindow, EmptyOperationsDoNothing) {
-    MainWindowHarness h;
-    h.device.routers = threeRouters();
-    auto main = h.open();
-    main.click(kMainRemote);
-    main.click(kMainSave);
-    EXPECT_TRUE(main.isOpen());
-    EXPECT_TRUE(h.host.messages().empty());
-}
-
 TEST(MainWindow, AboutOnlyThroughWindowMenuCommands16To31) {
     for (unsigned command : {16u, 17u, 31u, 15u, 32u, 0xf060u, 0xf010u}) {
         MainWindowHarness h;
@@ -285,26 +275,6 @@ TEST(MainWindow, HelpOpensTheMainWindowTopicAndCloseEndsTheWindow) {
     EXPECT_EQ(h.host.helpTopics(), (std::vector<int>{131072 + 102}));
     main.click(kMainClose);
     EXPECT_FALSE(main.isOpen());
-}
-
-TEST(MainWindow, TemplateMatchesTheLayout) {
-    const ui::Template* t = ui::findTemplate(kMainTemplate);
-    ASSERT_NE(t, nullptr);
-    EXPECT_EQ(t->caption, "Tolvaro V2.4");
-    EXPECT_EQ(t->width, 237);
-    EXPECT_EQ(t->height, 148);
-    EXPECT_EQ(t->style, ui::kSystemMenu | ui::kMinimizeBox);
-    for (const auto& c : t->controls) {
-        EXPECT_FALSE(c.flags & ui::kDefault) << "no default button: " << c.text;
-        EXPECT_LE(c.rect.x + c.rect.w, t->width) << c.text;
-        EXPECT_LE(c.rect.y + c.rect.h, t->height) << c.text;
-    }
-    const ui::ControlSpec* www = t->find(kMainWwwSetup);
-    ASSERT_NE(www, nullptr);
-    EXPECT_EQ(www->flags & (ui::kHidden | ui::kDisabled), ui::kHidden | ui::kDisabled);
-    EXPECT_EQ(t->find(kMainSetup)->text, "Setup");
-    EXPECT_EQ(t->find(kMainClose)->text, "Close");
-    EXPECT_TRUE(ui::duplicateTemplateNumbers().empty());
 }
 
 } // namespace
