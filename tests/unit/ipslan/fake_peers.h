@@ -51,8 +51,8 @@ public:
         IPSInitLan(); // sets Net-SNMP up the library's way
         for (int attempt = 0; attempt < 20 && handle_ == nullptr; ++attempt) {
             port_ = freeUdpPort();
-            const std::string spec = "udp:127.0.0.1:" + std::to_string(port_);
-            netsnmp_transport* transport = netsnmp_transport_open_server("snmp", spec.c_str());
+            const std::string endpoint = "udp:127.0.0.1:" + std::to_string(port_);
+            netsnmp_transport* transport = netsnmp_transport_open_server("snmp", endpoint.c_str());
             if (transport == nullptr) {
                 continue;
             }
