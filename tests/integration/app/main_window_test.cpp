@@ -8,6 +8,7 @@
 #include "app/ip_address_dlg.h"
 #include "app/login.h"
 #include "app/main_dlg.h"
+#include "app/main_operations.h"
 #include "app/password_dlg.h"
 #include "app/router_selection.h"
 #include "device/device_link.h"
@@ -34,8 +35,8 @@ struct Fixture {
         host.onSleep([this](int ms) { net.advance(ms); });
     }
 
-    ScriptedDialogDriver open() {
-        main = std::make_unique<CMainDlg>(context, MainOperations{});
+    ScriptedDialogDriver open(MainOperations operations = {}) {
+        main = std::make_unique<CMainDlg>(context, std::move(operations));
         return host.open(*main);
     }
 
@@ -165,6 +166,17 @@ TEST(MainWindowOnLoopback, RouterOnAnotherNetworkMovesAndIsListedAtItsNewAddress
     // The next Setup goes straight on, and the router answers there.
     ASSERT_TRUE(beginRouterOperation(f.context, *f.main, LoginFor::Setup));
     EXPECT_EQ(f.readFirmware(), 1);
+}
+
+TEST(MainWindowOnLoopback, EnterRunsSetupUpToTheSettingsSheet) {
+    Fixture f;
+    f.net.add(router(1, "Warehouse", "127.0.0.36"));
+    auto drv = f.open(standardOperations(f.context));
+    f.host.expectSheet([](ui::ScriptedSheetDriver& sheet) { sheet.pressCancel(); });
+    drv.pressEnter();
+    EXPECT_TRUE(f.host.messages().empty()) << f.host.messageTexts().front();
+    EXPECT_EQ(f.host.sheetsShown(), (std::vector<std::string>{"Warehouse"}));
+    EXPECT_EQ(f.host.waitCursorDepth(), 0);
 }
 
 } // namespace
