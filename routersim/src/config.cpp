@@ -40,6 +40,26 @@ HardwareAddress derivedHardware(Ipv4 address) {
             static_cast<std::uint8_t>(address)};
 }
 
+int firmwareLevel(const std::string& firmware) {
+    const auto p = firmware.find('.');
+    if (p == std::string::npos || p == 0 || p + 1 >= firmware.size() || !isDigit(firmware[p - 1]) ||
+        !isDigit(firmware[p + 1])) {
+        return 0;
+    }
+    return 10 * (firmware[p - 1] - '0') + (firmware[p + 1] - '0');
+}
+
+bool hasVariable(const ResolvedConfig& config, int variable, int mode) {
+    const ipslan::VariableInfo* info = ipslan::findVariable(variable, mode);
+    if (info == nullptr) {
+        return false;
+    }
+    if (variable == ipslan::var::kIdleSeconds && mode == 0 && firmwareLevel(config.firmware) > 60) {
+        return true;
+    }
+    return (info->families & (config.family == 1 ? ipslan::kFamily1 : ipslan::kFamily2)) != 0;
+}
+
 bool isLoopback(Ipv4 address) {
     return (address >> 24) == 127;
 }

@@ -276,8 +276,10 @@ Settings factorySettings(const ResolvedConfig& config) {
     integer(0x3804, 0); // 64 Kbps
     text(0x4009, "");
 
-    if (config.family == 2) {
+    if (hasVariable(config, 0x4024, 0)) {
         integer(0x4024, 300); // seconds
+    }
+    if (config.family == 2) {
         integer(0x4025, 0);
         integer(0x4026, 1);
         integer(0x4027, 1); // remote management off

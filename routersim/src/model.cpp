@@ -37,10 +37,6 @@ bool isPortList(int variable) {
     return variable == 0x3301 || variable == 0x3302;
 }
 
-unsigned familyBit(int family) {
-    return family == 1 ? ipslan::kFamily1 : ipslan::kFamily2;
-}
-
 std::string clockText(Millis elapsed) {
     const long long seconds = std::max<long long>(0, elapsed.count() / 1000);
     char text[32];
@@ -144,7 +140,7 @@ bool RouterModel::acceptsCommunity(std::string_view community) const {
 
 std::optional<Value> RouterModel::get(int variable, int mode) const {
     const VariableInfo* info = ipslan::findVariable(variable, mode);
-    if (info == nullptr || (info->families & familyBit(config_.family)) == 0) {
+    if (info == nullptr || !hasVariable(config_, variable, mode)) {
         return std::nullopt;
     }
     if (mode == 0) {
@@ -187,7 +183,7 @@ std::optional<Value> RouterModel::get(int variable, int mode) const {
 
 VarError RouterModel::checkSet(int variable, int mode, const WireValue& value) const {
     const VariableInfo* info = ipslan::findVariable(variable, mode);
-    if (info == nullptr || (info->families & familyBit(config_.family)) == 0 || !info->writable) {
+    if (info == nullptr || !hasVariable(config_, variable, mode) || !info->writable) {
         return VarError::NoSuchName;
     }
     if (info->keepOnEmpty && value.type == WireValue::Type::OctetString && value.bytes.empty()) {

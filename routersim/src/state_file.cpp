@@ -160,8 +160,7 @@ ParsedState parseState(const std::string& text, const Settings& factory) {
             const auto variable = number<int>(w[2], 16);
             const ipslan::VariableInfo* info =
                 mode && variable ? ipslan::findVariable(*variable, *mode) : nullptr;
-            const unsigned bit = factory.family == 1 ? ipslan::kFamily1 : ipslan::kFamily2;
-            if (info == nullptr || (info->families & bit) == 0 || !info->writable ||
+            if (info == nullptr || !info->writable ||
                 !factory.values.contains({*variable, *mode})) {
                 return fail("no stored variable " + w[2] + " in mode " + w[1]);
             }

@@ -87,6 +87,15 @@ struct ResolveResult {
 
 ResolveResult resolve(const RouterConfig& config);
 
+// 10 x the digit before the first "." of a firmware text + the digit after
+// it, as the utility computes it; 0 when the text has no such digits.
+int firmwareLevel(const std::string& firmware);
+
+// Whether a variable of the table exists on this router: by family, except
+// that the idle time-out in seconds (0x4024) follows the firmware level,
+// since the utility reads it from every router above level 60.
+bool hasVariable(const ResolvedConfig& config, int variable, int mode);
+
 // Checks shared with address assignment and the state file.
 bool isLoopback(Ipv4 address);
 // A mask of 8 to 30 leading ones, and an address that is neither the network

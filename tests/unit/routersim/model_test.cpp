@@ -28,8 +28,10 @@ WireValue octets(std::size_t size, std::uint8_t fill = 'x') {
 }
 
 struct Fixture {
-    explicit Fixture(int family, std::string password = "", std::string address = "127.0.0.2") {
+    explicit Fixture(int family, std::string password = "", std::string address = "127.0.0.2",
+                     std::string firmware = "") {
         RouterConfig config;
+        config.firmware = std::move(firmware);
         config.family = family;
         config.password = std::move(password);
         config.address = std::move(address);
@@ -102,6 +104,8 @@ TEST(RouterModel, AnswersEveryVariableTheUtilityReads) {
     }
     EXPECT_FALSE(Fixture(1).model->get(0x4024, 0)) << "family 1 has no idle time-out in seconds";
     EXPECT_FALSE(Fixture(1).model->get(0x4027, 0));
+    EXPECT_EQ(Fixture(1, "", "127.0.0.2", "6.1 (240101-01)").number(0x4024), 300)
+        << "the utility reads 0x4024 from every router above firmware level 60";
 }
 
 // Firmware level: 10 x the digit before the first "." + the digit after.
