@@ -65,6 +65,28 @@ std::map<Dialog*, QtWindow*>& modelessWindows() {
     return windows;
 }
 
+// A wait begun before a modal window opens (Setup keeps one begun while the
+// settings sheet is up) must not cover that window: it shows the normal
+// cursor, and waits begun inside it show the wait cursor again.
+class ArrowWhileModal {
+public:
+    explicit ArrowWhileModal(int waitDepth) : active_(waitDepth > 0) {
+        if (active_) {
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
+        }
+    }
+    ~ArrowWhileModal() {
+        if (active_) {
+            QApplication::restoreOverrideCursor();
+        }
+    }
+    ArrowWhileModal(const ArrowWhileModal&) = delete;
+    ArrowWhileModal& operator=(const ArrowWhileModal&) = delete;
+
+private:
+    bool active_;
+};
+
 QString qtFilter(const std::string& filter) {
     QStringList parts;
     for (const auto& [description, pattern] : parseFileFilter(filter)) {
@@ -143,17 +165,13 @@ Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    // A message box takes the normal cursor while it is up.
-    const bool waiting = waitDepth_ > 0;
-    if (waiting) {
-        QApplication::setOverrideCursor(Qt::ArrowCursor);
-    }
     if (modalHook_) {
         QTimer::singleShot(0, &box, [this, &box] { modalHook_(&box); });
     }
-    const int pressed = box.exec();
-    if (waiting) {
-        QApplication::restoreOverrideCursor();
+    int pressed = 0;
+    {
+        ArrowWhileModal arrow(waitDepth_);
+        pressed = box.exec();
     }
     switch (pressed) {
     case QMessageBox::Cancel:
@@ -209,7 +227,10 @@ int QtHost::runDialog(Dialog& dialog) {
     if (modalHook_ && !window.isClosed()) {
         QTimer::singleShot(0, &window, [this, &window] { modalHook_(&window); });
     }
-    window.runModal();
+    {
+        ArrowWhileModal arrow(waitDepth_);
+        window.runModal();
+    }
     const int result = dialog.result();
     window.disconnectDialog();
     dialog.detach();
@@ -222,7 +243,10 @@ int QtHost::runSheet(PropertySheet& sheet) {
     if (modalHook_ && sheet.isOpen()) {
         QTimer::singleShot(0, &window, [this, &window] { modalHook_(&window); });
     }
-    window.run();
+    {
+        ArrowWhileModal arrow(waitDepth_);
+        window.run();
+    }
     const int result = sheet.result();
     window.release();
     sheet.end();
@@ -270,6 +294,7 @@ std::optional<std::string> QtHost::openFileName(const FileDialogOptions& options
     if (modalHook_) {
         QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
     }
+    ArrowWhileModal arrow(waitDepth_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
@@ -286,6 +311,7 @@ std::optional<std::string> QtHost::saveFileName(const FileDialogOptions& options
     if (modalHook_) {
         QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
     }
+    ArrowWhileModal arrow(waitDepth_);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
