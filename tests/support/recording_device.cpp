@@ -21,6 +21,12 @@ MIB_RESPONSE entryOf(std::uint8_t type, const std::uint8_t* bytes, std::size_t l
     return entry;
 }
 
+MIB_RESPONSE emptyTextEntry() {
+    MIB_RESPONSE entry{};
+    entry.type = kTypeOctetString;
+    return entry;
+}
+
 DeviceCall newCall(DeviceOp op) {
     DeviceCall call;
     call.op = op;
@@ -146,7 +152,7 @@ int RecordingDevice::getInfo(const char* ip, int mode, int count, const int* var
     }
     for (std::size_t i = 0; i < recorded.variables.size(); ++i) {
         const auto found = entries_.find({recorded.variables[i], mode});
-        result[i] = found != entries_.end() ? found->second : entryOf(kTypeOctetString, nullptr, 0);
+        result[i] = found != entries_.end() ? found->second : emptyTextEntry();
     }
     return 1;
 }
