@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QThread>
@@ -39,25 +38,6 @@ namespace {
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The program's icon: drawn, so that no image file has to be found at run time.
-QIcon programIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(0x1f, 0x5f, 0x9f));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(2, 2, 28, 28, 6, 6);
-    painter.setPen(Qt::white);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(20);
-    painter.setFont(font);
-    painter.drawText(QRect(2, 2, 28, 28), Qt::AlignCenter, QStringLiteral("T"));
-    painter.end();
-    return QIcon(pixmap);
 }
 
 std::map<Dialog*, QtWindow*>& modelessWindows() {

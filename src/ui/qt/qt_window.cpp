@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -62,6 +63,24 @@ bool isEditKind(ControlKind kind) {
 }
 
 } // namespace
+
+QIcon programIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0x1f, 0x5f, 0x9f));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(2, 2, 28, 28, 6, 6);
+    painter.setPen(Qt::white);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(20);
+    painter.setFont(font);
+    painter.drawText(QRect(2, 2, 28, 28), Qt::AlignCenter, QStringLiteral("T"));
+    painter.end();
+    return QIcon(pixmap);
+}
 
 void DropDownCombo::showPopup() {
     emit aboutToDrop();
@@ -148,7 +167,9 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec) {
         return new QGroupBox(qs(spec.text), this);
     case ControlKind::Icon: {
         auto* label = new QLabel(this);
-        label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+        const QIcon icon =
+            QApplication::windowIcon().isNull() ? programIcon() : QApplication::windowIcon();
+        label->setPixmap(icon.pixmap(32, 32));
         return label;
     }
     case ControlKind::Edit:

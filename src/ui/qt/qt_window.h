@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QIcon>
 #include <QPointer>
 
 #include <map>
@@ -15,6 +16,9 @@
 class QTreeWidget;
 
 namespace tolvaro::ui {
+
+// The program's icon: drawn, so that no image file has to be found at run time.
+QIcon programIcon();
 
 // Drop-down list that reports the opening of its list before it shows.
 class DropDownCombo : public QComboBox {
