@@ -27,6 +27,9 @@ public:
     bool isModified() const { return modified_; }
 
 protected:
+    // OK and Cancel belong to the sheet; a page never ends by itself.
+    void onOK() override {}
+    void onCancel() override {}
     // Page shown: each time the page becomes current, also the first time.
     virtual void onSetActive() {}
     // Page left: before another page is shown and before the apply.

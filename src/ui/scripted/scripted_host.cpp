@@ -356,8 +356,7 @@ ScriptedWindow& ScriptedHost::build(Dialog& dialog, bool child) {
     if (!t) {
         throw ScriptError("no template " + std::to_string(dialog.templateNumber()));
     }
-    (void)child;
-    auto window = std::make_unique<ScriptedWindow>(*t, dialog);
+    auto window = std::make_unique<ScriptedWindow>(*t, dialog, child);
     ScriptedWindow& w = *window;
     release(dialog);
     windows_[&dialog] = std::move(window);

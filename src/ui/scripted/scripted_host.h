@@ -71,6 +71,7 @@ public:
     bool clickRow(int id, int row);
     bool doubleClickRow(int id, int row);
     // Enter: the focused push button, else the default button, else OK.
+    // On a page, OK and Cancel belong to the sheet (ScriptedSheetDriver).
     void pressEnter();
     void pressEscape();
     void sysCommand(unsigned command);

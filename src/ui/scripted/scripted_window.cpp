@@ -18,8 +18,8 @@ bool isEdit(ControlKind kind) {
 
 } // namespace
 
-ScriptedWindow::ScriptedWindow(const Template& t, Dialog& dialog)
-    : template_(&t), dialog_(&dialog), caption_(t.caption) {
+ScriptedWindow::ScriptedWindow(const Template& t, Dialog& dialog, bool page)
+    : template_(&t), dialog_(&dialog), caption_(t.caption), page_(page) {
     for (const ControlSpec& spec : t.controls) {
         if (spec.id == kNoId || controls_.count(spec.id)) {
             continue;
@@ -59,7 +59,10 @@ void ScriptedWindow::moveFocus(int id) {
 }
 
 void ScriptedWindow::close(int) {
-    closed_ = true;
+    // A page closes with its sheet, not by itself.
+    if (!page_) {
+        closed_ = true;
+    }
 }
 
 std::string ScriptedWindow::text(int id) const {

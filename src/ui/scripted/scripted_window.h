@@ -37,7 +37,7 @@ public:
     // The pixel metrics of the scripted font (the platform's classic dialog font).
     static constexpr BaseUnits kBaseUnits{6, 13};
 
-    ScriptedWindow(const Template& t, Dialog& dialog);
+    ScriptedWindow(const Template& t, Dialog& dialog, bool page = false);
 
     Control* control(int id);
     const Control* control(int id) const;
@@ -89,6 +89,7 @@ private:
     std::string caption_;
     int focused_ = kNoId;
     bool closed_ = false;
+    bool page_ = false;
 };
 
 } // namespace tolvaro::ui

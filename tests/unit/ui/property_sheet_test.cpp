@@ -108,6 +108,16 @@ TEST_F(SheetFixture, ARefusingPageStaysCurrentAndStopsTheOk) {
     EXPECT_EQ(log.back(), "apply 0 page 0");
 }
 
+TEST_F(SheetFixture, EnterOnAPageDoesNotCloseIt) {
+    auto drv = host.open(sheet);
+    auto page = drv.page();
+    page.pressEnter();
+    page.pressEscape();
+    EXPECT_TRUE(page.isOpen());
+    EXPECT_TRUE(drv.isOpen());
+    EXPECT_EQ(log, (std::vector<std::string>{"start 0", "shown 0"}));
+}
+
 TEST_F(SheetFixture, ModifiedMarkIsClearedWhenTheSheetOpens) {
     pages[1]->setModified();
     auto drv = host.open(sheet);
