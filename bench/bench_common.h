@@ -13,9 +13,27 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <net-snmp/net-snmp-config.h>
+
+#include <net-snmp/net-snmp-includes.h>
+
+#include "ipslan/detail/netsnmp_setup.h"
 #include "routersim/router.h"
 
 namespace bench {
+
+// A bare Net-SNMP session, opened and closed under the process-wide lock that
+// the library and the simulated routers share.
+inline void* openSession(netsnmp_session* settings) {
+    ipslan::detail::initNetSnmp();
+    std::lock_guard lock(ipslan::detail::netSnmpMutex());
+    return snmp_sess_open(settings);
+}
+
+inline void closeSession(void* session) {
+    std::lock_guard lock(ipslan::detail::netSnmpMutex());
+    snmp_sess_close(session);
+}
 
 inline std::uint16_t freeUdpPort() {
     const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);

@@ -35,7 +35,7 @@ int main() {
     s.community_len = community.size();
     s.timeout = 1000000;
     s.retries = 0;
-    void* session = snmp_sess_open(&s);
+    void* session = bench::openSession(&s);
     if (session == nullptr) {
         std::fprintf(stderr, "responder: cannot open a session\n");
         return 1;
@@ -59,7 +59,7 @@ int main() {
         }
     }
     const double seconds = watch.seconds();
-    snmp_sess_close(session);
+    bench::closeSession(session);
     std::printf(
         "simulator GETs: %d of %d answered in %.2f s = %.0f per second%s (target >= 5000)\n",
         answered, kRequests, seconds, answered / seconds,

@@ -86,11 +86,11 @@ bool fetchBare(void* session, const std::vector<Request>& requests) {
 // without a session cache must.
 bool fetchBareReopening(netsnmp_session& settings, const std::vector<Request>& requests) {
     for (const auto& r : requests) {
-        void* session = snmp_sess_open(&settings);
+        void* session = bench::openSession(&settings);
         if (session == nullptr || !fetchBare(session, {r})) {
             return false;
         }
-        snmp_sess_close(session);
+        bench::closeSession(session);
     }
     return true;
 }
@@ -124,7 +124,7 @@ int main() {
     s.community_len = community.size();
     s.timeout = 1000000;
     s.retries = 0;
-    void* session = snmp_sess_open(&s);
+    void* session = bench::openSession(&s);
 
     // Warm up both paths, then alternate so that drift hits both alike.
     if (!fetchWithLibrary(ip, requests) || session == nullptr || !fetchBare(session, requests)) {
@@ -154,7 +154,7 @@ int main() {
         }
         reopening += c.seconds();
     }
-    snmp_sess_close(session);
+    bench::closeSession(session);
     std::printf("Setup fetch, family 2: %zu requests, %d rounds\n", requests.size(), kRounds);
     std::printf("  ipslan          %8.1f us per fetch\n", library / kRounds * 1e6);
     std::printf("  bare Net-SNMP   %8.1f us per fetch (one open session)\n", bare / kRounds * 1e6);

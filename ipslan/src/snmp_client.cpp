@@ -13,6 +13,7 @@
 
 #include <net-snmp/net-snmp-includes.h>
 
+#include "ipslan/detail/netsnmp_setup.h"
 #include "ipslan/detail/state.h"
 #include "ipslan/ipslan.h"
 #include "ipslan/variables.h"
@@ -23,18 +24,11 @@ namespace {
 
 constexpr std::size_t kMaxCommunity = 255;
 
-std::mutex& sessionMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
-// The session template every request copies; made once with the library set
-// up to touch no configuration files, keep no state and log nothing.
+// The session template every request copies.
 const netsnmp_session& sessionTemplate() {
     static const netsnmp_session session = [] {
-        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
-        netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
-        netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
+        initNetSnmp();
+        std::lock_guard lock(netSnmpMutex());
         netsnmp_session s;
         snmp_sess_init(&s);
         return s;
@@ -106,14 +100,14 @@ public:
         session.community_len = community_.size();
         session.timeout = timeout_;
         session.retries = retries_;
-        std::lock_guard lock(sessionMutex());
+        std::lock_guard lock(netSnmpMutex());
         handle_ = snmp_sess_open(&session);
         return handle_;
     }
 
     void close() {
         if (handle_ != nullptr) {
-            std::lock_guard lock(sessionMutex());
+            std::lock_guard lock(netSnmpMutex());
             snmp_sess_close(handle_);
             handle_ = nullptr;
         }

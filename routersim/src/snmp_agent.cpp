@@ -13,7 +13,7 @@
 
 #include <ipslan/wire.h>
 
-#include "netsnmp_support.h"
+#include "ipslan/detail/netsnmp_setup.h"
 
 namespace routersim::detail {
 namespace {
@@ -193,10 +193,10 @@ snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persi
 
 std::string SnmpAgent::open(std::uint32_t address, std::uint16_t port) {
     close();
-    initNetSnmp();
+    ipslan::detail::initNetSnmp();
     const std::string spec =
         "udp:" + ipslan::wire::formatIpv4(address) + ":" + std::to_string(port);
-    std::lock_guard lock(netSnmpMutex());
+    std::lock_guard lock(ipslan::detail::netSnmpMutex());
     netsnmp_transport* transport = netsnmp_transport_open_server("snmp", spec.c_str());
     if (transport == nullptr) {
         return "cannot listen for SNMP on " + spec.substr(4);
@@ -223,7 +223,7 @@ std::string SnmpAgent::open(std::uint32_t address, std::uint16_t port) {
 
 void SnmpAgent::close() {
     if (session_ != nullptr) {
-        std::lock_guard lock(netSnmpMutex());
+        std::lock_guard lock(ipslan::detail::netSnmpMutex());
         snmp_sess_close(session_);
         session_ = nullptr;
     }

@@ -1,10 +1,10 @@
-#include "netsnmp_support.h"
+#include "ipslan/detail/netsnmp_setup.h"
 
 #include <net-snmp/net-snmp-config.h>
 
 #include <net-snmp/net-snmp-includes.h>
 
-namespace routersim::detail {
+namespace ipslan::detail {
 
 std::mutex& netSnmpMutex() {
     static std::mutex mutex;
@@ -17,7 +17,7 @@ void initNetSnmp() {
         std::lock_guard lock(netSnmpMutex());
         // init_snmp() would scan MIB directories and read and write files
         // under /etc/snmp and /var/lib/snmp; the first snmp_sess_init does the
-        // little set-up a bare transport session needs.
+        // little set-up a bare session needs.
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
         netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
         netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
@@ -27,4 +27,4 @@ void initNetSnmp() {
     });
 }
 
-} // namespace routersim::detail
+} // namespace ipslan::detail
