@@ -1,7 +1,19 @@
-// The Dial-in page: dial-in access and its users.
+// The Dial-in page: whether remote users may dial in, the authentication the
+// router asks of callers, the idle time-out of a dial-in connection, and the
+// users who may dial in.
+//
+// The users live in the page's own list from page start until the apply
+// packs them into the router's user table (five records per variable, five
+// variables). The dial-in switch and the time-out live in their controls;
+// the authentication choice lives in the mode-1 write image, which the
+// LAN-to-LAN page also changes, so the page re-reads it whenever it is shown.
 #pragma once
 
+#include <ipslan/records.h>
+
 #include "app/settings_sheet.h"
+#include "pages/access/user_dlg.h"
+#include "pages/authentication.h"
 
 namespace tolvaro::pages {
 
@@ -11,7 +23,33 @@ public:
 
 protected:
     void onInitDialog() override;
+    void onSetActive() override;
     void onApply() override;
+    void onCommand(int id, ui::Notify notification) override;
+
+private:
+    void readUsers();
+    void appendRow(const CUserNode& node);
+    void showRow(int row, const CUserNode& node);
+    // The row with the selection mark, or -1 when no row is selected.
+    int selectedRow() const;
+
+    void enableDialInGroup(bool enabled);
+    void showAuthentication();
+    void chooseAuthentication(Authentication mode);
+
+    void addUser();
+    void editUser();
+    void deleteUser();
+    void toggleUserDialIn();
+    void clampIdleTimeout();
+
+    void packUsers();
+
+    // Handed to the User dialog by every Add; it keeps what the last Add
+    // left in it for the next one.
+    UserInfo scratch_{};
+    UserList users_;
 };
 
 } // namespace tolvaro::pages
