@@ -13,7 +13,15 @@ public:
 
 protected:
     void onInitDialog() override;
+    void onSetActive() override;
     void onApply() override;
+    void onCommand(int id, ui::Notify notification) override;
+
+private:
+    // Checks the usage radio that the write image's usage text names.
+    void showUsage();
+    void usageClicked(int id);
+    void fillWriteImage();
 };
 
 } // namespace tolvaro::pages
