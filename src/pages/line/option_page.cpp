@@ -1,15 +1,69 @@
 #include "pages/line/option_page.h"
 
+#include <array>
+#include <cstdint>
+
+#include "app/device_record.h"
 #include "device/commit.h"
+#include "device/config_store.h"
+#include "pages/signed_number.h"
 #include "res/ids/option_ids.h"
+#include "ui/host.h"
 
 namespace tolvaro::pages {
 
 namespace {
 
+namespace ids = res::option;
+
+constexpr int kAdminPassword = 0x0106;
+constexpr int kAnswerPing = 0x4025;
+constexpr int kRemoteManagementOff = 0x4027;
+constexpr int kWebPort = 0x4028;
+constexpr int kWebManagementOff = 0x4029;
+constexpr int kUtilityPort = 0x402a;
+
+constexpr std::size_t kPasswordLength = 9;
+constexpr int kHighestPort = 65535;
+
+constexpr std::array<int, 4> kPortControls{ids::kWebPort, ids::kUtilityPort, ids::kWebPortLabel,
+                                           ids::kUtilityPortLabel};
+constexpr std::array<int, 8> kFamily2Controls{
+    ids::kEnableRemoteManagement, ids::kRespondToPing, ids::kWebPort,          ids::kUtilityPort,
+    ids::kRemoteManagementGroup,  ids::kWebPortLabel,  ids::kUtilityPortLabel, ids::kIcmpGroup};
+
 namespace text {
 inline constexpr const char* kResetFinished = "Device reset finished";
+inline constexpr const char* kPasswordMismatch = "Password verified wrong.";
+inline constexpr const char* kPortRange = "Port Number should be 1-65535";
 } // namespace text
+
+std::string cut(std::string text, std::size_t length) {
+    if (text.size() > length)
+        text.resize(length);
+    return text;
+}
+
+const MIB_RESPONSE& readSlot(const device::ConfigStore& store, int variable) {
+    return store.read(store.slotOf(variable).value());
+}
+
+_snmp_packet& writeSlot(device::ConfigStore& store, int variable) {
+    return store.write(store.slotOf(variable).value());
+}
+
+// The numbers of this page go out as type 2 with a length word of 1 however
+// many digits they have; the library reads the text, not the length.
+void putSmallNumber(_snmp_packet& entry, int value) {
+    entry.type = kTypeInteger;
+    device::setEntryText(entry, std::to_string(value));
+    device::setEntryLength(entry, 1);
+}
+
+bool isPort(const std::string& field) {
+    const auto port = parseSignedNumber(field);
+    return port && *port >= 1 && *port <= kHighestPort;
+}
 
 } // namespace
 
@@ -17,13 +71,82 @@ CMPass::CMPass(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::option::kTemplate, device::kOptionPage, context, store) {}
 
 void CMPass::onInitDialog() {
+    const std::string password = device::entryText(readSlot(store(), kAdminPassword));
+    setText(ids::kPassword, password);
+    setText(ids::kVerifyPassword, password);
+    limitText(ids::kPassword, ids::kPasswordLimit);
+    limitText(ids::kVerifyPassword, ids::kPasswordLimit);
+
+    if (store().family() == device::Family::One) {
+        // The first family has neither remote management nor the ping switch.
+        for (int id : kFamily2Controls)
+            enable(id, false);
+    } else {
+        const bool managed = device::entryInteger(readSlot(store(), kRemoteManagementOff)) != 1;
+        setChecked(ids::kEnableRemoteManagement, managed);
+        enablePortFields(managed);
+        setChecked(ids::kRespondToPing, device::entryInteger(readSlot(store(), kAnswerPing)) != 0);
+        setText(ids::kWebPort, std::to_string(device::entryInteger(readSlot(store(), kWebPort))));
+        setText(ids::kUtilityPort,
+                std::to_string(device::entryInteger(readSlot(store(), kUtilityPort))));
+    }
     claimReset();
+}
+
+bool CMPass::onKillActive() {
+    if (const auto problem = firstProblem()) {
+        context().host.messageBox(*problem);
+        return false;
+    }
+    return true;
+}
+
+void CMPass::onCommand(int id, ui::Notify notification) {
+    if (id == ids::kEnableRemoteManagement && notification == ui::Notify::Clicked)
+        enablePortFields(isChecked(ids::kEnableRemoteManagement));
+    else if (id == ids::kPassword && notification == ui::Notify::TextChanged)
+        setModified();
+}
+
+void CMPass::enablePortFields(bool enabled) {
+    for (int id : kPortControls)
+        enable(id, enabled);
+}
+
+std::optional<std::string> CMPass::firstProblem() const {
+    if (cut(text(ids::kPassword), kPasswordLength) !=
+        cut(text(ids::kVerifyPassword), kPasswordLength))
+        return text::kPasswordMismatch;
+    // A port that is not a port would be sent as whatever number it reads as
+    // and could leave the router unmanageable from the Internet.
+    if (store().family() == device::Family::Two && isChecked(ids::kEnableRemoteManagement) &&
+        (!isPort(text(ids::kWebPort)) || !isPort(text(ids::kUtilityPort))))
+        return text::kPortRange;
+    return std::nullopt;
 }
 
 void CMPass::onApply() {
     device::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
+
+    const std::string password = cut(text(ids::kPassword), kPasswordLength);
+    device::setEntryText(writeSlot(store(), kAdminPassword), password);
+    // The router answers to the new password once it has restarted.
+    app::setField(context().state.selected().password, password);
+
+    if (store().family() == device::Family::One) {
+        commit.writeVariables(std::array{kAdminPassword});
+    } else {
+        const bool managed = isChecked(ids::kEnableRemoteManagement);
+        putSmallNumber(writeSlot(store(), kAnswerPing), isChecked(ids::kRespondToPing) ? 1 : 0);
+        putSmallNumber(writeSlot(store(), kRemoteManagementOff), managed ? 0 : 1);
+        putSmallNumber(writeSlot(store(), kWebManagementOff), managed ? 0 : 1);
+        putSmallNumber(writeSlot(store(), kWebPort), signedNumberOr0(text(ids::kWebPort)));
+        putSmallNumber(writeSlot(store(), kUtilityPort), signedNumberOr0(text(ids::kUtilityPort)));
+        commit.writeVariables(std::array{kAdminPassword, kAnswerPing, kRemoteManagementOff,
+                                         kWebPort, kWebManagementOff, kUtilityPort});
+    }
     commit.finish(text::kResetFinished);
 }
 

@@ -1,11 +1,190 @@
 #include "pages/line/status_page.h"
 
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
 #include "device/commit.h"
+#include "device/config_store.h"
+#include "device/device_link.h"
 #include "res/ids/status_ids.h"
+#include "ui/host.h"
 
 namespace tolvaro::pages {
 
+namespace {
+
+namespace ids = res::status;
+
+constexpr int kLinkStatus = 0x0002;
+constexpr int kLineCommand = 0x0003;
+constexpr int kFirmwareVersion = 0x0104;
+constexpr int kHardwareAddress = 0x0100;
+constexpr int kHardwareId = 0x0103;
+constexpr const char* kDial = "2";
+constexpr const char* kHangUp = "1";
+
+// The nine log parts in the order they are joined, then the status text.
+constexpr std::array<int, 10> kLogRequest{0x1014, 0x1015, 0x1016, 0x1017, 0x1018,
+                                          0x1019, 0x1020, 0x1021, 0x1022, 0x1023};
+constexpr std::size_t kLogParts = 9;
+constexpr std::size_t kStatusText = 9;
+constexpr std::size_t kLogCapacity = 2549;
+
+constexpr int kPollMs = 2000;
+constexpr int kDialPolls = 10;
+constexpr int kHangUpPolls = 5;
+
+namespace text {
+inline constexpr const char* kConnected = "Connect ISP successfully.";
+inline constexpr const char* kNotConnected = "Fail to Connect!";
+inline constexpr const char* kNoConnection = "Doesn't connect";
+inline constexpr const char* kHungUp = "HangUp successfully";
+inline constexpr const char* kStillConnected = "Still connect";
+inline constexpr const char* kLogFailed = "Get Status Log fail";
+} // namespace text
+
+std::string hardwareText(const MIB_RESPONSE& entry) {
+    char buffer[18];
+    std::snprintf(buffer, sizeof buffer, "%02X-%02X-%02X-%02X-%02X-%02X", entry.value[0],
+                  entry.value[1], entry.value[2], entry.value[3], entry.value[4], entry.value[5]);
+    return buffer;
+}
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// The edit shows a line break only for CR LF. A log that already uses CR LF
+// keeps it, so no line gets a second CR.
+std::string withLineBreaks(const std::string& log) {
+    std::string out;
+    out.reserve(log.size() + log.size() / 16);
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        if (log[i] == '\n' && (i == 0 || log[i - 1] != '\r'))
+            out += '\r';
+        out += log[i];
+    }
+    return out;
+}
+
+} // namespace
+
 CMStatus::CMStatus(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::status::kTemplate, device::kStatusPage, context, store) {}
+
+void CMStatus::onInitDialog() {
+    const auto& s = store();
+    setText(ids::kFirmwareVersion, device::entryText(s.read(s.slotOf(kFirmwareVersion).value())));
+    setText(ids::kHardwareAddress, hardwareText(s.read(s.slotOf(kHardwareAddress).value())));
+    setText(ids::kHardwareId, hardwareText(s.read(s.slotOf(kHardwareId).value())));
+    refreshLog();
+}
+
+void CMStatus::onCommand(int id, ui::Notify notification) {
+    if (notification != ui::Notify::Clicked)
+        return;
+    if (id == ids::kDialUp)
+        dialUp();
+    else if (id == ids::kHangUp)
+        hangUp();
+    else if (id == ids::kRefreshLog)
+        refreshLog();
+}
+
+void CMStatus::dialUp() {
+    ui::Host& host = context().host;
+    int status = 0;
+    {
+        ui::WaitCursor wait(host);
+        sendLineCommand(kDial);
+        for (int poll = 0; poll < kDialPolls; ++poll) {
+            host.sleep(kPollMs);
+            status = linkStatus();
+            if (status != 0)
+                break;
+        }
+    }
+    if (status == 1)
+        host.messageBox(text::kConnected, ui::Buttons::Ok, ui::Icon::Information);
+    else
+        host.messageBox(text::kNotConnected);
+    refreshLog();
+}
+
+void CMStatus::hangUp() {
+    ui::Host& host = context().host;
+    bool wasUp = false;
+    int status = 0;
+    {
+        ui::WaitCursor wait(host);
+        wasUp = linkStatus() != 0;
+        if (wasUp) {
+            sendLineCommand(kHangUp);
+            for (int poll = 0; poll < kHangUpPolls; ++poll) {
+                host.sleep(kPollMs);
+                status = linkStatus();
+                if (status != 1)
+                    break;
+            }
+        }
+    }
+    if (!wasUp) {
+        host.messageBox(text::kNoConnection);
+        return;
+    }
+    if (status == 0)
+        host.messageBox(text::kHungUp, ui::Buttons::Ok, ui::Icon::Information);
+    else
+        host.messageBox(text::kStillConnected);
+    refreshLog();
+}
+
+void CMStatus::refreshLog() {
+    std::array<MIB_RESPONSE, kLogRequest.size()> results{};
+    int ok = 0;
+    {
+        ui::WaitCursor wait(context().host);
+        ok = context().device.getInfo(context().state.selected().ipAddress, 0,
+                                      static_cast<int>(kLogRequest.size()), kLogRequest.data(),
+                                      results.data());
+    }
+    if (ok == 0) {
+        context().host.messageBox(text::kLogFailed);
+        return;
+    }
+    std::string log;
+    for (std::size_t i = 0; i < kLogParts && log.size() < kLogCapacity; ++i)
+        log += device::entryText(results[i]);
+    if (log.size() > kLogCapacity)
+        log.resize(kLogCapacity);
+    setText(ids::kConnectionLog, withLineBreaks(log));
+
+    std::string status = device::entryText(results[kStatusText]);
+    replaceAll(status, "Accont", "Account");
+    setText(ids::kConnectionStatus, status);
+}
+
+int CMStatus::linkStatus() {
+    MIB_RESPONSE entry{};
+    const int variable = kLinkStatus;
+    if (context().device.getInfo(context().state.selected().ipAddress, 0, 1, &variable, &entry) ==
+        0)
+        return 0;
+    return device::entryInteger(entry);
+}
+
+void CMStatus::sendLineCommand(const char* command) {
+    // The outcome is not examined: the polls that follow tell.
+    _snmp_packet entry{};
+    entry.type = kTypeInteger;
+    device::setEntryText(entry, command);
+    const int variable = kLineCommand;
+    context().device.setInfo(context().state.selected().ipAddress, 0, 1, &variable, &entry);
+}
 
 } // namespace tolvaro::pages

@@ -1,6 +1,7 @@
 // The Status page: firmware, hardware and line status, the connection log,
 // dial and hang up. It changes no configuration: no apply, and no part in
-// the reset-owner numbering.
+// the reset-owner numbering. It does nothing between the user's clicks: the
+// waits for the line run inside the dial and hang-up buttons.
 #pragma once
 
 #include "app/settings_sheet.h"
@@ -10,6 +11,18 @@ namespace tolvaro::pages {
 class CMStatus : public app::SettingsPage {
 public:
     CMStatus(AppContext& context, device::ConfigStore& store);
+
+protected:
+    void onInitDialog() override;
+    void onCommand(int id, ui::Notify notification) override;
+
+private:
+    void dialUp();
+    void hangUp();
+    void refreshLog();
+    // Variable 0x0002: 1 while the ISDN link is up; 0 when a read fails.
+    int linkStatus();
+    void sendLineCommand(const char* command);
 };
 
 } // namespace tolvaro::pages
