@@ -57,8 +57,10 @@ QApplication& app() {
     static int argc = 1;
     static char name[] = "test_gui_ui";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    // Never destroyed: Qt's own statics are gone by the time static
+    // destructors run.
+    static auto* application = new QApplication(argc, argv);
+    return *application;
 }
 
 class Form : public ui::Dialog {
