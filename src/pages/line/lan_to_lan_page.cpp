@@ -6,9 +6,13 @@
 #include "device/catalogue.h"
 #include "device/commit.h"
 #include "device/config_store.h"
-#include "device/dotted_text.h"
+#include "pages/authentication.h"
+#include "pages/entry_number.h"
 #include "pages/idle_timeout.h"
+#include "pages/line/feature_flags.h"
+#include "pages/octet_edits.h"
 #include "pages/signed_number.h"
+#include "pages/store_access.h"
 #include "res/ids/lan_to_lan_ids.h"
 #include "ui/host.h"
 #include "ui/text_rules.h"
@@ -19,9 +23,7 @@ namespace {
 
 namespace ids = res::lan_to_lan;
 
-constexpr int kFeatureByte = 0x4017;
-constexpr int kDialOutFlag = 0x400d;
-constexpr int kAuthentication = 0x4023;
+constexpr int kAuthenticationVariable = 0x4023;
 constexpr int kLanToLanSwitch = 0x371a;
 constexpr int kLoginName = 0x401a;
 constexpr int kPassword = 0x401b;
@@ -30,22 +32,6 @@ constexpr int kRemotePassword = 0x401d;
 constexpr int kPhoneNumber = 0x401e;
 constexpr int kRemoteNetwork = 0x401f;
 constexpr int kRemoteMask = 0x4020;
-
-// Feature byte: 0x80 means LAN-to-LAN on; 0x02 is set and cleared with it.
-constexpr int kLanToLanOn = 0x80;
-constexpr int kLanToLanBits = 0x82;
-constexpr int kLanToLanCleared = 0x7d;
-
-// Authentication field of the mode-1 0x4023 (bits 0x70) and what each radio
-// keeps of the rest.
-constexpr int kAuthField = 0x70;
-constexpr int kAuthEnabled = 0x10;
-constexpr int kAuthChap = 0x20;
-constexpr int kKeepForDisable = 0x8f;
-constexpr int kKeepForEnable = 0x9f;
-constexpr int kKeepForChap = 0xaf;
-
-constexpr int kOctetMax = 255;
 
 // Texts are cut to these lengths when the page compares or sends them.
 constexpr std::size_t kVerifyLength = 7;
@@ -87,23 +73,15 @@ inline constexpr const char* kInternetConflict =
     "\"Cancel\" to leave the current settings unchanged.";
 } // namespace text
 
-_snmp_packet& writeSlot(device::ConfigStore& store, int variable) {
-    return store.write(store.slotOf(variable).value());
-}
-
-_snmp_packet& mode1Slot(device::ConfigStore& store, int variable) {
+_snmp_packet& mode1Entry(device::ConfigStore& store, int variable) {
     return store.mode1Write(device::mode1IndexOf(variable).value());
 }
 
 std::string readText(const device::ConfigStore& store, int variable) {
-    return device::entryText(store.read(store.slotOf(variable).value()));
+    return device::entryText(readEntry(store, variable));
 }
 
-// The shared small integers live in the write images as decimal text.
-int numberIn(const _snmp_packet& entry) {
-    return signedNumberOr0(device::entryText(entry));
-}
-
+// "%d" with the length word set, as the apply sends these entries.
 void putNumber(_snmp_packet& entry, int value) {
     device::setEntryText(entry, std::to_string(value));
 }
@@ -112,12 +90,17 @@ void putNumber(_snmp_packet& entry, int value) {
 // feature byte gets the bits but never loses them: its bit 0x02 is the
 // Dial-in page's switch.
 void setLanToLan(device::ConfigStore& store, bool on) {
-    _snmp_packet& feature = writeSlot(store, kFeatureByte);
-    _snmp_packet& mode1Feature = mode1Slot(store, kFeatureByte);
-    const int value = numberIn(feature);
-    putNumber(feature, on ? value | kLanToLanBits : value & kLanToLanCleared);
-    device::setEntryText(writeSlot(store, kLanToLanSwitch), on ? "1" : "0");
-    putNumber(mode1Feature, on ? numberIn(mode1Feature) | kLanToLanBits : numberIn(mode1Feature));
+    const int value = featureByte(store);
+    putNumber(writeEntry(store, kFeatureVariable),
+              on ? value | kLanToLanBits : value & kLanToLanOffMask);
+    device::setEntryText(writeEntry(store, kLanToLanSwitch), on ? "1" : "0");
+    _snmp_packet& mode1Feature = mode1Entry(store, kFeatureVariable);
+    const int mode1Value = entryNumber(mode1Feature);
+    putNumber(mode1Feature, on ? mode1Value | kLanToLanBits : mode1Value);
+}
+
+void setDialOutText(device::ConfigStore& store, bool dialOut) {
+    device::setEntryText(writeEntry(store, kDialOutVariable), dialOut ? "1" : "0");
 }
 
 std::string cut(std::string text, std::size_t length) {
@@ -131,7 +114,7 @@ std::string cut(std::string text, std::size_t length) {
 bool isOctet(const std::string& field) {
     bool translated = false;
     const unsigned value = ui::parseDialogNumber(field, &translated);
-    return translated && value <= kOctetMax;
+    return translated && value <= 255;
 }
 
 } // namespace
@@ -145,10 +128,10 @@ void MLan2Lan::onInitDialog() {
     if (idleTimeoutInSeconds(store()))
         setText(ids::kTimeoutUnit, kIdleSecondsUnit);
 
-    const bool on = (numberIn(writeSlot(store(), kFeatureByte)) & kLanToLanOn) != 0;
+    const bool on = lanToLanOn(store());
     setChecked(ids::kEnableLanToLan, on);
     context().state.lanToLanOn = on ? 1 : 0;
-    showRole(numberIn(writeSlot(store(), kDialOutFlag)) != 0);
+    showRole(entryNumber(writeEntry(store(), kDialOutVariable)) != 0);
 
     setText(ids::kLoginName, readText(store(), kLoginName));
     setText(ids::kPassword, readText(store(), kPassword));
@@ -163,12 +146,16 @@ void MLan2Lan::onInitDialog() {
     setText(ids::kRemoteVerifyPassword, readText(store(), kRemotePassword));
     setText(ids::kPhoneNumber, readText(store(), kPhoneNumber));
 
-    for (int id : ids::kRemoteIp)
-        limitText(id, ids::kOctetLimit);
-    for (int id : ids::kRemoteMask)
-        limitText(id, ids::kOctetLimit);
-    showAddress(ids::kRemoteIp, readText(store(), kRemoteNetwork));
-    showAddress(ids::kRemoteMask, readText(store(), kRemoteMask));
+    for (const auto& fields : {ids::kRemoteIp, ids::kRemoteMask}) {
+        for (int id : fields)
+            limitText(id, ids::kOctetLimit);
+    }
+    // An empty stored address shows as 0.0.0.0, which is what the apply
+    // writes for it.
+    setOctetEdits(*this, ids::kRemoteIp,
+                  device::parseDottedAddress(readText(store(), kRemoteNetwork)));
+    setOctetEdits(*this, ids::kRemoteMask,
+                  device::parseDottedAddress(readText(store(), kRemoteMask)));
 
     limitText(ids::kRemoteLoginName, ids::kRemoteLoginLimit);
     limitText(ids::kRemotePassword, ids::kRemoteLoginLimit);
@@ -182,20 +169,17 @@ void MLan2Lan::onInitDialog() {
 void MLan2Lan::onSetActive() {
     // Another page may have changed the shared values since the last visit.
     showAuthentication();
-    showRole(device::entryText(writeSlot(store(), kDialOutFlag)) == "1");
-    _snmp_packet& feature = writeSlot(store(), kFeatureByte);
-    setChecked(ids::kEnableLanToLan, (numberIn(feature) & kLanToLanOn) != 0);
+    showRole(dialsOut(store()));
+    setChecked(ids::kEnableLanToLan, lanToLanOn(store()));
     setText(ids::kTimeout, std::to_string(storedIdleTimeout(store())));
 
     const bool on = isChecked(ids::kEnableLanToLan);
-    if (on) {
-        enableLanToLanControls(true);
+    enableLanToLanControls(on);
+    if (on)
         reapplyRole();
-    } else {
-        enableLanToLanControls(false);
-    }
-    putNumber(feature,
-              on ? numberIn(feature) | kLanToLanBits : numberIn(feature) & kLanToLanCleared);
+    const int value = featureByte(store());
+    putNumber(writeEntry(store(), kFeatureVariable),
+              on ? value | kLanToLanBits : value & kLanToLanOffMask);
 }
 
 bool MLan2Lan::onKillActive() {
@@ -232,13 +216,9 @@ void MLan2Lan::onCommand(int id, ui::Notify notification) {
         default:
             break;
         }
-        return;
-    }
-    if (notification == ui::Notify::FocusLost && id == ids::kTimeout) {
+    } else if (notification == ui::Notify::FocusLost && id == ids::kTimeout) {
         clampTimeout();
-        return;
-    }
-    if (notification == ui::Notify::TextChanged) {
+    } else if (notification == ui::Notify::TextChanged) {
         switch (id) {
         case ids::kLoginName:
         case ids::kPassword:
@@ -258,7 +238,7 @@ void MLan2Lan::onReceiverClicked() {
     enableGroup(kReceiverGroup, receiver);
     setChecked(ids::kInitiatorEnable, !receiver);
     enableGroup(kInitiatorGroup, !receiver);
-    device::setEntryText(writeSlot(store(), kDialOutFlag), receiver ? "0" : "1");
+    setDialOutText(store(), !receiver);
     if (receiver)
         applyReceiverFieldRule();
     setModified();
@@ -269,21 +249,18 @@ void MLan2Lan::onInitiatorClicked() {
     enableGroup(kInitiatorGroup, initiator);
     setChecked(ids::kReceiverEnable, !initiator);
     enableGroup(kReceiverGroup, !initiator);
-    device::setEntryText(writeSlot(store(), kDialOutFlag), initiator ? "1" : "0");
+    setDialOutText(store(), initiator);
     if (!initiator)
         applyReceiverFieldRule();
     setModified();
 }
 
 void MLan2Lan::onAuthenticationClicked(int id) {
-    _snmp_packet& entry = mode1Slot(store(), kAuthentication);
-    const int value = numberIn(entry);
-    if (id == ids::kAuthChap)
-        putNumber(entry, (value & kKeepForChap) | kAuthChap);
-    else if (id == ids::kAuthEnable)
-        putNumber(entry, (value & kKeepForEnable) | kAuthEnabled);
-    else
-        putNumber(entry, value & kKeepForDisable);
+    const Authentication mode = id == ids::kAuthChap     ? Authentication::Chap
+                                : id == ids::kAuthEnable ? Authentication::Enable
+                                                         : Authentication::Disable;
+    _snmp_packet& entry = mode1Entry(store(), kAuthenticationVariable);
+    putNumber(entry, withAuthentication(entryNumber(entry), mode));
     for (int radio : {ids::kAuthDisable, ids::kAuthEnable, ids::kAuthChap}) {
         if (radio != id)
             setChecked(radio, false);
@@ -293,35 +270,24 @@ void MLan2Lan::onAuthenticationClicked(int id) {
 
 void MLan2Lan::onLanToLanClicked() {
     const bool on = isChecked(ids::kEnableLanToLan);
-    if (on) {
-        enableLanToLanControls(true);
+    enableLanToLanControls(on);
+    if (on)
         reapplyRole();
-    } else {
-        enableLanToLanControls(false);
-    }
-    // Re-applying the role has just set the dial-out flag: "1" means the
+    // Re-applying the role has just set the dial-out flag: 1 means the
     // initiator role, which would also give Internet access.
-    _snmp_packet& feature = writeSlot(store(), kFeatureByte);
-    const int value = numberIn(feature);
-    const int dialOut = numberIn(writeSlot(store(), kDialOutFlag));
-    if (on && dialOut == 1) {
-        if (context().host.messageBox(text::kInternetConflict, ui::Buttons::OkCancel) ==
-            ui::Answer::Ok) {
-            putNumber(feature, value | kLanToLanBits);
-            device::setEntryText(writeSlot(store(), kDialOutFlag), "0");
-            enableLanToLanControls(true);
-        } else {
-            putNumber(feature, value & kLanToLanCleared);
-            enableLanToLanControls(false);
+    _snmp_packet& feature = writeEntry(store(), kFeatureVariable);
+    const int value = entryNumber(feature);
+    bool keepOn = on;
+    if (on && entryNumber(writeEntry(store(), kDialOutVariable)) == 1) {
+        keepOn = context().host.messageBox(text::kInternetConflict, ui::Buttons::OkCancel) ==
+                 ui::Answer::Ok;
+        if (keepOn)
+            setDialOutText(store(), false);
+        else
             setChecked(ids::kEnableLanToLan, false);
-        }
-    } else if (on) {
-        putNumber(feature, value | kLanToLanBits);
-        enableLanToLanControls(true);
-    } else {
-        putNumber(feature, value & kLanToLanCleared);
-        enableLanToLanControls(false);
     }
+    putNumber(feature, keepOn ? value | kLanToLanBits : value & kLanToLanOffMask);
+    enableLanToLanControls(keepOn);
     setModified();
 }
 
@@ -364,31 +330,11 @@ void MLan2Lan::showRole(bool initiator) {
 }
 
 void MLan2Lan::showAuthentication() {
-    const int field = numberIn(mode1Slot(store(), kAuthentication)) & kAuthField;
-    setChecked(ids::kAuthDisable, false);
-    setChecked(ids::kAuthEnable, false);
-    setChecked(ids::kAuthChap, false);
-    if (field == kAuthEnabled)
-        setChecked(ids::kAuthEnable);
-    else if (field == kAuthChap)
-        setChecked(ids::kAuthChap);
-    else
-        setChecked(ids::kAuthDisable);
-}
-
-void MLan2Lan::showAddress(std::span<const int> fields, const std::string& dotted) {
-    // An empty stored address shows as 0.0.0.0, which is what the apply
-    // writes for it.
-    const device::Octets octets = device::parseDottedAddress(dotted);
-    for (std::size_t i = 0; i < fields.size() && i < octets.size(); ++i)
-        setNumber(fields[i], octets[i]);
-}
-
-std::string MLan2Lan::addressOf(std::span<const int> fields) const {
-    device::Octets octets{};
-    for (std::size_t i = 0; i < fields.size() && i < octets.size(); ++i)
-        octets[i] = static_cast<std::uint8_t>(number(fields[i]) & 0xff);
-    return device::formatDotted(octets);
+    const Authentication mode =
+        authenticationOf(entryNumber(mode1Entry(store(), kAuthenticationVariable)));
+    setChecked(ids::kAuthDisable, mode == Authentication::Disable);
+    setChecked(ids::kAuthEnable, mode == Authentication::Enable);
+    setChecked(ids::kAuthChap, mode == Authentication::Chap);
 }
 
 std::optional<std::string> MLan2Lan::firstProblem() const {
@@ -404,21 +350,15 @@ std::optional<std::string> MLan2Lan::firstProblem() const {
         if (text(ids::kPhoneNumber).empty())
             return text::kNoPhoneNumber;
     }
-    auto anyEmpty = [this](std::span<const int> fields) {
-        for (int id : fields) {
-            if (text(id).empty())
-                return true;
-        }
-        return false;
-    };
-    if (anyEmpty(ids::kRemoteIp))
+    const OctetEdits address = readOctetEdits(*this, ids::kRemoteIp);
+    const OctetEdits mask = readOctetEdits(*this, ids::kRemoteMask);
+    if (address.anyEmpty())
         return text::kAddressEmpty;
-    if (anyEmpty(ids::kRemoteMask))
+    if (mask.anyEmpty())
         return text::kMaskEmpty;
-    for (const auto& fields :
-         {std::span<const int>(ids::kRemoteIp), std::span<const int>(ids::kRemoteMask)}) {
-        for (int id : fields) {
-            if (!isOctet(text(id)))
+    for (const OctetEdits* edits : {&address, &mask}) {
+        for (const std::string& field : edits->texts) {
+            if (!isOctet(field))
                 return text::kOctetRange;
         }
     }
@@ -429,7 +369,7 @@ void MLan2Lan::keepChoices() {
     const bool on = isChecked(ids::kEnableLanToLan);
     const bool receiver = isChecked(ids::kReceiverEnable);
     setLanToLan(store(), on);
-    device::setEntryText(writeSlot(store(), kDialOutFlag), receiver ? "0" : "1");
+    setDialOutText(store(), !receiver);
     context().state.lanToLanOn = on ? 1 : 0;
     context().state.receiveOnly = receiver ? 1 : 0;
     storeIdleTimeout(store(), signedNumberOr0(text(ids::kTimeout)));
@@ -441,60 +381,66 @@ void MLan2Lan::onApply() {
         return;
 
     const int timeoutVariable = store().idleTimeoutVariable();
-    device::setEntryText(writeSlot(store(), timeoutVariable),
+    device::setEntryText(writeEntry(store(), timeoutVariable),
                          cut(text(ids::kTimeout), kTimeoutLength));
     commit.writeVariables(std::array{timeoutVariable}, device::OnFailure::Ignore);
 
     // The flags, not the check box: the later of this page and Quick Setup
     // to be left decides.
-    const bool on = context().state.lanToLanOn != 0;
-    setLanToLan(store(), on);
-    device::setEntryText(writeSlot(store(), kDialOutFlag),
-                         context().state.receiveOnly == 1 ? "0" : "1");
+    setLanToLan(store(), context().state.lanToLanOn != 0);
+    setDialOutText(store(), context().state.receiveOnly != 1);
 
-    device::setEntryText(writeSlot(store(), kLoginName),
-                         cut(text(ids::kLoginName), kLoginNameLength));
-    device::setEntryText(writeSlot(store(), kPassword), cut(text(ids::kPassword), kPasswordLength));
+    auto putText = [this](int variable, int id, std::size_t length) {
+        device::setEntryText(writeEntry(store(), variable), cut(text(id), length));
+    };
+    putText(kLoginName, ids::kLoginName, kLoginNameLength);
+    putText(kPassword, ids::kPassword, kPasswordLength);
 
-    _snmp_packet& authentication = mode1Slot(store(), kAuthentication);
-    int value = numberIn(authentication) & kKeepForDisable;
+    // From the radios: a stored CHAP keeps its hidden radio checked.
+    _snmp_packet& authentication = mode1Entry(store(), kAuthenticationVariable);
+    Authentication mode = Authentication::Disable;
     if (isChecked(ids::kAuthEnable))
-        value |= kAuthEnabled;
-    if (isChecked(ids::kAuthChap))
-        value |= kAuthChap;
-    putNumber(authentication, value);
+        mode = Authentication::Enable;
+    else if (isChecked(ids::kAuthChap))
+        mode = Authentication::Chap;
+    putNumber(authentication, withAuthentication(entryNumber(authentication), mode));
 
-    device::setEntryText(writeSlot(store(), kRemoteLoginName),
-                         cut(text(ids::kRemoteLoginName), kRemoteTextLength));
-    device::setEntryText(writeSlot(store(), kRemotePassword),
-                         cut(text(ids::kRemotePassword), kRemoteTextLength));
-    device::setEntryText(writeSlot(store(), kPhoneNumber),
-                         cut(text(ids::kPhoneNumber), kPhoneNumberLength));
-    device::setEntryText(writeSlot(store(), kRemoteNetwork), addressOf(ids::kRemoteIp));
-    device::setEntryText(writeSlot(store(), kRemoteMask), addressOf(ids::kRemoteMask));
+    putText(kRemoteLoginName, ids::kRemoteLoginName, kRemoteTextLength);
+    putText(kRemotePassword, ids::kRemotePassword, kRemoteTextLength);
+    putText(kPhoneNumber, ids::kPhoneNumber, kPhoneNumberLength);
+    device::setEntryText(writeEntry(store(), kRemoteNetwork),
+                         device::formatDotted(readOctetEdits(*this, ids::kRemoteIp).octets()));
+    device::setEntryText(writeEntry(store(), kRemoteMask),
+                         device::formatDotted(readOctetEdits(*this, ids::kRemoteMask).octets()));
 
     commit.writeVariables(
         std::array{kRemoteLoginName, kRemotePassword, kPhoneNumber, kRemoteNetwork, kRemoteMask});
 
     // Mode 0 takes the authentication byte from its mode-1 copy, which holds
     // the choice just made.
-    const std::array switches{kFeatureByte, kAuthentication, kLanToLanSwitch,
-                              kLoginName,   kPassword,       kDialOutFlag};
-    const std::vector<_snmp_packet> switchEntries{
-        writeSlot(store(), kFeatureByte),    authentication,
-        writeSlot(store(), kLanToLanSwitch), writeSlot(store(), kLoginName),
-        writeSlot(store(), kPassword),       writeSlot(store(), kDialOutFlag)};
+    auto entry = [this](int variable) {
+        return writeEntry(store(), variable);
+    };
+    const std::array switches{kFeatureVariable, kAuthenticationVariable,
+                              kLanToLanSwitch,  kLoginName,
+                              kPassword,        kDialOutVariable};
+    const std::vector<_snmp_packet> switchEntries{entry(kFeatureVariable), authentication,
+                                                  entry(kLanToLanSwitch),  entry(kLoginName),
+                                                  entry(kPassword),        entry(kDialOutVariable)};
     commit.write(0, switches, switchEntries, device::OnFailure::Ignore);
 
-    const std::array profile{kFeatureByte, kAuthentication,  kLoginName,
-                             kPassword,    kRemoteLoginName, kRemotePassword,
-                             kPhoneNumber, kRemoteNetwork,   kRemoteMask};
-    const std::vector<_snmp_packet> profileEntries{
-        mode1Slot(store(), kFeatureByte),     authentication,
-        writeSlot(store(), kLoginName),       writeSlot(store(), kPassword),
-        writeSlot(store(), kRemoteLoginName), writeSlot(store(), kRemotePassword),
-        writeSlot(store(), kPhoneNumber),     writeSlot(store(), kRemoteNetwork),
-        writeSlot(store(), kRemoteMask)};
+    const std::array profile{kFeatureVariable, kAuthenticationVariable, kLoginName,
+                             kPassword,        kRemoteLoginName,        kRemotePassword,
+                             kPhoneNumber,     kRemoteNetwork,          kRemoteMask};
+    const std::vector<_snmp_packet> profileEntries{mode1Entry(store(), kFeatureVariable),
+                                                   authentication,
+                                                   entry(kLoginName),
+                                                   entry(kPassword),
+                                                   entry(kRemoteLoginName),
+                                                   entry(kRemotePassword),
+                                                   entry(kPhoneNumber),
+                                                   entry(kRemoteNetwork),
+                                                   entry(kRemoteMask)};
     commit.write(1, profile, profileEntries, device::OnFailure::Ignore);
 
     commit.finish(text::kResetFinished);

@@ -41,8 +41,6 @@ private:
     void applyReceiverFieldRule();
     void showRole(bool initiator);
     void showAuthentication();
-    void showAddress(std::span<const int> fields, const std::string& dotted);
-    std::string addressOf(std::span<const int> fields) const;
     // The first failed check of a page left with LAN-to-LAN on.
     std::optional<std::string> firstProblem() const;
     void keepChoices();

@@ -7,6 +7,7 @@
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "pages/signed_number.h"
+#include "pages/store_access.h"
 #include "res/ids/option_ids.h"
 #include "ui/host.h"
 
@@ -44,14 +45,6 @@ std::string cut(std::string text, std::size_t length) {
     return text;
 }
 
-const MIB_RESPONSE& readSlot(const device::ConfigStore& store, int variable) {
-    return store.read(store.slotOf(variable).value());
-}
-
-_snmp_packet& writeSlot(device::ConfigStore& store, int variable) {
-    return store.write(store.slotOf(variable).value());
-}
-
 // The numbers of this page go out as type 2 with a length word of 1 however
 // many digits they have; the library reads the text, not the length.
 void putSmallNumber(_snmp_packet& entry, int value) {
@@ -71,7 +64,7 @@ CMPass::CMPass(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::option::kTemplate, device::kOptionPage, context, store) {}
 
 void CMPass::onInitDialog() {
-    const std::string password = device::entryText(readSlot(store(), kAdminPassword));
+    const std::string password = device::entryText(readEntry(store(), kAdminPassword));
     setText(ids::kPassword, password);
     setText(ids::kVerifyPassword, password);
     limitText(ids::kPassword, ids::kPasswordLimit);
@@ -82,13 +75,13 @@ void CMPass::onInitDialog() {
         for (int id : kFamily2Controls)
             enable(id, false);
     } else {
-        const bool managed = device::entryInteger(readSlot(store(), kRemoteManagementOff)) != 1;
+        const bool managed = device::entryInteger(readEntry(store(), kRemoteManagementOff)) != 1;
         setChecked(ids::kEnableRemoteManagement, managed);
         enablePortFields(managed);
-        setChecked(ids::kRespondToPing, device::entryInteger(readSlot(store(), kAnswerPing)) != 0);
-        setText(ids::kWebPort, std::to_string(device::entryInteger(readSlot(store(), kWebPort))));
+        setChecked(ids::kRespondToPing, device::entryInteger(readEntry(store(), kAnswerPing)) != 0);
+        setText(ids::kWebPort, std::to_string(device::entryInteger(readEntry(store(), kWebPort))));
         setText(ids::kUtilityPort,
-                std::to_string(device::entryInteger(readSlot(store(), kUtilityPort))));
+                std::to_string(device::entryInteger(readEntry(store(), kUtilityPort))));
     }
     claimReset();
 }
@@ -131,7 +124,7 @@ void CMPass::onApply() {
         return;
 
     const std::string password = cut(text(ids::kPassword), kPasswordLength);
-    device::setEntryText(writeSlot(store(), kAdminPassword), password);
+    device::setEntryText(writeEntry(store(), kAdminPassword), password);
     // The router answers to the new password once it has restarted.
     app::setField(context().state.selected().password, password);
 
@@ -139,11 +132,11 @@ void CMPass::onApply() {
         commit.writeVariables(std::array{kAdminPassword});
     } else {
         const bool managed = isChecked(ids::kEnableRemoteManagement);
-        putSmallNumber(writeSlot(store(), kAnswerPing), isChecked(ids::kRespondToPing) ? 1 : 0);
-        putSmallNumber(writeSlot(store(), kRemoteManagementOff), managed ? 0 : 1);
-        putSmallNumber(writeSlot(store(), kWebManagementOff), managed ? 0 : 1);
-        putSmallNumber(writeSlot(store(), kWebPort), signedNumberOr0(text(ids::kWebPort)));
-        putSmallNumber(writeSlot(store(), kUtilityPort), signedNumberOr0(text(ids::kUtilityPort)));
+        putSmallNumber(writeEntry(store(), kAnswerPing), isChecked(ids::kRespondToPing) ? 1 : 0);
+        putSmallNumber(writeEntry(store(), kRemoteManagementOff), managed ? 0 : 1);
+        putSmallNumber(writeEntry(store(), kWebManagementOff), managed ? 0 : 1);
+        putSmallNumber(writeEntry(store(), kWebPort), signedNumberOr0(text(ids::kWebPort)));
+        putSmallNumber(writeEntry(store(), kUtilityPort), signedNumberOr0(text(ids::kUtilityPort)));
         commit.writeVariables(std::array{kAdminPassword, kAnswerPing, kRemoteManagementOff,
                                          kWebPort, kWebManagementOff, kUtilityPort});
     }

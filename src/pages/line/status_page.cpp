@@ -9,6 +9,7 @@
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
+#include "pages/store_access.h"
 #include "res/ids/status_ids.h"
 #include "ui/host.h"
 
@@ -78,10 +79,9 @@ CMStatus::CMStatus(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::status::kTemplate, device::kStatusPage, context, store) {}
 
 void CMStatus::onInitDialog() {
-    const auto& s = store();
-    setText(ids::kFirmwareVersion, device::entryText(s.read(s.slotOf(kFirmwareVersion).value())));
-    setText(ids::kHardwareAddress, hardwareText(s.read(s.slotOf(kHardwareAddress).value())));
-    setText(ids::kHardwareId, hardwareText(s.read(s.slotOf(kHardwareId).value())));
+    setText(ids::kFirmwareVersion, device::entryText(readEntry(store(), kFirmwareVersion)));
+    setText(ids::kHardwareAddress, hardwareText(readEntry(store(), kHardwareAddress)));
+    setText(ids::kHardwareId, hardwareText(readEntry(store(), kHardwareId)));
     refreshLog();
 }
 
