@@ -14,6 +14,7 @@
 #include "res/ids/user_ids.h"
 #include "support/simulated_network.h"
 #include "ui/scripted/scripted_host.h"
+#include "unit/dialin/users.h"
 
 namespace tolvaro::app {
 namespace {
@@ -22,19 +23,6 @@ namespace ids = res::dialin;
 namespace user = res::user;
 
 constexpr int kDialinPageIndex = 4;
-
-std::vector<std::string> userNames(const std::vector<std::uint8_t>& bytes) {
-    std::vector<std::string> names;
-    std::size_t position = 0;
-    for (;;) {
-        UserInfo u{};
-        const int n = IPSConvByteToUser(&u, bytes.data() + position, bytes.size() - position);
-        if (n == 0 || u.name[0] == '\0')
-            return names;
-        names.emplace_back(u.name);
-        position += static_cast<std::size_t>(n);
-    }
-}
 
 TEST(DialinOnLoopback, AnAddedUserAndTheTimeoutReachTheRouter) {
     test::SimulatedNetwork net;
@@ -75,8 +63,10 @@ TEST(DialinOnLoopback, AnAddedUserAndTheTimeoutReachTheRouter) {
     const auto table = router.value(0x3201);
     ASSERT_TRUE(table);
     // The simulated router starts with three users.
-    EXPECT_EQ(userNames(table->bytes),
-              (std::vector<std::string>{"anna", "bernd", "carla", "dora"}));
+    std::vector<std::string> names;
+    for (const UserInfo& u : test::usersIn(table->bytes.data(), table->bytes.size()))
+        names.emplace_back(u.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"anna", "bernd", "carla", "dora"}));
     const auto timeout = router.value(0x4018, 1);
     ASSERT_TRUE(timeout);
     EXPECT_EQ(timeout->integer, 25);

@@ -1,7 +1,6 @@
-// Building user records and user tables as the router holds them.
+// User records and the table values the router holds them in.
 #pragma once
 
-#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -11,38 +10,30 @@
 namespace tolvaro::test {
 
 inline UserInfo makeUser(const std::string& name, std::uint8_t flags = 0x02,
-                         std::uint16_t limit = 0, const std::string& callback = {},
-                         const std::string& password = "pw") {
+                         std::uint16_t limit = 0, const std::string& callback = {}) {
     UserInfo u{};
     std::strncpy(u.name, name.c_str(), sizeof u.name - 1);
-    std::strncpy(u.password, password.c_str(), sizeof u.password - 1);
     u.flags = flags;
     u.timeLimit = limit;
     std::strncpy(u.callback, callback.c_str(), sizeof u.callback - 1);
     return u;
 }
 
-// The byte forms of `users`, back to back.
 inline std::vector<std::uint8_t> userBytes(const std::vector<UserInfo>& users) {
     std::vector<std::uint8_t> bytes(users.size() * ipslan::kUserBytes);
-    std::size_t position = 0;
-    for (const UserInfo& u : users)
-        position += static_cast<std::size_t>(
-            IPSConvUserToByte(bytes.data() + position, &u, bytes.size() - position));
+    for (std::size_t i = 0; i < users.size(); ++i)
+        IPSConvUserToByte(bytes.data() + i * ipslan::kUserBytes, &users[i], ipslan::kUserBytes);
     return bytes;
 }
 
-// The names in a table value, read until the first empty name or the end.
-inline std::vector<std::string> userNames(const std::uint8_t* bytes, std::size_t length) {
-    std::vector<std::string> names;
-    std::size_t position = 0;
-    for (;;) {
+// The records of a table value up to the first empty name.
+inline std::vector<UserInfo> usersIn(const std::uint8_t* bytes, std::size_t length) {
+    std::vector<UserInfo> users;
+    for (std::size_t at = 0;; at += ipslan::kUserBytes) {
         UserInfo u{};
-        const int n = IPSConvByteToUser(&u, bytes + position, length - position);
-        if (n == 0 || u.name[0] == '\0')
-            return names;
-        names.emplace_back(u.name);
-        position += static_cast<std::size_t>(n);
+        if (at >= length || IPSConvByteToUser(&u, bytes + at, length - at) == 0 || !u.name[0])
+            return users;
+        users.push_back(u);
     }
 }
 
