@@ -79,17 +79,7 @@ void dialin::onInitDialog() {
     // Unsigned: a time-out byte above 127 is a time-out, not a negative number.
     setNumber(ids::kIdleTimeout, store().mode1Read(kIdleTimeoutIndex).value[0]);
 
-    switch (authenticationOf(entryNumber(store().mode1Write(kAuthenticationIndex)))) {
-    case Authentication::Enable:
-        setChecked(ids::kAuthEnable);
-        break;
-    case Authentication::Chap:
-        setChecked(ids::kAuthChap);
-        break;
-    case Authentication::Disable:
-        setChecked(ids::kAuthDisable);
-        break;
-    }
+    checkAuthentication(storedAuthentication());
     setChecked(ids::kEnableDialIn,
                (entryNumber(store().mode1Write(kFeatureIndex)) & kFeatureDialIn) != 0);
     enableDialInGroup(isChecked(ids::kEnableDialIn));
@@ -150,22 +140,22 @@ void dialin::enableDialInGroup(bool enabled) {
 
 // The authentication byte may have been changed on the LAN-to-LAN page.
 void dialin::onSetActive() {
-    for (const int id : {ids::kAuthDisable, ids::kAuthEnable, ids::kAuthChap})
-        setChecked(id, false);
-    switch (authenticationOf(entryNumber(store().mode1Write(kAuthenticationIndex)))) {
-    case Authentication::Enable:
-        setChecked(ids::kAuthEnable);
-        break;
-    case Authentication::Chap:
-        setChecked(ids::kAuthChap);
-        break;
-    case Authentication::Disable:
-        setChecked(ids::kAuthDisable);
+    const Authentication mode = storedAuthentication();
+    checkAuthentication(mode);
+    if (mode == Authentication::Disable)
         enable(ids::kUserList, false);
-        return;
-    }
-    if (isChecked(ids::kEnableDialIn))
+    else if (isChecked(ids::kEnableDialIn))
         enable(ids::kUserList);
+}
+
+Authentication dialin::storedAuthentication() const {
+    return authenticationOf(entryNumber(store().mode1Write(kAuthenticationIndex)));
+}
+
+void dialin::checkAuthentication(Authentication mode) {
+    setChecked(ids::kAuthDisable, mode == Authentication::Disable);
+    setChecked(ids::kAuthEnable, mode == Authentication::Enable);
+    setChecked(ids::kAuthChap, mode == Authentication::Chap);
 }
 
 void dialin::chooseAuthentication(Authentication mode) {

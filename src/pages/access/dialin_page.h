@@ -35,7 +35,8 @@ private:
     int selectedRow() const;
 
     void enableDialInGroup(bool enabled);
-    void showAuthentication();
+    Authentication storedAuthentication() const;
+    void checkAuthentication(Authentication mode);
     void chooseAuthentication(Authentication mode);
 
     void addUser();
