@@ -1,0 +1,90 @@
+// The Quick Setup and ISDN pages through a whole Setup against a simulated
+// router: what the pages send is what the router keeps.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/main_dlg.h"
+#include "app/main_operations.h"
+#include "device/device_link.h"
+#include "res/ids/isdn_ids.h"
+#include "res/ids/quick_setup_ids.h"
+#include "support/simulated_network.h"
+#include "ui/scripted/scripted_host.h"
+
+namespace tolvaro::app {
+namespace {
+
+namespace qs = res::quick_setup;
+namespace isdn = res::isdn;
+
+constexpr int kIsdnPageIndex = 8;
+
+class LinePagesOnLoopback : public testing::Test {
+protected:
+    // Runs Setup on the only router and hands its sheet to `script`.
+    void setup(const std::function<void(ui::ScriptedSheetDriver&)>& script) {
+        std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
+        link->initLan();
+        AppContext context{state, host, *link};
+        CMainDlg main(context, standardOperations(context));
+        auto drv = host.open(main);
+        ASSERT_EQ(drv.listCount(kMainRouterList), 1);
+        host.expectSheet(script);
+        drv.pressEnter();
+    }
+    routersim::Value value(int variable) const {
+        const auto v = router->value(variable);
+        if (!v)
+            ADD_FAILURE() << "the router lacks " << variable;
+        return v.value_or(routersim::Value{});
+    }
+
+    test::SimulatedNetwork net;
+    routersim::Router* router = nullptr;
+    AppState state;
+    ui::ScriptedHost host;
+};
+
+TEST_F(LinePagesOnLoopback, AccountCountryAndCallIdReachTheRouter) {
+    routersim::RouterConfig config;
+    config.family = 2;
+    config.name = "Branch";
+    config.address = "127.0.0.153";
+    router = &net.add(config);
+    host.onSleep([&](int ms) { net.advance(ms); });
+
+    setup([](ui::ScriptedSheetDriver& sheet) {
+        auto page = sheet.page();
+        ASSERT_TRUE(page.isChecked(qs::kEnableInternet));
+        page.type(qs::kAccountName, "bernd@isp.example");
+        page.type(qs::kTelephone2, "0307777");
+        page.select(qs::kCountry, "USA (NI-1)");
+        page.type(qs::kSpid1, "0123");
+        page.click(qs::kFixed);
+        for (int id : qs::kFixedIp)
+            page.type(id, "10");
+        ASSERT_TRUE(sheet.selectPage(kIsdnPageIndex));
+        sheet.page().click(isdn::kUsageOneChannel);
+        sheet.page().type(isdn::kOutgoingMsn, "0815");
+        ASSERT_TRUE(sheet.pressOK());
+    });
+
+    EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished."});
+    EXPECT_EQ(value(0x4002).text(), "bernd@isp.example");
+    EXPECT_EQ(value(0x4014).text(), "0307777");
+    EXPECT_EQ(value(0x4001).text(), "10.10.10.10");
+    EXPECT_EQ(value(0x3801).integer, 25);
+    EXPECT_EQ(value(0x3823).text(), "0123");
+    EXPECT_EQ(value(0x400d).integer, 1);
+    EXPECT_EQ(value(0x4017).integer & 0x82, 0);
+    EXPECT_EQ(value(0x3806).integer, 0);
+    EXPECT_EQ(value(0x3809).text(), "0815");
+}
+
+} // namespace
+} // namespace tolvaro::app
