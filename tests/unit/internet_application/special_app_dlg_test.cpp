@@ -97,16 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
                              },
                              "10",
                              "",
-                             {"Port number must have a value between 0 and 65534."}},
-                    FocusRow{"IncomingEndTooHighOnlyWarns",
-                             [](auto& d) {
-                                 d.type(ids::kIncomingStart, "5");
-                                 d.type(ids::kIncomingEnd, "65535");
-                                 d.leave();
-                             },
-                             "",
-                             "65535",
-                             {"Port number must have a value between 1 and 65534."}}),
+                             {"Port number must have a value between 0 and 65534."}}),
     [](const auto& info) { return info.param.name; });
 
 struct OkRow {
@@ -158,9 +149,7 @@ INSTANTIATE_TEST_SUITE_P(
         OkRow{"IncomingEndTooHigh", EditMode::New, "a", "1", "2", "3", "65535",
               "Incoming end port number must have a value \nbetween 1 and 65534.."},
         OkRow{"OutgoingStartTooHighAfterIncomingPassed", EditMode::New, "a", "70000", "", "3", "4",
-              "Outgoing start port number must have a value \nbetween 1 and 65534."},
-        OkRow{"OutgoingEndTooHigh", EditMode::New, "a", "1", "65535", "3", "4",
-              text::kOutgoingEndRange}),
+              "Outgoing start port number must have a value \nbetween 1 and 65534."}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(SpecialAppDlgTest, OkRaisesEmptyEndsAndFillsTheRecord) {
