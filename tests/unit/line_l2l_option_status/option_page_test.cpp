@@ -1,0 +1,170 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/device_record.h"
+#include "page_fixture.h"
+#include "pages/line/option_page.h"
+#include "res/ids/option_ids.h"
+
+namespace tolvaro::pages {
+namespace {
+
+namespace ids = res::option;
+using test::textOf;
+using test::textsOf;
+
+class OptionTest : public testing::Test {
+protected:
+    explicit OptionTest(device::Family family = device::Family::Two) : f(family) {
+        f.readText(0x0106, "secret");
+        if (family == device::Family::Two) {
+            f.readInteger(0x4025, 1);
+            f.readInteger(0x4027, 0);
+            f.readInteger(0x4028, 8080);
+            f.readInteger(0x402a, 161);
+        }
+    }
+
+    ui::ScriptedSheetDriver open() {
+        f.sheet.addPage(page);
+        return f.open();
+    }
+
+    test::PageFixture f;
+    CMPass page{f.context, f.store};
+};
+
+class OptionFamily1Test : public OptionTest {
+protected:
+    OptionFamily1Test() : OptionTest(device::Family::One) {}
+};
+
+TEST_F(OptionFamily1Test, HasNoRemoteManagementAndSendsOnlyThePassword) {
+    auto s = open();
+    auto p = s.page();
+    for (int id : {1216, 1218, 1217, 1221, 1214, 1219, 1220, 1215})
+        EXPECT_FALSE(p.isEnabled(id)) << id;
+    EXPECT_FALSE(p.isChecked(ids::kEnableRemoteManagement));
+    EXPECT_EQ(p.text(ids::kWebPort), "");
+    ASSERT_TRUE(s.pressOK());
+    const auto w = f.writes();
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0].variables, std::vector<int>{0x0106});
+    EXPECT_EQ(textsOf(w[0]), std::vector<std::string>{"secret"});
+    EXPECT_EQ(w[1].variables, std::vector<int>{0x0001});
+}
+
+TEST_F(OptionTest, StartShowsTheFamily2Settings) {
+    auto p = open().page();
+    EXPECT_EQ(p.text(ids::kPassword), "secret");
+    EXPECT_EQ(p.text(ids::kVerifyPassword), "secret");
+    EXPECT_EQ(p.textLimit(ids::kPassword), 9);
+    EXPECT_TRUE(p.isChecked(ids::kEnableRemoteManagement));
+    EXPECT_TRUE(p.isEnabled(ids::kUtilityPortLabel));
+    EXPECT_TRUE(p.isChecked(ids::kRespondToPing));
+    EXPECT_EQ(p.text(ids::kWebPort), "8080");
+    EXPECT_EQ(p.text(ids::kUtilityPort), "161");
+    EXPECT_EQ(f.store.resetOwner, 3);
+}
+
+TEST_F(OptionTest, ManagementOffInTheRouterShowsThePortsDisabled) {
+    f.readInteger(0x4027, 1);
+    auto p = open().page();
+    EXPECT_FALSE(p.isChecked(ids::kEnableRemoteManagement));
+    EXPECT_FALSE(p.isEnabled(ids::kWebPort));
+    EXPECT_FALSE(p.isEnabled(ids::kWebPortLabel));
+    ASSERT_TRUE(p.click(ids::kEnableRemoteManagement));
+    EXPECT_TRUE(p.isEnabled(ids::kUtilityPort));
+}
+
+struct ApplyRow {
+    const char* name;
+    bool untickManagement;
+    bool untickPing;
+    const char* webPort;
+    std::vector<std::string> values;
+};
+
+class OptionApply : public OptionTest, public testing::WithParamInterface<ApplyRow> {};
+
+TEST_P(OptionApply, SendsSixVariablesAsSmallIntegersAndTheNewPassword) {
+    const ApplyRow& row = GetParam();
+    auto s = open();
+    auto p = s.page();
+    p.type(ids::kPassword, "n3w");
+    p.type(ids::kVerifyPassword, "n3w");
+    p.type(ids::kWebPort, row.webPort);
+    if (row.untickManagement)
+        p.click(ids::kEnableRemoteManagement);
+    if (row.untickPing)
+        p.click(ids::kRespondToPing);
+    ASSERT_TRUE(s.pressOK());
+
+    const auto w = f.writes();
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0].variables, (std::vector<int>{0x0106, 0x4025, 0x4027, 0x4028, 0x4029, 0x402a}));
+    EXPECT_EQ(textsOf(w[0]), row.values);
+    EXPECT_EQ(device::entryLength(w[0].values[0]), 3u);
+    for (std::size_t i = 1; i < 6; ++i) {
+        EXPECT_EQ(w[0].values[i].type, kTypeInteger) << i;
+        EXPECT_EQ(device::entryLength(w[0].values[i]), 1u) << i;
+    }
+    EXPECT_EQ(app::fieldText(f.state.selected().password), "n3w");
+    EXPECT_EQ(f.host.messageTexts(), std::vector<std::string>{"Device reset finished"});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, OptionApply,
+    testing::Values(
+        ApplyRow{"ManagedAndPinged", false, false, "8081", {"n3w", "1", "0", "8081", "0", "161"}},
+        // Disabled port fields are sent as they stand, whatever they hold.
+        ApplyRow{"ManagementOff", true, true, "x", {"n3w", "0", "1", "0", "1", "161"}}),
+    [](const auto& info) { return info.param.name; });
+
+struct LeaveRow {
+    const char* name;
+    const char* password;
+    const char* verify;
+    const char* webPort;
+    const char* message; // empty: accepted
+};
+
+class OptionLeaving : public OptionTest, public testing::WithParamInterface<LeaveRow> {};
+
+TEST_P(OptionLeaving, RefusesAWrongVerificationOrAPortThatIsNotOne) {
+    const LeaveRow& row = GetParam();
+    auto s = open();
+    auto p = s.page();
+    p.type(ids::kPassword, row.password);
+    p.type(ids::kVerifyPassword, row.verify);
+    p.type(ids::kWebPort, row.webPort);
+    const bool accepted = *row.message == '\0';
+    EXPECT_EQ(s.pressOK(), accepted);
+    EXPECT_EQ(f.host.messageTexts().front(), accepted ? "Device reset finished" : row.message);
+    EXPECT_EQ(f.writes().empty(), !accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Checks, OptionLeaving,
+    testing::Values(LeaveRow{"Matching", "abc", "abc", "80", ""},
+                    LeaveRow{"BothEmpty", "", "", "80", ""},
+                    LeaveRow{"Differing", "abc", "abd", "80", "Password verified wrong."},
+                    // Ten typed characters are cut to the nine the fields take.
+                    LeaveRow{"TenthCharacterRefused", "abcdefghiX", "abcdefghiY", "80", ""},
+                    LeaveRow{"PortAbove65535", "a", "a", "65536", "Port Number should be 1-65535"},
+                    LeaveRow{"PortNotANumber", "a", "a", "8o", "Port Number should be 1-65535"},
+                    LeaveRow{"PortZero", "a", "a", "0", "Port Number should be 1-65535"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(OptionTest, AFailedWriteIsReportedAndTheResetStillRuns) {
+    f.device.failSetOf(0x4028);
+    auto s = open();
+    ASSERT_TRUE(s.pressOK());
+    EXPECT_EQ(f.host.messageTexts(),
+              (std::vector<std::string>{"IPSSetInfo fail", "Device reset finished"}));
+}
+
+} // namespace
+} // namespace tolvaro::pages
