@@ -36,7 +36,7 @@ constexpr std::array<int, 8> kFamily2Controls{
 namespace text {
 inline constexpr const char* kResetFinished = "Device reset finished";
 inline constexpr const char* kPasswordMismatch = "Password verified wrong.";
-inline constexpr const char* kPortRange = "Port Number should be 1-65535";
+inline constexpr const char* kPortRange = "Port Number should be 0-65535";
 } // namespace text
 
 std::string cut(std::string text, std::size_t length) {
@@ -55,7 +55,7 @@ void putSmallNumber(_snmp_packet& entry, int value) {
 
 bool isPort(const std::string& field) {
     const auto port = parseSignedNumber(field);
-    return port && *port >= 1 && *port <= kHighestPort;
+    return port && *port >= 0 && *port <= kHighestPort;
 }
 
 } // namespace
@@ -110,8 +110,8 @@ std::optional<std::string> CMPass::firstProblem() const {
     if (cut(text(ids::kPassword), kPasswordLength) !=
         cut(text(ids::kVerifyPassword), kPasswordLength))
         return text::kPasswordMismatch;
-    // A port that is not a port would be sent as whatever number it reads as
-    // and could leave the router unmanageable from the Internet.
+    // Text that is not a 16-bit number would be sent as whatever number it
+    // reads as and could leave the router unmanageable from the Internet.
     if (store().family() == device::Family::Two && isChecked(ids::kEnableRemoteManagement) &&
         (!isPort(text(ids::kWebPort)) || !isPort(text(ids::kUtilityPort))))
         return text::kPortRange;

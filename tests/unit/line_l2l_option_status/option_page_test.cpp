@@ -153,9 +153,9 @@ INSTANTIATE_TEST_SUITE_P(
                     LeaveRow{"Differing", "abc", "abd", "80", "Password verified wrong."},
                     // Ten typed characters are cut to the nine the fields take.
                     LeaveRow{"TenthCharacterRefused", "abcdefghiX", "abcdefghiY", "80", ""},
-                    LeaveRow{"PortAbove65535", "a", "a", "65536", "Port Number should be 1-65535"},
-                    LeaveRow{"PortNotANumber", "a", "a", "8o", "Port Number should be 1-65535"},
-                    LeaveRow{"PortZero", "a", "a", "0", "Port Number should be 1-65535"}),
+                    LeaveRow{"PortAbove65535", "a", "a", "65536", "Port Number should be 0-65535"},
+                    LeaveRow{"PortNotANumber", "a", "a", "8o", "Port Number should be 0-65535"},
+                    LeaveRow{"PortNegative", "a", "a", "-1", "Port Number should be 0-65535"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(OptionTest, AFailedWriteIsReportedAndTheResetStillRuns) {
