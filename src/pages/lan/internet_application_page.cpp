@@ -1,5 +1,6 @@
 #include "pages/lan/internet_application_page.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
@@ -9,6 +10,7 @@
 #include "device/config_store.h"
 #include "pages/lan/special_app_dlg.h"
 #include "pages/lan/virtual_server_dlg.h"
+#include "pages/octet_edits.h"
 #include "res/ids/internet_application_ids.h"
 #include "ui/host.h"
 
@@ -247,28 +249,17 @@ void CMVirtual3::toggleSpecialApp() {
 }
 
 bool CMVirtual3::onKillActive() {
-    std::array<std::string, 4> fields;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        fields[i] = text(ids::kExposedIp[i]);
-    if (isChecked(ids::kExposedEnable)) {
-        const FilledAddressCheck check = checkFilledAddress(fields);
-        if (check.result == FilledAddress::Empty) {
-            context().host.messageBox(text::kExposedEmpty);
-            return false;
-        }
-        if (check.result == FilledAddress::OutOfRange) {
-            context().host.messageBox(text::kExposedRange);
-            return false;
-        }
-        return true;
+    const OctetEdits edits = readOctetEdits(*this, ids::kExposedIp);
+    if (isChecked(ids::kExposedEnable) && edits.anyEmpty()) {
+        context().host.messageBox(text::kExposedEmpty);
+        return false;
     }
-    // A disabled exposed computer is still sent, one byte an octet: a number
-    // above 255 would reach the router cut to its low byte.
-    for (const int id : ids::kExposedIp) {
-        if (number(id) > kHighestOctet) {
-            context().host.messageBox(text::kExposedRange);
-            return false;
-        }
+    // Checked for a disabled exposed computer too: it is still sent, one
+    // byte an octet, and a number above 255 would reach the router cut to
+    // its low byte.
+    if (edits.anyAbove(kHighestOctet)) {
+        context().host.messageBox(text::kExposedRange);
+        return false;
     }
     return true;
 }
@@ -276,8 +267,8 @@ bool CMVirtual3::onKillActive() {
 VI_PC CMVirtual3::exposedComputer() {
     VI_PC computer{};
     computer.enabled = isChecked(ids::kExposedEnable) ? 1 : 0;
-    for (std::size_t i = 0; i < ids::kExposedIp.size(); ++i)
-        computer.address[i] = static_cast<std::uint8_t>(number(ids::kExposedIp[i]));
+    const device::Octets address = readOctetEdits(*this, ids::kExposedIp).octets();
+    std::copy(address.begin(), address.end(), computer.address);
     return computer;
 }
 

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "device/config_store.h"
-#include "device/octet_fields.h"
+#include "device/dotted_text.h"
 
 namespace tolvaro::pages {
 
@@ -109,15 +109,6 @@ void encodeSpecialApps(const SpecialAppList& apps, _snmp_packet& entry) {
                 [](std::uint8_t* bytes, const CSpecialAppNode& node, std::size_t capacity) {
                     return IPSConvSpecialAPToByte(bytes, &node.app, capacity);
                 });
-}
-
-FilledAddressCheck checkFilledAddress(const std::array<std::string, 4>& fields) {
-    if (std::any_of(fields.begin(), fields.end(), [](const auto& f) { return f.empty(); }))
-        return {FilledAddress::Empty, {}};
-    const device::OctetFields octets = device::checkOctetFields(fields);
-    if (octets.check != device::OctetCheck::Ok)
-        return {FilledAddress::OutOfRange, {}};
-    return {FilledAddress::Ok, octets.octets};
 }
 
 ServerConflict findServerConflict(const ServerList& servers, int ownRow, unsigned externalPort,

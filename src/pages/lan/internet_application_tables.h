@@ -15,8 +15,6 @@
 #include <ipslan/ipslan.h>
 #include <ipslan/records.h>
 
-#include "device/dotted_text.h"
-
 namespace tolvaro::pages {
 
 // How an editor dialog treats the record it is given.
@@ -83,14 +81,6 @@ SpecialAppList decodeSpecialApps(std::span<const std::uint8_t> value);
 // table's end).
 void encodeServers(const ServerList& servers, _snmp_packet& entry);
 void encodeSpecialApps(const SpecialAppList& apps, _snmp_packet& entry);
-
-// Four octet edits that must all be filled, each 0 to 255.
-enum class FilledAddress { Ok, Empty, OutOfRange };
-struct FilledAddressCheck {
-    FilledAddress result = FilledAddress::Ok;
-    device::Octets octets{};
-};
-FilledAddressCheck checkFilledAddress(const std::array<std::string, 4>& fields);
 
 // A new or edited virtual server against the other rows, row by row: a row's
 // external port is compared before its name. `ownRow` is skipped.

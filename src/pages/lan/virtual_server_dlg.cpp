@@ -1,8 +1,8 @@
 #include "pages/lan/virtual_server_dlg.h"
 
-#include <array>
 #include <string>
 
+#include "pages/octet_edits.h"
 #include "pages/port_range.h"
 #include "res/ids/virtual_server_ids.h"
 #include "res/list_contents.h"
@@ -12,6 +12,8 @@ namespace tolvaro::pages {
 
 namespace ids = res::virtual_server;
 namespace text = virtual_server_text;
+
+constexpr unsigned kHighestOctet = 255;
 
 CVirtualServerDlg::CVirtualServerDlg(LOCAL_S& record, EditMode mode, int* cancelled, int ownRow,
                                      const ServerList& servers, const DEVICE_INFO& device)
@@ -53,19 +55,17 @@ void CVirtualServerDlg::onOK() {
     unsigned externalPort = number(ids::kExternalPort);
     unsigned internalPort = number(ids::kInternalPort);
 
-    std::array<std::string, 4> fields;
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        fields[i] = text(ids::kServerIp[i]);
-    const FilledAddressCheck address = checkFilledAddress(fields);
-    if (address.result == FilledAddress::Empty)
+    const OctetEdits edits = readOctetEdits(*this, ids::kServerIp);
+    if (edits.anyEmpty())
         return refuse(text::kAddressEmpty);
-    if (address.result == FilledAddress::OutOfRange)
+    if (edits.anyAbove(kHighestOctet))
         return refuse(text::kAddressRange);
+    const device::Octets address = edits.octets();
     // Checked for a router reached over the WAN too: the server must still
     // be on the router's own LAN.
     const device::Octets deviceIp = device::parseDottedAddress(device_.ipAddress);
     const device::Octets mask = device::parseDottedAddress(device_.netmask);
-    if (!device::sameNetwork(address.octets, deviceIp, mask))
+    if (!device::sameNetwork(address, deviceIp, mask))
         return refuse(text::kOtherNetwork);
 
     const bool enabled = isChecked(ids::kEnable);
@@ -99,8 +99,8 @@ void CVirtualServerDlg::onOK() {
     }
 
     record_.enabled = enabled ? 1 : 0;
-    for (std::size_t i = 0; i < address.octets.size(); ++i)
-        record_.address[i] = address.octets[i];
+    for (std::size_t i = 0; i < address.size(); ++i)
+        record_.address[i] = address[i];
     setRecordName(record_.name, name);
     record_.protocol = static_cast<std::uint8_t>(protocol > 0 ? protocol : 0);
     record_.externalPort = static_cast<std::uint16_t>(externalPort);
