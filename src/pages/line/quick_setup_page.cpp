@@ -142,9 +142,9 @@ void CMQuickSetup::fillControls() {
     const device::ConfigStore& s = store();
     setChecked(ids::kEnableInternet, dialsOut(s));
 
-    const DEVICE_INFO& device = context().state.selected();
-    setText(ids::kDeviceIp, app::fieldText(device.ipAddress));
-    setText(ids::kNetworkMask, app::fieldText(device.netmask));
+    const DEVICE_INFO& router = context().state.selected();
+    setText(ids::kDeviceIp, app::fieldText(router.ipAddress));
+    setText(ids::kNetworkMask, app::fieldText(router.netmask));
 
     const std::string wan = device::entryText(readEntry(s, kWanAddress));
     const bool fixed = !wan.empty() && wan != kNoAddress;
