@@ -1,0 +1,148 @@
+// The LAN-to-LAN, Option and Status pages through a whole Setup against a
+// simulated router: what the pages send is what the router keeps, and the
+// line answers the dial and hang-up buttons.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_context.h"
+#include "app/device_record.h"
+#include "app/main_dlg.h"
+#include "app/main_operations.h"
+#include "device/device_link.h"
+#include "res/ids/lan_to_lan_ids.h"
+#include "res/ids/option_ids.h"
+#include "res/ids/status_ids.h"
+#include "support/simulated_network.h"
+#include "ui/scripted/scripted_host.h"
+
+namespace tolvaro::app {
+namespace {
+
+constexpr int kStatusPageIndex = 1;
+constexpr int kOptionPageIndex = 2;
+constexpr int kLanToLanPageIndex = 7;
+
+const std::string kConflict =
+    "LAN-toLAN cannot be used with Internet Access\nClick \"OK\" to disable Internet Access, or "
+    "\"Cancel\" to leave the current settings unchanged.";
+
+routersim::RouterConfig config(const char* address) {
+    routersim::RouterConfig c;
+    c.family = 2;
+    c.name = "Office";
+    c.address = address;
+    return c;
+}
+
+struct Office {
+    test::SimulatedNetwork net;
+    routersim::Router& router;
+    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
+    AppState state;
+    ui::ScriptedHost host;
+    AppContext context{state, host, *link};
+
+    explicit Office(const char* address) : router(net.add(config(address))) {
+        link->initLan();
+        host.onSleep([this](int ms) { net.advance(ms); });
+    }
+
+    // Runs Setup on the only router with `sheet` answering the settings sheet.
+    void setup(std::function<void(ui::ScriptedSheetDriver&)> sheet) {
+        CMainDlg main(context, standardOperations(context));
+        auto drv = host.open(main);
+        ASSERT_EQ(drv.listCount(kMainRouterList), 1);
+        host.expectSheet(std::move(sheet));
+        drv.pressEnter();
+    }
+
+    std::int32_t integer(int variable, int mode = 0) const {
+        const auto v = router.value(variable, mode);
+        return v ? v->integer : -1;
+    }
+    std::string text(int variable, int mode = 0) const {
+        const auto v = router.value(variable, mode);
+        return v ? v->text() : "<none>";
+    }
+};
+
+TEST(LinePagesOnLoopback, LanToLanAsInitiatorReachesTheRouter) {
+    namespace ids = res::lan_to_lan;
+    Office office("127.0.0.161");
+    office.host.answerMessage(ui::Answer::Ok); // message 7: Internet access goes
+    office.setup([](ui::ScriptedSheetDriver& sheet) {
+        ASSERT_TRUE(sheet.selectPage(kLanToLanPageIndex));
+        auto page = sheet.page();
+        ASSERT_TRUE(page.isChecked(ids::kInitiatorEnable));
+        ASSERT_TRUE(page.click(ids::kEnableLanToLan));
+        page.type(ids::kRemoteIp[2], "30");
+        page.type(ids::kPhoneNumber, "0309876");
+        page.type(ids::kTimeout, "600");
+        ASSERT_TRUE(sheet.pressOK());
+    });
+
+    EXPECT_EQ(office.host.messageTexts(),
+              (std::vector<std::string>{kConflict, "Device reset finished"}));
+    EXPECT_EQ(office.integer(0x4017) & 0x82, 0x82);
+    EXPECT_EQ(office.integer(0x371a), 1);
+    EXPECT_EQ(office.integer(0x400d), 1); // the initiator dials out
+    EXPECT_EQ(office.integer(0x4024), 600);
+    EXPECT_EQ(office.text(0x401f), "192.168.30.0");
+    EXPECT_EQ(office.text(0x401e), "0309876");
+    EXPECT_EQ(office.text(0x401e, 1), "0309876");
+    EXPECT_EQ(office.integer(0x4017, 1) & 0x82, 0x82);
+    EXPECT_EQ(office.integer(0x4023) & 0x70, office.integer(0x4023, 1) & 0x70);
+}
+
+TEST(LinePagesOnLoopback, OptionPasswordAndManagementReachTheRouter) {
+    namespace ids = res::option;
+    Office office("127.0.0.162");
+    office.setup([](ui::ScriptedSheetDriver& sheet) {
+        ASSERT_TRUE(sheet.selectPage(kOptionPageIndex));
+        auto page = sheet.page();
+        page.type(ids::kPassword, "n3w");
+        page.type(ids::kVerifyPassword, "n3w");
+        ASSERT_TRUE(page.click(ids::kEnableRemoteManagement));
+        page.type(ids::kWebPort, "8443");
+        ASSERT_TRUE(sheet.pressOK());
+    });
+
+    EXPECT_EQ(office.host.messageTexts(), std::vector<std::string>{"Device reset finished"});
+    EXPECT_EQ(office.text(0x0106), "n3w");
+    EXPECT_EQ(office.integer(0x4027), 0);
+    EXPECT_EQ(office.integer(0x4029), 0);
+    EXPECT_EQ(office.integer(0x4028), 8443);
+    EXPECT_EQ(office.integer(0x402a), 161);
+    EXPECT_EQ(fieldText(office.state.selected().password), "n3w");
+}
+
+TEST(LinePagesOnLoopback, StatusDialsUpAndHangsUpTheLine) {
+    namespace ids = res::status;
+    Office office("127.0.0.163");
+    std::string logAfterDial;
+    office.setup([&](ui::ScriptedSheetDriver& sheet) {
+        ASSERT_TRUE(sheet.selectPage(kStatusPageIndex));
+        auto page = sheet.page();
+        EXPECT_EQ(page.text(ids::kFirmwareVersion), "6.5 (240918-07)");
+        ASSERT_TRUE(page.click(ids::kDialUp));
+        EXPECT_TRUE(office.router.linkUp());
+        logAfterDial = page.text(ids::kConnectionLog);
+        EXPECT_NE(page.text(ids::kConnectionStatus).find("Account: "), std::string::npos);
+        ASSERT_TRUE(page.click(ids::kHangUp));
+        EXPECT_FALSE(office.router.linkUp());
+        sheet.pressCancel();
+    });
+
+    EXPECT_EQ(office.host.messageTexts(),
+              (std::vector<std::string>{"Connect ISP successfully.", "HangUp successfully"}));
+    EXPECT_NE(logAfterDial.find("Dialing 0191011\r\n"), std::string::npos);
+    // The router answers on the second poll (4000 ms), and goes down at once.
+    ASSERT_EQ(office.host.waits().size(), 3u);
+}
+
+} // namespace
+} // namespace tolvaro::app
