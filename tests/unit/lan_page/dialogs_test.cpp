@@ -5,133 +5,108 @@
 #include "res/ids/dhcp_status_ids.h"
 #include "res/ids/route_ids.h"
 #include "support/recording_device.h"
-#include "ui/scripted/scripted_host.h"
-#include "unit/lan_page/route_bytes.h"
+#include "unit/lan_page/lan_support.h"
 
 namespace tolvaro::pages {
 namespace {
 
 namespace ids = res::route;
-using Quad = std::array<const char*, 4>;
-
-struct RouteEntry {
-    const char* name = "office";
-    Quad destination{"10", "0", "0", "0"};
-    Quad mask{"255", "0", "0", "0"};
-    Quad gateway{"192", "168", "1", "254"};
-    const char* metric = "1";
-};
 
 class RouteDlgTest : public testing::Test {
 protected:
-    RouteDlgTest() { routes.emplace_back(test::route("inuse", 10, 1)); }
+    RouteDlgTest() { routes.emplace_back(test::route("inuse", 10)); }
 
-    ui::ScriptedDialogDriver open() { return host.open(dialog); }
-
-    static void fill(ui::ScriptedDialogDriver& d, const RouteEntry& e) {
-        d.type(ids::kName, e.name);
-        for (std::size_t i = 0; i < 4; ++i) {
-            d.type(ids::kDestination[i], e.destination[i]);
-            d.type(ids::kMask[i], e.mask[i]);
-            d.type(ids::kGateway[i], e.gateway[i]);
+    // Fills the dialog from "name|destination|mask|gateway|metric".
+    static void fill(ui::ScriptedDialogDriver& d, const std::string& entry) {
+        std::vector<std::string> f;
+        for (std::size_t from = 0, bar = 0; bar != std::string::npos; from = bar + 1) {
+            bar = entry.find('|', from);
+            f.push_back(entry.substr(from, bar == std::string::npos ? bar : bar - from));
         }
-        d.type(ids::kMetric, e.metric);
+        d.type(ids::kName, f[0]);
+        test::typeAddress(d, ids::kDestination, f[1]);
+        test::typeAddress(d, ids::kMask, f[2]);
+        test::typeAddress(d, ids::kGateway, f[3]);
+        d.type(ids::kMetric, f[4]);
     }
 
     ui::ScriptedHost host;
     RouteList routes;
-    S_ROUTE record = test::route("old", 1, 1, 7);
+    S_ROUTE record = test::route("old", 1);
     CRouteDlg dialog{record, CRouteDlg::kNewRoute, routes};
 };
 
 struct OkRow {
     const char* name;
-    RouteEntry entry;
-    const char* message;
+    const char* entry;
+    std::string message;
 };
 
 class RouteDlgChecks : public RouteDlgTest, public testing::WithParamInterface<OkRow> {};
 
 TEST_P(RouteDlgChecks, FirstFailureKeepsTheDialogOpenAndTheRecordUntouched) {
-    auto d = open();
+    auto d = host.open(dialog);
     fill(d, GetParam().entry);
     d.pressEnter();
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{GetParam().message});
     EXPECT_TRUE(d.isOpen());
-    EXPECT_EQ(test::routeNames(reinterpret_cast<const std::uint8_t*>(&record), 24),
-              std::vector<std::string>{"old"});
+    EXPECT_STREQ(record.name, "old");
 }
 
-RouteEntry with(RouteEntry e, void (*change)(RouteEntry&)) {
-    change(e);
-    return e;
-}
+const std::string kEachField = "\nFor an IP Address, each field must have a value between 0 and ";
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RouteDlgChecks,
     testing::Values(
-        OkRow{"NameEmpty", with({}, [](RouteEntry& e) { e.name = ""; }),
+        OkRow{"NameEmpty", "|10.0.0.0|255.0.0.0|192.168.1.1|1",
               "Please fill the name of this entry"},
-        OkRow{"DestinationEmpty", with({}, [](RouteEntry& e) { e.destination[3] = ""; }),
+        OkRow{"DestinationEmpty", "a|10.0.0.|255.0.0.0|192.168.1.1|1",
               "Please fill each destination address field."},
-        OkRow{"Destination300", with({}, [](RouteEntry& e) { e.destination[0] = "300"; }),
-              "Destination Address error.\nFor an IP Address, each field must have a value "
-              "between 0 and 255."},
-        OkRow{"MaskEmpty", with({}, [](RouteEntry& e) { e.mask[1] = ""; }),
+        OkRow{"Destination300", "a|300.0.0.0|255.0.0.0|192.168.1.1|1",
+              "Destination Address error." + kEachField + "255."},
+        OkRow{"MaskEmpty", "a|10.0.0.0|255..0.0|192.168.1.1|1",
               "Please fill each network mask field."},
-        OkRow{"Mask256", with({}, [](RouteEntry& e) { e.mask[1] = "256"; }),
-              "Network mask error.\nFor an IP Address, each field must have a value between 0 "
-              "and 255."},
-        OkRow{"DefaultWithDestination", with({}, [](RouteEntry& e) { e.name = "default"; }),
+        OkRow{"Mask256", "a|10.0.0.0|256.0.0.0|192.168.1.1|1",
+              "Network mask error." + kEachField + "255."},
+        OkRow{"DefaultWithDestination", "default|10.0.0.0|0.0.0.0|192.168.1.1|1",
               "If you would like to set a default gateway,\ndestination address should be "
               "0.0.0.0 and\nnetwork mask should be 0.0.0.0 ."},
-        OkRow{"GatewayEmpty", with({}, [](RouteEntry& e) { e.gateway[2] = ""; }),
+        OkRow{"GatewayEmpty", "a|10.0.0.0|255.0.0.0|192.168..1|1",
               "Please fill each gateway address field."},
-        OkRow{"Gateway255", with({}, [](RouteEntry& e) { e.gateway[3] = "255"; }),
-              "Gateway address error.\nFor an IP Address, each field must have a value between 0 "
-              "and 254."},
-        OkRow{"GatewayZero",
-              with({},
-                   [](RouteEntry& e) {
-                       e.gateway = {"0", "0", "0", "0"};
-                   }),
+        OkRow{"Gateway255", "a|10.0.0.0|255.0.0.0|192.168.1.255|1",
+              "Gateway address error." + kEachField + "254."},
+        OkRow{"GatewayZero", "a|10.0.0.0|255.0.0.0|0.0.0.0|1",
               "Gateway address error.\nFor an IP Address, all field must not be 0."},
-        OkRow{"MetricEmpty", with({}, [](RouteEntry& e) { e.metric = ""; }),
-              "Please fill the metric field. "},
+        OkRow{"MetricEmpty", "a|10.0.0.0|255.0.0.0|192.168.1.1|", "Please fill the metric field. "},
         // Enter leaves the focus in the metric edit, so OK applies its rule.
-        OkRow{"Metric16ByEnter", with({}, [](RouteEntry& e) { e.metric = "16"; }),
+        OkRow{"Metric16ByEnter", "a|10.0.0.0|255.0.0.0|192.168.1.1|16",
               "Matric should be 0-15, it will be changed to 0 automatically"},
-        OkRow{"NameInUse", with({}, [](RouteEntry& e) { e.name = "inuse"; }),
-              "Name error.\nThis name is already in use.\nYou must use a different name."},
-        OkRow{"NinthCharacterDoesNotMakeANameNew",
-              with({}, [](RouteEntry& e) { e.name = "inuse"; }),
+        OkRow{"NameInUse", "inuse|10.0.0.0|255.0.0.0|192.168.1.1|1",
               "Name error.\nThis name is already in use.\nYou must use a different name."}),
     [](const auto& info) { return info.param.name; });
 
-TEST_F(RouteDlgTest, NinthCharacterIsDroppedAndStillClashes) {
-    routes.emplace_back(test::route("abcdefgh", 20, 1));
-    auto d = open();
-    fill(d, with({}, [](RouteEntry& e) { e.name = "abcdefghi"; }));
+TEST_F(RouteDlgTest, NameIsStoredWithEightCharactersAndComparedSo) {
+    routes.emplace_back(test::route("abcdefgh", 20));
+    auto d = host.open(dialog);
+    fill(d, "abcdefghi|10.0.0.0|255.0.0.0|192.168.1.1|1");
     d.click(ui::kIdOk);
     EXPECT_EQ(host.messages().size(), 1u);
     d.type(ids::kName, "abcdefgxy");
     d.click(ui::kIdOk);
     ASSERT_FALSE(d.isOpen());
-    EXPECT_EQ(test::routeNames(reinterpret_cast<const std::uint8_t*>(&record), 24),
-              std::vector<std::string>{"abcdefgx"});
+    EXPECT_STREQ(record.name, "abcdefgx");
 }
 
 TEST_F(RouteDlgTest, DefaultRouteFromTheNameFieldAndMetricRuleOnLeaving) {
-    auto d = open();
-    EXPECT_EQ(d.comboItems(ids::kInterface), (std::vector<std::string>{"LAN", "WAN"}));
+    auto d = host.open(dialog);
     EXPECT_EQ(d.comboSelection(ids::kInterface), 0);
-    fill(d, with({}, [](RouteEntry& e) { e.name = "DEFAULT"; }));
+    fill(d, "DEFAULT|10.0.0.0|255.0.0.0|192.168.1.254|16");
     d.focus(ids::kName);
-    d.focus(ids::kMetric);
+    d.focus(ids::kInterface); // leaves the name, then the metric is untouched
     EXPECT_EQ(d.text(ids::kName), "default");
     EXPECT_EQ(d.text(ids::kDestination[0]), "0");
     EXPECT_EQ(d.text(ids::kMask[0]), "0");
-    d.type(ids::kMetric, "16");
+    d.focus(ids::kMetric);
     d.leave();
     EXPECT_EQ(
         host.messageTexts(),
@@ -143,51 +118,30 @@ TEST_F(RouteDlgTest, DefaultRouteFromTheNameFieldAndMetricRuleOnLeaving) {
     EXPECT_EQ(record.metric, 0);
     EXPECT_EQ(record.interface, 1);
     EXPECT_EQ(record.gateway[3], 254);
-    EXPECT_EQ(record.destination[0], 0);
 }
 
 TEST_F(RouteDlgTest, CancelMarksTheRecordWith255) {
-    auto d = open();
+    auto d = host.open(dialog);
     EXPECT_EQ(d.textLimit(ids::kName), 9);
-    EXPECT_EQ(d.textLimit(ids::kMetric), 2);
     d.pressEscape();
     EXPECT_FALSE(d.isOpen());
     EXPECT_EQ(record.metric, CRouteDlg::kCancelledMetric);
 }
 
-// DHCP lease status.
-
-dhcp_tmp_s lease(std::uint8_t last, std::uint8_t dynamic, std::int32_t value) {
-    dhcp_tmp_s l{};
-    const std::uint8_t address[4] = {192, 168, 1, last};
-    const std::uint8_t hardware[6] = {0x00, 0x0a, 0x95, 0x9d, 0x68, last};
-    std::memcpy(l.address, address, 4);
-    std::memcpy(l.hardware, hardware, 6);
-    l.dynamic = dynamic;
-    l.lease = value;
-    return l;
-}
-
-// The library's lease byte form, written by hand: the library only decodes.
-std::vector<std::uint8_t> leaseBytes(const std::vector<dhcp_tmp_s>& leases, std::size_t size) {
-    std::vector<std::uint8_t> bytes(size, 0);
-    for (std::size_t i = 0; i < leases.size(); ++i) {
-        std::uint8_t* out = bytes.data() + i * ipslan::kLeaseBytes;
-        std::memcpy(out, leases[i].address, 4);
-        std::memcpy(out + 4, leases[i].hardware, 6);
-        out[10] = leases[i].dynamic;
-        const auto value = static_cast<std::uint32_t>(leases[i].lease);
-        for (int b = 0; b < 4; ++b)
-            out[11 + b] = static_cast<std::uint8_t>(value >> (8 * b));
-    }
-    return bytes;
+// The library's lease byte form (address 4, hardware 6, dynamic 1, lease 4
+// low byte first), written here because the library only decodes it.
+void putLease(std::vector<std::uint8_t>& bytes, std::size_t index, std::uint8_t last,
+              std::uint8_t dynamic, std::int32_t lease) {
+    const std::uint8_t record[15] = {192,  168,  1,    last, 0x00,   0x0a,
+                                     0x95, 0x9d, 0x68, last, dynamic};
+    std::uint8_t* out = bytes.data() + index * ipslan::kLeaseBytes;
+    std::memcpy(out, record, 11);
+    std::memcpy(out + 11, &lease, 4);
 }
 
 class DhcpStatusTest : public testing::Test {
 protected:
     DhcpStatusTest() { state.devices[0] = test::makeRouter("Office", "192.168.1.1"); }
-
-    ui::ScriptedDialogDriver open() { return host.open(dialog); }
 
     AppState state;
     ui::ScriptedHost host;
@@ -196,37 +150,36 @@ protected:
     CDhcpStatusDlg dialog{context};
 };
 
-TEST_F(DhcpStatusTest, RowsSeventeenPerVariable) {
-    std::vector<dhcp_tmp_s> first;
-    for (std::uint8_t i = 1; i <= 17; ++i)
-        first.push_back(lease(i, 1, 3600));
-    first.push_back(lease(99, 1, 3600)); // past the 17th: never shown
-    device.setBytes(0x1006, leaseBytes(first, 18 * ipslan::kLeaseBytes));
-    device.setBytes(0x1007, leaseBytes({lease(0x16, 0, 3600), lease(31, 1, -1)}, 255));
-    auto d = open();
+TEST_F(DhcpStatusTest, SeventeenRowsPerVariable) {
+    namespace ids = res::dhcp_status;
+    std::vector<std::uint8_t> first(18 * ipslan::kLeaseBytes), second(255);
+    for (std::uint8_t i = 0; i < 18; ++i) // the 18th is never shown
+        putLease(first, i, static_cast<std::uint8_t>(i + 1), 1, 3600);
+    putLease(second, 0, 0x16, 0, 3600);
+    putLease(second, 1, 31, 1, -1);
+    device.setBytes(0x1006, first);
+    device.setBytes(0x1007, second);
+    auto d = host.open(dialog);
 
     const auto read = device.callsOf(test::DeviceOp::GetInfo).at(0);
     EXPECT_EQ(read.variables, (std::vector<int>{0x1006, 0x1007, 0x1008, 0x1009}));
-    EXPECT_EQ(read.text, "192.168.1.1");
-    EXPECT_EQ(d.listColumns(res::dhcp_status::kLeaseList),
+    EXPECT_EQ(d.listColumns(ids::kLeaseList),
               (std::vector<std::string>{"IP Address", "H/W Address", "Status"}));
-    ASSERT_EQ(d.listCount(res::dhcp_status::kLeaseList), 19);
-    EXPECT_EQ(d.listText(res::dhcp_status::kLeaseList, 0, 0), "192 . 168 . 1 . 1 ");
-    EXPECT_EQ(d.listText(res::dhcp_status::kLeaseList, 0, 2), "Leased");
-    EXPECT_EQ(d.listText(res::dhcp_status::kLeaseList, 17, 1), "00-0A-95-9D-68-16");
-    EXPECT_EQ(d.listText(res::dhcp_status::kLeaseList, 17, 2), "Reserve"); // not dynamic
-    EXPECT_EQ(d.listText(res::dhcp_status::kLeaseList, 18, 2), "Reserve"); // no lease value
-    EXPECT_EQ(host.waitCursorDepth(), 0);
-    d.click(ui::kIdOk);
-    EXPECT_FALSE(d.isOpen());
+    ASSERT_EQ(d.listCount(ids::kLeaseList), 19);
+    EXPECT_EQ(d.listText(ids::kLeaseList, 0, 0), "192 . 168 . 1 . 1 ");
+    EXPECT_EQ(d.listText(ids::kLeaseList, 0, 2), "Leased");
+    EXPECT_EQ(d.listText(ids::kLeaseList, 17, 1), "00-0A-95-9D-68-16");
+    EXPECT_EQ(d.listText(ids::kLeaseList, 17, 2), "Reserve"); // not dynamic
+    EXPECT_EQ(d.listText(ids::kLeaseList, 18, 2), "Reserve"); // no lease value
 }
 
 TEST_F(DhcpStatusTest, FailedReadLeavesTheListWithoutColumns) {
     device.failGetOf(0x1008);
-    auto d = open();
+    auto d = host.open(dialog);
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Get DHCP Status fail"});
     EXPECT_TRUE(d.listColumns(res::dhcp_status::kLeaseList).empty());
-    EXPECT_TRUE(d.isOpen());
+    d.click(ui::kIdOk);
+    EXPECT_FALSE(d.isOpen());
 }
 
 } // namespace
