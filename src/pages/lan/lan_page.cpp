@@ -37,9 +37,6 @@ constexpr std::size_t kRouteValueLength = kRoutesPerVariable * ipslan::kRouteByt
 constexpr std::int64_t kWidestPool = 252;
 constexpr unsigned kHighestOctet = 255;
 
-constexpr std::array<int, 8> kPoolEdits{1146, 1147, 1148, 1149, 1150, 1151, 1152, 1153};
-static_assert(kPoolEdits[0] == ids::kDhcpStart[0] && kPoolEdits[4] == ids::kDhcpEnd[0]);
-
 namespace text {
 inline constexpr const char* kResetFinished = "Device reset finished";
 inline constexpr const char* kTooManyRoutes = "NO. of Routing Entries should not be more than 20";
@@ -235,8 +232,9 @@ void CMLan::deleteRoute() {
 
 void CMLan::enablePool() {
     const bool on = isChecked(ids::kDhcpEnable);
-    for (int id : kPoolEdits)
-        enable(id, on);
+    for (const auto* pool : {&ids::kDhcpStart, &ids::kDhcpEnd})
+        for (int id : *pool)
+            enable(id, on);
 }
 
 void CMLan::showDns1(const std::string& dottedText) {
