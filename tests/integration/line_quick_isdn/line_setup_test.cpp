@@ -2,7 +2,6 @@
 // router: what the pages send is what the router keeps.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,41 +23,25 @@ namespace isdn = res::isdn;
 
 constexpr int kIsdnPageIndex = 8;
 
-class LinePagesOnLoopback : public testing::Test {
-protected:
-    // Runs Setup on the only router and hands its sheet to `script`.
-    void setup(const std::function<void(ui::ScriptedSheetDriver&)>& script) {
-        std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-        link->initLan();
-        AppContext context{state, host, *link};
-        CMainDlg main(context, standardOperations(context));
-        auto drv = host.open(main);
-        ASSERT_EQ(drv.listCount(kMainRouterList), 1);
-        host.expectSheet(script);
-        drv.pressEnter();
-    }
-    routersim::Value value(int variable) const {
-        const auto v = router->value(variable);
-        if (!v)
-            ADD_FAILURE() << "the router lacks " << variable;
-        return v.value_or(routersim::Value{});
-    }
-
+TEST(LinePagesOnLoopback, AccountCountryAndCallIdReachTheRouter) {
     test::SimulatedNetwork net;
-    routersim::Router* router = nullptr;
-    AppState state;
-    ui::ScriptedHost host;
-};
-
-TEST_F(LinePagesOnLoopback, AccountCountryAndCallIdReachTheRouter) {
     routersim::RouterConfig config;
     config.family = 2;
     config.name = "Branch";
     config.address = "127.0.0.153";
-    router = &net.add(config);
-    host.onSleep([&](int ms) { net.advance(ms); });
+    auto& router = net.add(config);
 
-    setup([](ui::ScriptedSheetDriver& sheet) {
+    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
+    link->initLan();
+    AppState state;
+    ui::ScriptedHost host;
+    host.onSleep([&](int ms) { net.advance(ms); });
+    AppContext context{state, host, *link};
+    CMainDlg main(context, standardOperations(context));
+    auto drv = host.open(main);
+    ASSERT_EQ(drv.listCount(kMainRouterList), 1);
+
+    host.expectSheet([](ui::ScriptedSheetDriver& sheet) {
         auto page = sheet.page();
         ASSERT_TRUE(page.isChecked(qs::kEnableInternet));
         page.type(qs::kAccountName, "bernd@isp.example");
@@ -73,8 +56,15 @@ TEST_F(LinePagesOnLoopback, AccountCountryAndCallIdReachTheRouter) {
         sheet.page().type(isdn::kOutgoingMsn, "0815");
         ASSERT_TRUE(sheet.pressOK());
     });
+    drv.pressEnter();
 
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished."});
+    const auto value = [&router](int variable) {
+        const auto v = router.value(variable);
+        if (!v)
+            ADD_FAILURE() << "the router lacks " << variable;
+        return v.value_or(routersim::Value{});
+    };
     EXPECT_EQ(value(0x4002).text(), "bernd@isp.example");
     EXPECT_EQ(value(0x4014).text(), "0307777");
     EXPECT_EQ(value(0x4001).text(), "10.10.10.10");
