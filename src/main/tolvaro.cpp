@@ -9,6 +9,7 @@
 #include "app/startup.h"
 #include "device/device_link.h"
 #include "main/demo.h"
+#include "main/responsive_link.h"
 #include "ui/qt/qt_host.h"
 
 int main(int argc, char** argv) {
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    auto link = tolvaro::device::makeLibraryLink();
+    auto link = tolvaro::program::makeResponsiveLink(tolvaro::device::makeLibraryLink());
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
