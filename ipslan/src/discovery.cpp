@@ -244,6 +244,11 @@ int browse(DEVICE_INFO* table, int* count) {
         }
         replies.push_back(*reply);
     }
+    // Replies arrive in whatever order the routers answer; listing them by
+    // address keeps the list (and the row of each router) stable from one
+    // discovery to the next.
+    std::sort(replies.begin(), replies.end(),
+              [](const wire::BrowseReply& a, const wire::BrowseReply& b) { return a.ip < b.ip; });
 
     const auto interfaces = localInterfaces();
     std::vector<KnownRouter> known;
