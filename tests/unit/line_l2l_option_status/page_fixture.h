@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,13 +38,10 @@ struct PageFixture {
     _snmp_packet& mode1(int variable) {
         return store.mode1Write(device::mode1IndexOf(variable).value());
     }
-
     void readInteger(int variable, std::int32_t value) {
-        MIB_RESPONSE& e = read(variable);
-        e.type = kTypeInteger;
-        const auto u = static_cast<std::uint32_t>(value);
-        for (int i = 0; i < 4; ++i)
-            e.value[i] = static_cast<std::uint8_t>(u >> (8 * i));
+        readBytes(variable,
+                  {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
     }
     void readText(int variable, std::string_view text) {
         readBytes(variable, {text.begin(), text.end()});
@@ -53,20 +49,13 @@ struct PageFixture {
     void readBytes(int variable, const std::vector<std::uint8_t>& bytes) {
         MIB_RESPONSE& e = read(variable);
         e = MIB_RESPONSE{};
-        e.type = kTypeOctetString;
         std::copy(bytes.begin(), bytes.end(), e.value);
         e.length[0] = static_cast<std::uint8_t>(bytes.size());
     }
 
-    ui::ScriptedSheetDriver open() { return host.open(sheet); }
-
     std::vector<DeviceCall> writes() const { return device.callsOf(DeviceOp::SetInfo); }
 };
 
-// What a recorded write entry holds.
-inline std::string textOf(const _snmp_packet& entry) {
-    return device::entryText(entry);
-}
 inline std::vector<std::string> textsOf(const DeviceCall& call) {
     std::vector<std::string> texts;
     for (const auto& v : call.values)
