@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -34,8 +35,14 @@ QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
             height = std::max(height, dialogUnitsToPixelsY(t->height, units));
         }
     }
+    // Every tab stays in sight: the sheet is at least as wide as its tab
+    // row, and a narrower page sits centred below it.
+    tabs_->setUsesScrollButtons(false);
+    width = std::max(width, tabs_->tabBar()->sizeHint().width());
     for (QWidget* c : containers_) {
         c->setMinimumSize(width, height);
+        auto* centred = new QHBoxLayout(c);
+        centred->setContentsMargins(0, 0, 0, 0);
     }
 
     auto* ok = new QPushButton(tr("OK"), this);
@@ -93,8 +100,10 @@ void QtSheetWindow::createPage(PropertyPage& page) {
     if (!t || index >= static_cast<int>(containers_.size())) {
         return;
     }
-    auto* window =
-        new QtWindow(*t, &page, QtWindow::Role::Page, containers_[static_cast<std::size_t>(index)]);
+    QWidget* container = containers_[static_cast<std::size_t>(index)];
+    auto* window = new QtWindow(*t, &page, QtWindow::Role::Page, container);
+    container->layout()->addWidget(window);
+    container->layout()->setAlignment(window, Qt::AlignHCenter | Qt::AlignTop);
     window->show();
     windows_.push_back(window);
     page.attach(host_, *window);

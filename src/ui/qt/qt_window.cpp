@@ -366,6 +366,8 @@ void QtWindow::setText(int id, std::string_view text) {
     const QString t = qs(text);
     if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         edit->setText(t);
+        // A filled field shows the start of its text, as the platform's does.
+        edit->setCursorPosition(0);
     } else if (auto* edit = qobject_cast<QPlainTextEdit*>(w)) {
         QString plain = t;
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
