@@ -380,9 +380,12 @@ void MLan2Lan::onApply() {
     if (!commit.allowed())
         return;
 
+    // The shared value rather than this page's field: Quick Setup may have
+    // been left with a new time-out after this page, and its change must not
+    // be overwritten by the older text here.
     const int timeoutVariable = store().idleTimeoutVariable();
     device::setEntryText(writeEntry(store(), timeoutVariable),
-                         cut(text(ids::kTimeout), kTimeoutLength));
+                         cut(std::to_string(storedIdleTimeout(store())), kTimeoutLength));
     commit.writeVariables(std::array{timeoutVariable}, device::OnFailure::Ignore);
 
     // The flags, not the check box: the later of this page and Quick Setup

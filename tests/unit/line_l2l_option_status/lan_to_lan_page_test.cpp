@@ -240,7 +240,8 @@ TEST_F(LanToLanOffTest, LeavesWithoutChecksAndSendsEmptyFieldsEmpty) {
     EXPECT_EQ(textsOf(w[3])[0], "2"); // the mode-1 byte keeps the Dial-in bit
 }
 
-// Leaves the shared flags as Quick Setup does when left with Internet access on.
+// Leaves the shared values as Quick Setup does when left with Internet
+// access on and a new idle time-out.
 class InternetAccessPage : public app::SettingsPage {
 public:
     using SettingsPage::SettingsPage;
@@ -249,11 +250,12 @@ protected:
     bool onKillActive() override {
         context().state.lanToLanOn = 0;
         context().state.receiveOnly = 0;
+        storeIdleTimeout(store(), 600);
         return true;
     }
 };
 
-TEST_F(LanToLanTest, ApplyFollowsTheSharedFlagsAsLastLeftNotTheCheckBox) {
+TEST_F(LanToLanTest, ApplyFollowsTheSharedValuesAsLastLeftNotItsControls) {
     stored(0x400d, "0");
     InternetAccessPage quickSetup(149, device::kQuickSetupPage, f.context, f.store);
     f.sheet.addPage(quickSetup);
@@ -263,6 +265,7 @@ TEST_F(LanToLanTest, ApplyFollowsTheSharedFlagsAsLastLeftNotTheCheckBox) {
     ASSERT_TRUE(s.pressOK());
     const auto w = f.writes();
     ASSERT_EQ(w.size(), 5u);
+    EXPECT_EQ(textsOf(w[0]), Texts{"600"});
     EXPECT_EQ(textsOf(w[2]), (Texts{"0", "16", "0", "branch", "br4nch", "1"}));
     EXPECT_EQ(textsOf(w[3])[0], "130"); // bits once set in the mode-1 byte stay
 }
