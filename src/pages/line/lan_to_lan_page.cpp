@@ -399,14 +399,12 @@ void MLan2Lan::onApply() {
     putText(kLoginName, ids::kLoginName, kLoginNameLength);
     putText(kPassword, ids::kPassword, kPasswordLength);
 
-    // From the radios: a stored CHAP keeps its hidden radio checked.
+    // The stored choice rather than the radios: every radio click here and on
+    // the Dial-in page rewrites it at once, so it is the latest of the two,
+    // where this page's radios may be older than a change made there.
     _snmp_packet& authentication = mode1Entry(store(), kAuthenticationVariable);
-    Authentication mode = Authentication::Disable;
-    if (isChecked(ids::kAuthEnable))
-        mode = Authentication::Enable;
-    else if (isChecked(ids::kAuthChap))
-        mode = Authentication::Chap;
-    putNumber(authentication, withAuthentication(entryNumber(authentication), mode));
+    const int value = entryNumber(authentication);
+    putNumber(authentication, withAuthentication(value, authenticationOf(value)));
 
     putText(kRemoteLoginName, ids::kRemoteLoginName, kRemoteTextLength);
     putText(kRemotePassword, ids::kRemotePassword, kRemoteTextLength);

@@ -240,8 +240,8 @@ TEST_F(LanToLanOffTest, LeavesWithoutChecksAndSendsEmptyFieldsEmpty) {
     EXPECT_EQ(textsOf(w[3])[0], "2"); // the mode-1 byte keeps the Dial-in bit
 }
 
-// Leaves the shared values as Quick Setup does when left with Internet
-// access on and a new idle time-out.
+// Leaves the shared values as Quick Setup and Dial-in do when left with
+// Internet access on, a new idle time-out and no authentication.
 class InternetAccessPage : public app::SettingsPage {
 public:
     using SettingsPage::SettingsPage;
@@ -251,6 +251,7 @@ protected:
         context().state.lanToLanOn = 0;
         context().state.receiveOnly = 0;
         storeIdleTimeout(store(), 600);
+        device::setEntryText(store().mode1Write(2), "0"); // "Disable" on the Dial-in page
         return true;
     }
 };
@@ -266,7 +267,7 @@ TEST_F(LanToLanTest, ApplyFollowsTheSharedValuesAsLastLeftNotItsControls) {
     const auto w = f.writes();
     ASSERT_EQ(w.size(), 5u);
     EXPECT_EQ(textsOf(w[0]), Texts{"600"});
-    EXPECT_EQ(textsOf(w[2]), (Texts{"0", "16", "0", "branch", "br4nch", "1"}));
+    EXPECT_EQ(textsOf(w[2]), (Texts{"0", "0", "0", "branch", "br4nch", "1"}));
     EXPECT_EQ(textsOf(w[3])[0], "130"); // bits once set in the mode-1 byte stay
 }
 
