@@ -1,6 +1,7 @@
 #include "app/main_operations.h"
 
 #include "app/config_transfer.h"
+#include "app/remote_dlg.h"
 #include "app/setup.h"
 
 namespace tolvaro::app {
@@ -15,6 +16,9 @@ MainOperations standardOperations(AppContext& context) {
     };
     operations.load = [&context](CMainDlg& main) {
         runLoad(context, main);
+    };
+    operations.remote = [&context](CMainDlg& main) {
+        runRemoteOperation(context, main);
     };
     return operations;
 }
