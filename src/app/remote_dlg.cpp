@@ -153,6 +153,9 @@ void runRemoteOperation(AppContext& context, CMainDlg& main) {
         context.host.messageBox(remote_text::kListFull);
         return;
     }
+    // The record behind the new row may still hold a router an earlier
+    // discovery listed there; its name would caption the settings sheet.
+    setField(context.state.devices[static_cast<std::size_t>(rows)].name, main_text::kRemoteRow);
     routers.insert(rows, main_text::kRemoteRow, rows % 2 == 0);
     routers.setText(rows, 1, state.connectedAddress);
     routers.setSelectionMark(rows);

@@ -19,6 +19,9 @@
 // - With 32 rows listed the device table has no record left for a Remote
 //   row: the connection is remembered, but no row is added and a message
 //   says why.
+// - The record behind a new Remote row gets the name "Remote": it may still
+//   hold the name of a router an earlier discovery listed at that index,
+//   which would otherwise caption the remote router's settings sheet.
 // - A value that cannot be written to the settings store shows the same
 //   message as a key that cannot be opened.
 #pragma once

@@ -82,6 +82,7 @@ TEST(RemoteOnLoopback, SetupThroughTheRemoteRowReadsTheRouterOnItsPort) {
 
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{});
     EXPECT_EQ(firmware, "6.7 (250101-02)");
+    EXPECT_EQ(host.sheetsShown(), std::vector<std::string>{"Remote"});
     EXPECT_EQ(state.remotePort, branch.snmpPort());
     EXPECT_EQ(state.selected().family, 2);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/device_record.h"
 #include "app/local_address.h"
 #include "app/login.h"
 #include "app/password_dlg.h"
@@ -51,6 +52,7 @@ struct RemoteTest : testing::Test {
 };
 
 TEST_F(RemoteTest, ConnectTestsTheRouterAndListsItAsTheRemoteRow) {
+    setField(h.state.devices[1].name, "Lab"); // left by an earlier discovery
     remote("127.0.0.9", "8161", "secret");
     EXPECT_EQ(h.device.opNames(),
               (std::vector<std::string>{"PSSetCommunity", "PSSetSnmpPort", "IPSGetInfo"}));
@@ -69,6 +71,7 @@ TEST_F(RemoteTest, ConnectTestsTheRouterAndListsItAsTheRemoteRow) {
     EXPECT_FALSE(main.listIsSelected(kMainRouterList, 0));
     EXPECT_EQ(main.focused(), kMainRouterList);
     EXPECT_EQ(main.text(kMainSelectedLabel), "Selected ISDN Router: Remote");
+    EXPECT_STREQ(h.state.devices[1].name, "Remote");
     EXPECT_TRUE(main.isEnabled(kMainSetup) && main.isEnabled(kMainSave) &&
                 main.isEnabled(kMainLoad));
     EXPECT_FALSE(main.isEnabled(kMainIpAddress));
