@@ -28,7 +28,6 @@ constexpr int kStatusPageIndex = 1;
 routersim::RouterConfig router(const char* name, const char* address, const char* password,
                                const char* firmware = "") {
     routersim::RouterConfig config;
-    config.family = 2;
     config.name = name;
     config.address = address;
     config.password = password;
