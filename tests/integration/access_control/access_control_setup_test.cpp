@@ -5,7 +5,6 @@
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,134 +27,115 @@ namespace ids = res::access_control;
 namespace ws = res::workstation;
 namespace group = res::group_setup;
 namespace port = res::filter_port;
+using ui::ScriptedDialogDriver;
 
-constexpr int kAccessControlPageIndex = 5;
+struct Loopback {
+    explicit Loopback(int family, const char* address) {
+        routersim::RouterConfig config;
+        config.family = family;
+        config.name = "Office";
+        config.address = address;
+        router = &net.add(config);
+    }
 
-std::vector<int> groupAndPortVariables() {
-    std::vector<int> variables = {0x3401, 0x3402, 0x3403, 0x3404, 0x3405, 0x3301, 0x3302};
-    for (int v = 0x3701; v <= 0x370a; ++v)
-        variables.push_back(v);
-    for (int v = 0x3710; v <= 0x3715; ++v)
-        variables.push_back(v);
-    return variables;
-}
+    // Setup on the router, `onPage` on the Access Control page, OK.
+    void setup(const std::function<void(ScriptedDialogDriver&)>& onPage) {
+        std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
+        link->initLan();
+        AppState state;
+        host.onSleep([&](int ms) { net.advance(ms); });
+        AppContext context{state, host, *link};
+        CMainDlg main(context, standardOperations(context));
+        auto drv = host.open(main);
+        host.expectSheet([&](ui::ScriptedSheetDriver& sheet) {
+            ASSERT_TRUE(sheet.selectPage(5));
+            auto page = sheet.page();
+            onPage(page);
+            ASSERT_TRUE(sheet.pressOK());
+        });
+        drv.pressEnter();
+    }
+    std::vector<std::uint8_t> bytes(int variable) const {
+        const auto value = router->value(variable);
+        return value ? value->bytes : std::vector<std::uint8_t>{};
+    }
 
-std::vector<std::string> stationNames(const routersim::Router& router) {
-    const auto table = router.value(0x3501);
+    test::SimulatedNetwork net;
+    routersim::Router* router = nullptr;
+    ui::ScriptedHost host;
+};
+
+std::vector<std::string> stationNames(const std::vector<std::uint8_t>& table) {
     std::vector<std::string> names;
-    if (table)
-        for (const WkInfo& w : test::stationsIn(table->bytes.data(), table->bytes.size()))
-            names.emplace_back(w.name);
+    for (const WkInfo& w : test::stationsIn(table.data(), table.size()))
+        names.emplace_back(w.name);
     return names;
 }
 
-// Runs Setup on the only router, does `onPage` on the Access Control page
-// and presses OK in the sheet.
-void runSetup(test::SimulatedNetwork& net,
-              const std::function<void(ui::ScriptedHost&, ui::ScriptedDialogDriver&)>& onPage,
-              ui::ScriptedHost& host) {
-    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-    link->initLan();
-    AppState state;
-    host.onSleep([&](int ms) { net.advance(ms); });
-    AppContext context{state, host, *link};
-    CMainDlg main(context, standardOperations(context));
-    auto drv = host.open(main);
-    ASSERT_EQ(drv.listCount(kMainRouterList), 1);
-    host.expectSheet([&](ui::ScriptedSheetDriver& sheet) {
-        ASSERT_TRUE(sheet.selectPage(kAccessControlPageIndex));
-        auto page = sheet.page();
-        onPage(host, page);
-        ASSERT_TRUE(sheet.pressOK());
-    });
-    drv.pressEnter();
-}
-
 TEST(AccessControlOnLoopback, AnUneditedPageKeepsTheRoutersGroupsAndPorts) {
-    test::SimulatedNetwork net;
-    routersim::RouterConfig config;
-    config.family = 1;
-    config.name = "Office";
-    config.address = "127.0.0.181";
-    auto& router = net.add(config);
-    std::vector<std::optional<routersim::Value>> before;
-    for (const int v : groupAndPortVariables())
-        before.push_back(router.value(v));
+    Loopback office(1, "127.0.0.181");
+    std::vector<int> variables = {0x3401, 0x3402, 0x3403, 0x3404, 0x3405, 0x3301, 0x3302};
+    std::vector<std::vector<std::uint8_t>> groupsBefore;
+    std::vector<std::int32_t> valuesBefore;
+    for (const int v : variables)
+        groupsBefore.push_back(office.bytes(v));
+    for (const int v : {0x3701, 0x3702})
+        valuesBefore.push_back(office.router->value(v)->integer);
 
-    ui::ScriptedHost host;
-    runSetup(
-        net, [](ui::ScriptedHost&, ui::ScriptedDialogDriver&) {}, host);
+    office.setup([](ScriptedDialogDriver&) {});
 
-    EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished"});
-    const auto variables = groupAndPortVariables();
-    for (std::size_t i = 0; i < variables.size(); ++i) {
-        const auto now = router.value(variables[i]);
-        ASSERT_TRUE(now && before[i]) << variables[i];
-        EXPECT_EQ(now->bytes, before[i]->bytes) << variables[i];
-        EXPECT_EQ(now->integer, before[i]->integer) << variables[i];
-    }
-    EXPECT_EQ(stationNames(router), (std::vector<std::string>{"pc-anna", "printer", "kiosk"}));
+    EXPECT_EQ(office.host.messageTexts(), std::vector<std::string>{"Device reset finished"});
+    for (std::size_t i = 0; i < variables.size(); ++i)
+        EXPECT_EQ(office.bytes(variables[i]), groupsBefore[i]) << variables[i];
+    EXPECT_EQ(office.router->value(0x3701)->integer, valuesBefore[0]);
+    EXPECT_EQ(office.router->value(0x3702)->integer, valuesBefore[1]);
+    EXPECT_EQ(stationNames(office.bytes(0x3501)),
+              (std::vector<std::string>{"pc-anna", "printer", "kiosk"}));
 }
 
 TEST(AccessControlOnLoopback, AWorkstationAGroupPolicyAndAUserPortReachTheRouter) {
-    test::SimulatedNetwork net;
-    routersim::RouterConfig config;
-    config.family = 2;
-    config.name = "Branch";
-    config.address = "127.0.0.182";
-    auto& router = net.add(config);
+    Loopback office(2, "127.0.0.182");
+    ui::ScriptedHost& host = office.host;
+    office.setup([&host](ScriptedDialogDriver& page) {
+        host.expectDialog(ws::kTemplate, [](ScriptedDialogDriver& d) {
+            d.type(ws::kName, "Lab");
+            for (const int id : ws::kHardwareAddress)
+                d.type(id, "5e");
+            d.click(ws::kReserve);
+            const char* octets[] = {"127", "0", "0", "150"}; // in the router's DHCP pool
+            for (std::size_t i = 0; i < 4; ++i)
+                d.type(ws::kReservedIp[i], octets[i]);
+            d.click(ui::kIdOk);
+        });
+        page.click(ids::kAddWorkstation);
 
-    ui::ScriptedHost host;
-    runSetup(
-        net,
-        [](ui::ScriptedHost& h, ui::ScriptedDialogDriver& page) {
-            h.expectDialog(ws::kTemplate, [](ui::ScriptedDialogDriver& d) {
-                d.type(ws::kName, "Lab");
-                const char* bytes[] = {"02", "00", "5e", "10", "20", "30"};
-                for (std::size_t i = 0; i < 6; ++i)
-                    d.type(ws::kHardwareAddress[i], bytes[i]);
-                d.select(ws::kGroup, 1);
-                d.click(ws::kReserve);
-                const char* octets[] = {"127", "0", "0", "150"};
-                for (std::size_t i = 0; i < 4; ++i)
-                    d.type(ws::kReservedIp[i], octets[i]);
-                d.click(ui::kIdOk);
+        page.select(ids::kGroup, "Group1");
+        host.expectDialog(group::kTemplate, [&host](ScriptedDialogDriver& d) {
+            d.doubleClickRow(group::kPortList, 5); // http
+            host.expectDialog(port::kTemplate, [](ScriptedDialogDriver& f) {
+                f.type(port::kName, "ssh");
+                f.select(port::kProtocol, "TCP");
+                f.type(port::kPort, "22");
+                f.click(ui::kIdOk);
             });
-            page.click(ids::kAddWorkstation);
-
-            page.select(ids::kGroup, "Group1");
-            h.expectDialog(group::kTemplate, [&h](ui::ScriptedDialogDriver& d) {
-                d.doubleClickRow(group::kPortList, 5); // http
-                h.expectDialog(port::kTemplate, [](ui::ScriptedDialogDriver& f) {
-                    f.type(port::kName, "ssh");
-                    f.select(port::kProtocol, "TCP");
-                    f.type(port::kPort, "22");
-                    f.click(ui::kIdOk);
-                });
-                d.click(group::kAddPort);
-                d.click(ui::kIdOk);
-            });
-            page.click(ids::kGroupSetup);
-        },
-        host);
+            d.click(group::kAddPort);
+            d.click(ui::kIdOk);
+        });
+        page.click(ids::kGroupSetup);
+    });
 
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished"});
-    EXPECT_EQ(stationNames(router),
+    EXPECT_EQ(stationNames(office.bytes(0x3501)),
               (std::vector<std::string>{"pc-anna", "printer", "kiosk", "lab"}));
-    // The simulated router's Group1 blocks irc and tftp and its UDP port.
-    const auto group1 = router.value(0x3402);
-    ASSERT_TRUE(group1);
-    const S_GPCFG g = test::groupIn(group1->bytes.data(), group1->bytes.size());
+    // The simulated router's Group1 blocks irc, tftp and its one UDP port.
+    const auto group1 = office.bytes(0x3402);
+    const S_GPCFG g = test::groupIn(group1.data(), group1.size());
     EXPECT_EQ(g.wellKnownMask, 0x3u | (1u << 5));
     EXPECT_EQ(g.userPortMask, 0x1u);
-    EXPECT_EQ(g.mode, 2);
-    const auto tcp = router.value(0x3302);
-    ASSERT_TRUE(tcp);
-    EXPECT_EQ(tcp->bytes.size(), 12u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tcp->bytes.data()) + 6), "ssh");
-    const auto third = router.value(0x3703); // game (UDP), vnc, ssh
-    ASSERT_TRUE(third);
-    EXPECT_EQ(third->integer, 22);
+    const auto tcp = office.bytes(0x3302);
+    ASSERT_EQ(tcp.size(), 12u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(tcp.data()) + 6), "ssh");
+    EXPECT_EQ(office.router->value(0x3703)->integer, 22); // game (UDP), vnc, ssh
 }
 
 } // namespace
