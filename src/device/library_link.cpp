@@ -28,6 +28,8 @@ public:
 
 } // namespace
 
-std::unique_ptr<DeviceLink> makeLibraryLink() { return std::make_unique<LibraryLink>(); }
+std::unique_ptr<DeviceLink> makeLibraryLink() {
+    return std::make_unique<LibraryLink>();
+}
 
 } // namespace tolvaro::device
