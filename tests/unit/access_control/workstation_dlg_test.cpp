@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -15,9 +16,12 @@ namespace {
 namespace ids = res::workstation;
 using ui::ScriptedDialogDriver;
 
-void typeAll(ScriptedDialogDriver& d, const auto& ids, std::vector<std::string> texts) {
+void typeAll(ScriptedDialogDriver& d, std::span<const int> fields,
+             const std::vector<std::string>& texts) {
+    // Types into the first texts.size() fields.
+    ASSERT_LE(texts.size(), fields.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
-        d.type(ids[i], texts[i]);
+        d.type(fields[i], texts[i]);
 }
 
 struct Fixture {
