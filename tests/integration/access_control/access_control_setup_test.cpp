@@ -4,20 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
-#include "app/main_dlg.h"
-#include "app/main_operations.h"
-#include "device/device_link.h"
 #include "res/ids/access_control_ids.h"
 #include "res/ids/filter_port_ids.h"
 #include "res/ids/group_setup_ids.h"
 #include "res/ids/workstation_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 #include "unit/access_control/access_records.h"
 
 namespace tolvaro::app {
@@ -30,39 +24,25 @@ namespace port = res::filter_port;
 using ui::ScriptedDialogDriver;
 
 struct Loopback {
-    explicit Loopback(int family, const char* address) {
-        routersim::RouterConfig config;
-        config.family = family;
-        config.name = "Office";
-        config.address = address;
-        router = &net.add(config);
-    }
+    Loopback(int family, const char* address)
+        : router(utility.add(test::routerConfig(family, "Office", address))) {}
 
     // Setup on the router, `onPage` on the Access Control page, OK.
     void setup(const std::function<void(ScriptedDialogDriver&)>& onPage) {
-        std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-        link->initLan();
-        AppState state;
-        host.onSleep([&](int ms) { net.advance(ms); });
-        AppContext context{state, host, *link};
-        CMainDlg main(context, standardOperations(context));
-        auto drv = host.open(main);
-        host.expectSheet([&](ui::ScriptedSheetDriver& sheet) {
+        utility.setup([&](ui::ScriptedSheetDriver& sheet) {
             ASSERT_TRUE(sheet.selectPage(5));
             auto page = sheet.page();
             onPage(page);
             ASSERT_TRUE(sheet.pressOK());
         });
-        drv.pressEnter();
     }
     std::vector<std::uint8_t> bytes(int variable) const {
-        const auto value = router->value(variable);
-        return value ? value->bytes : std::vector<std::uint8_t>{};
+        return test::UtilityOnLoopback::bytes(router, variable);
     }
 
-    test::SimulatedNetwork net;
-    routersim::Router* router = nullptr;
-    ui::ScriptedHost host;
+    test::UtilityOnLoopback utility;
+    routersim::Router& router;
+    ui::ScriptedHost& host = utility.host;
 };
 
 std::vector<std::string> stationNames(const std::vector<std::uint8_t>& table) {
@@ -80,15 +60,15 @@ TEST(AccessControlOnLoopback, AnUneditedPageKeepsTheRoutersGroupsAndPorts) {
     for (const int v : variables)
         groupsBefore.push_back(office.bytes(v));
     for (const int v : {0x3701, 0x3702})
-        valuesBefore.push_back(office.router->value(v)->integer);
+        valuesBefore.push_back(office.router.value(v)->integer);
 
     office.setup([](ScriptedDialogDriver&) {});
 
     EXPECT_EQ(office.host.messageTexts(), std::vector<std::string>{"Device reset finished"});
     for (std::size_t i = 0; i < variables.size(); ++i)
         EXPECT_EQ(office.bytes(variables[i]), groupsBefore[i]) << variables[i];
-    EXPECT_EQ(office.router->value(0x3701)->integer, valuesBefore[0]);
-    EXPECT_EQ(office.router->value(0x3702)->integer, valuesBefore[1]);
+    EXPECT_EQ(office.router.value(0x3701)->integer, valuesBefore[0]);
+    EXPECT_EQ(office.router.value(0x3702)->integer, valuesBefore[1]);
     EXPECT_EQ(stationNames(office.bytes(0x3501)),
               (std::vector<std::string>{"pc-anna", "printer", "kiosk"}));
 }
@@ -135,7 +115,7 @@ TEST(AccessControlOnLoopback, AWorkstationAGroupPolicyAndAUserPortReachTheRouter
     const auto tcp = office.bytes(0x3302);
     ASSERT_EQ(tcp.size(), 12u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(tcp.data()) + 6), "ssh");
-    EXPECT_EQ(office.router->value(0x3703)->integer, 22); // game (UDP), vnc, ssh
+    EXPECT_EQ(office.router.value(0x3703)->integer, 22); // game (UDP), vnc, ssh
 }
 
 } // namespace

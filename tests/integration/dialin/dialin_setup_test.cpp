@@ -2,18 +2,12 @@
 // the page sends is what the router keeps.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
-#include "app/main_dlg.h"
-#include "app/main_operations.h"
-#include "device/device_link.h"
 #include "res/ids/dialin_ids.h"
 #include "res/ids/user_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 #include "unit/dialin/users.h"
 
 namespace tolvaro::app {
@@ -25,24 +19,11 @@ namespace user = res::user;
 constexpr int kDialinPageIndex = 4;
 
 TEST(DialinOnLoopback, AnAddedUserAndTheTimeoutReachTheRouter) {
-    test::SimulatedNetwork net;
-    routersim::RouterConfig config;
-    config.family = 2;
-    config.name = "Branch";
-    config.address = "127.0.0.151";
-    auto& router = net.add(config);
+    test::UtilityOnLoopback utility;
+    auto& router = utility.add(test::routerConfig(2, "Branch", "127.0.0.151"));
+    auto& host = utility.host;
 
-    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-    link->initLan();
-    AppState state;
-    ui::ScriptedHost host;
-    host.onSleep([&](int ms) { net.advance(ms); });
-    AppContext context{state, host, *link};
-    CMainDlg main(context, standardOperations(context));
-    auto drv = host.open(main);
-    ASSERT_EQ(drv.listCount(kMainRouterList), 1);
-
-    host.expectSheet([&](ui::ScriptedSheetDriver& sheet) {
+    utility.setup([&](ui::ScriptedSheetDriver& sheet) {
         ASSERT_TRUE(sheet.selectPage(kDialinPageIndex));
         auto page = sheet.page();
         if (!page.isChecked(ids::kEnableDialIn))
@@ -57,7 +38,6 @@ TEST(DialinOnLoopback, AnAddedUserAndTheTimeoutReachTheRouter) {
         page.click(ids::kAddUser);
         ASSERT_TRUE(sheet.pressOK());
     });
-    drv.pressEnter();
 
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished"});
     const auto table = router.value(0x3201);

@@ -3,21 +3,14 @@
 // line answers the dial and hang-up buttons.
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
 #include "app/device_record.h"
-#include "app/main_dlg.h"
-#include "app/main_operations.h"
-#include "device/device_link.h"
 #include "res/ids/lan_to_lan_ids.h"
 #include "res/ids/option_ids.h"
 #include "res/ids/status_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 
 namespace tolvaro::app {
 namespace {
@@ -30,48 +23,11 @@ const std::string kConflict =
     "LAN-toLAN cannot be used with Internet Access\nClick \"OK\" to disable Internet Access, or "
     "\"Cancel\" to leave the current settings unchanged.";
 
-routersim::RouterConfig config(const char* address) {
-    routersim::RouterConfig c;
-    c.family = 2;
-    c.name = "Office";
-    c.address = address;
-    return c;
-}
-
-struct Office {
-    test::SimulatedNetwork net;
-    routersim::Router& router;
-    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-    AppState state;
-    ui::ScriptedHost host;
-    AppContext context{state, host, *link};
-
-    explicit Office(const char* address) : router(net.add(config(address))) {
-        link->initLan();
-        host.onSleep([this](int ms) { net.advance(ms); });
-    }
-
-    // Runs Setup on the only router with `sheet` answering the settings sheet.
-    void setup(std::function<void(ui::ScriptedSheetDriver&)> sheet) {
-        CMainDlg main(context, standardOperations(context));
-        auto drv = host.open(main);
-        ASSERT_EQ(drv.listCount(kMainRouterList), 1);
-        host.expectSheet(std::move(sheet));
-        drv.pressEnter();
-    }
-
-    std::int32_t integer(int variable, int mode = 0) const {
-        return router.value(variable, mode).value_or(routersim::Value{}).integer;
-    }
-    std::string text(int variable, int mode = 0) const {
-        return router.value(variable, mode).value_or(routersim::Value{}).text();
-    }
-};
-
 TEST(LinePagesOnLoopback, LanToLanAndOptionSettingsReachTheRouter) {
     namespace l2l = res::lan_to_lan;
     namespace option = res::option;
-    Office office("127.0.0.161");
+    test::UtilityOnLoopback office;
+    auto& router = office.add(test::routerConfig(2, "Office", "127.0.0.161"));
     office.host.answerMessage(ui::Answer::Ok); // message 7: Internet access goes
     office.setup([](ui::ScriptedSheetDriver& sheet) {
         ASSERT_TRUE(sheet.selectPage(kOptionPageIndex));
@@ -93,33 +49,34 @@ TEST(LinePagesOnLoopback, LanToLanAndOptionSettingsReachTheRouter) {
 
     EXPECT_EQ(office.host.messageTexts(),
               (std::vector<std::string>{kConflict, "Device reset finished"}));
-    EXPECT_EQ(office.integer(0x4017) & 0x82, 0x82);
-    EXPECT_EQ(office.integer(0x4017, 1) & 0x82, 0x82);
-    EXPECT_EQ(office.integer(0x371a), 1);
-    EXPECT_EQ(office.integer(0x400d), 1); // the initiator dials out
-    EXPECT_EQ(office.integer(0x4024), 600);
-    EXPECT_EQ(office.text(0x401f), "192.168.30.0");
-    EXPECT_EQ(office.text(0x401e, 1), "0309876");
-    EXPECT_EQ(office.text(0x0106), "n3w");
-    EXPECT_EQ(office.integer(0x4027), 0);
-    EXPECT_EQ(office.integer(0x4028), 8443);
+    EXPECT_EQ(office.integer(router, 0x4017) & 0x82, 0x82);
+    EXPECT_EQ(office.integer(router, 0x4017, 1) & 0x82, 0x82);
+    EXPECT_EQ(office.integer(router, 0x371a), 1);
+    EXPECT_EQ(office.integer(router, 0x400d), 1); // the initiator dials out
+    EXPECT_EQ(office.integer(router, 0x4024), 600);
+    EXPECT_EQ(office.text(router, 0x401f), "192.168.30.0");
+    EXPECT_EQ(office.text(router, 0x401e, 1), "0309876");
+    EXPECT_EQ(office.text(router, 0x0106), "n3w");
+    EXPECT_EQ(office.integer(router, 0x4027), 0);
+    EXPECT_EQ(office.integer(router, 0x4028), 8443);
     EXPECT_EQ(fieldText(office.state.selected().password), "n3w");
 }
 
 TEST(LinePagesOnLoopback, StatusDialsUpAndHangsUpTheLine) {
     namespace ids = res::status;
-    Office office("127.0.0.163");
+    test::UtilityOnLoopback office;
+    auto& router = office.add(test::routerConfig(2, "Office", "127.0.0.163"));
     std::string logAfterDial;
     office.setup([&](ui::ScriptedSheetDriver& sheet) {
         ASSERT_TRUE(sheet.selectPage(kStatusPageIndex));
         auto page = sheet.page();
         EXPECT_EQ(page.text(ids::kFirmwareVersion), "6.5 (240918-07)");
         ASSERT_TRUE(page.click(ids::kDialUp));
-        EXPECT_TRUE(office.router.linkUp());
+        EXPECT_TRUE(router.linkUp());
         logAfterDial = page.text(ids::kConnectionLog);
         EXPECT_NE(page.text(ids::kConnectionStatus).find("Account: "), std::string::npos);
         ASSERT_TRUE(page.click(ids::kHangUp));
-        EXPECT_FALSE(office.router.linkUp());
+        EXPECT_FALSE(router.linkUp());
         sheet.pressCancel();
     });
 

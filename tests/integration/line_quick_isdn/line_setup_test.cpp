@@ -7,13 +7,9 @@
 #include <vector>
 
 #include "app/app_context.h"
-#include "app/main_dlg.h"
-#include "app/main_operations.h"
-#include "device/device_link.h"
 #include "res/ids/isdn_ids.h"
 #include "res/ids/quick_setup_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 
 namespace tolvaro::app {
 namespace {
@@ -24,24 +20,10 @@ namespace isdn = res::isdn;
 constexpr int kIsdnPageIndex = 8;
 
 TEST(LinePagesOnLoopback, AccountCountryAndCallIdReachTheRouter) {
-    test::SimulatedNetwork net;
-    routersim::RouterConfig config;
-    config.family = 2;
-    config.name = "Branch";
-    config.address = "127.0.0.153";
-    auto& router = net.add(config);
+    test::UtilityOnLoopback utility;
+    auto& router = utility.add(test::routerConfig(2, "Branch", "127.0.0.153"));
 
-    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-    link->initLan();
-    AppState state;
-    ui::ScriptedHost host;
-    host.onSleep([&](int ms) { net.advance(ms); });
-    AppContext context{state, host, *link};
-    CMainDlg main(context, standardOperations(context));
-    auto drv = host.open(main);
-    ASSERT_EQ(drv.listCount(kMainRouterList), 1);
-
-    host.expectSheet([](ui::ScriptedSheetDriver& sheet) {
+    utility.setup([](ui::ScriptedSheetDriver& sheet) {
         auto page = sheet.page();
         ASSERT_TRUE(page.isChecked(qs::kEnableInternet));
         page.type(qs::kAccountName, "bernd@isp.example");
@@ -56,9 +38,8 @@ TEST(LinePagesOnLoopback, AccountCountryAndCallIdReachTheRouter) {
         sheet.page().type(isdn::kOutgoingMsn, "0815");
         ASSERT_TRUE(sheet.pressOK());
     });
-    drv.pressEnter();
 
-    EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished."});
+    EXPECT_EQ(utility.host.messageTexts(), std::vector<std::string>{"Device reset finished."});
     const auto value = [&router](int variable) {
         const auto v = router.value(variable);
         if (!v)

@@ -2,20 +2,16 @@
 // port and password, then set up through its Remote row.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
 #include "app/password_dlg.h"
 #include "app/remote_dlg.h"
-#include "device/device_link.h"
 #include "res/ids/remote_ids.h"
 #include "res/ids/status_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 
 namespace tolvaro::app {
 namespace {
@@ -36,14 +32,12 @@ routersim::RouterConfig router(const char* name, const char* address, const char
 }
 
 TEST(RemoteOnLoopback, SetupThroughTheRemoteRowReadsTheRouterOnItsPort) {
-    test::SimulatedNetwork net;
+    test::UtilityOnLoopback utility;
+    test::SimulatedNetwork& net = utility.net;
+    ui::ScriptedHost& host = utility.host;
+    AppState& state = utility.state;
+    AppContext& context = utility.context;
     net.add(router("Office", "127.0.0.171", ""));
-    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-    link->initLan();
-    AppState state;
-    ui::ScriptedHost host;
-    host.onSleep([&](int ms) { net.advance(ms); });
-    AppContext context{state, host, *link};
     CMainDlg main(context, standardOperations(context));
     auto drv = host.open(main);
     ASSERT_EQ(drv.listCount(kMainRouterList), 1);
