@@ -2,19 +2,13 @@
 // on loopback, through the real device library.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
-#include "app/main_dlg.h"
-#include "app/setup.h"
-#include "device/device_link.h"
 #include "pages/lan/internet_application_tables.h"
 #include "res/ids/internet_application_ids.h"
 #include "res/ids/virtual_server_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 
 namespace tolvaro::pages {
 namespace {
@@ -26,28 +20,11 @@ namespace vs = res::virtual_server;
 constexpr int kPageIndex = 6;
 
 TEST(InternetApplicationOnLoopback, ChangesMadeInSetupReachTheRouter) {
-    test::SimulatedNetwork net;
-    routersim::RouterConfig config;
-    config.family = 2;
-    config.name = "Office";
-    config.address = "127.0.0.47";
-    routersim::Router& router = net.add(config);
+    test::UtilityOnLoopback utility;
+    routersim::Router& router = utility.add(test::routerConfig(2, "Office", "127.0.0.47"));
+    ui::ScriptedHost& host = utility.host;
 
-    std::unique_ptr<device::DeviceLink> link = device::makeLibraryLink();
-    link->initLan();
-    AppState state;
-    ui::ScriptedHost host;
-    host.onSleep([&](int ms) { net.advance(ms); });
-    AppContext context{state, host, *link};
-    app::MainOperations operations;
-    operations.setup = [&](app::CMainDlg& m) {
-        app::runSetup(context, m);
-    };
-    app::CMainDlg main(context, operations);
-    auto window = host.open(main);
-    ASSERT_EQ(window.listCount(app::kMainRouterList), 1);
-
-    host.expectSheet([&](ui::ScriptedSheetDriver& sheet) {
+    utility.setup([&](ui::ScriptedSheetDriver& sheet) {
         ASSERT_TRUE(sheet.selectPage(kPageIndex));
         auto page = sheet.page();
         const int servers = page.listCount(ids::kServerList);
@@ -67,7 +44,6 @@ TEST(InternetApplicationOnLoopback, ChangesMadeInSetupReachTheRouter) {
             page.type(ids::kExposedIp[i], exposed[i]);
         ASSERT_TRUE(sheet.pressOK());
     });
-    window.click(app::kMainSetup);
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished"});
 
     const auto table = router.value(0x3717);

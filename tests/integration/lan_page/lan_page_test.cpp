@@ -4,15 +4,10 @@
 
 #include <ipslan/ipslan.h>
 
-#include "app/app_context.h"
-#include "app/main_dlg.h"
-#include "app/main_operations.h"
-#include "device/device_link.h"
 #include "res/ids/dhcp_status_ids.h"
 #include "res/ids/lan_ids.h"
 #include "res/ids/route_ids.h"
-#include "support/simulated_network.h"
-#include "ui/scripted/scripted_host.h"
+#include "support/utility_on_loopback.h"
 
 namespace tolvaro::pages {
 namespace {
@@ -20,22 +15,9 @@ namespace {
 constexpr int kLanPageIndex = 3;
 
 TEST(LanPageOnLoopback, AddedRouteAndChangedDnsReachTheRouter) {
-    test::SimulatedNetwork net;
-    routersim::RouterConfig config;
-    config.family = 2;
-    config.name = "Branch";
-    config.address = "127.0.0.41";
-    config.netmask = "255.255.255.0";
-    routersim::Router& router = net.add(config);
-
-    auto link = device::makeLibraryLink();
-    link->initLan();
-    AppState state;
-    ui::ScriptedHost host;
-    host.onSleep([&](int ms) { net.advance(ms); });
-    AppContext context{state, host, *link};
-    app::CMainDlg main(context, app::standardOperations(context));
-    auto window = host.open(main);
+    test::UtilityOnLoopback utility;
+    routersim::Router& router = utility.add(test::routerConfig(2, "Branch", "127.0.0.41"));
+    ui::ScriptedHost& host = utility.host;
 
     int leases = -1;
     host.expectDialog(res::dhcp_status::kTemplate, [&](ui::ScriptedDialogDriver& d) {
@@ -54,7 +36,7 @@ TEST(LanPageOnLoopback, AddedRouteAndChangedDnsReachTheRouter) {
         d.type(res::route::kMetric, "3");
         d.click(ui::kIdOk);
     });
-    host.expectSheet([](ui::ScriptedSheetDriver& sheet) {
+    utility.setup([](ui::ScriptedSheetDriver& sheet) {
         ASSERT_TRUE(sheet.selectPage(kLanPageIndex));
         auto page = sheet.page();
         page.click(res::lan::kAllocated);
@@ -62,7 +44,6 @@ TEST(LanPageOnLoopback, AddedRouteAndChangedDnsReachTheRouter) {
         page.type(res::lan::kDns2[3], "99");
         ASSERT_TRUE(sheet.pressOK());
     });
-    window.pressEnter();
 
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"Device reset finished"});
     EXPECT_GT(leases, 0);
