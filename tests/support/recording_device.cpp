@@ -8,7 +8,7 @@ namespace {
 
 template <std::size_t N> void copyField(char (&field)[N], std::string_view text) {
     std::memset(field, 0, N);
-    std::memcpy(field, text.data(), std::min(text.size(), N - 1));
+    std::copy_n(text.begin(), std::min(text.size(), N - 1), field);
 }
 
 MIB_RESPONSE entryOf(std::uint8_t type, const std::uint8_t* bytes, std::size_t length) {
@@ -17,7 +17,7 @@ MIB_RESPONSE entryOf(std::uint8_t type, const std::uint8_t* bytes, std::size_t l
     length = std::min(length, kEntryValueSize);
     entry.length[0] = static_cast<std::uint8_t>(length & 0xff);
     entry.length[1] = static_cast<std::uint8_t>(length >> 8);
-    std::memcpy(entry.value, bytes, length);
+    std::copy_n(bytes, length, entry.value);
     return entry;
 }
 
