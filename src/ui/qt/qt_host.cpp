@@ -19,7 +19,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <map>
 
 #include "ui/dialog.h"
 #include "ui/property_sheet.h"
@@ -38,11 +37,6 @@ namespace {
 
 QString qs(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::map<Dialog*, QtWindow*>& modelessWindows() {
-    static std::map<Dialog*, QtWindow*> windows;
-    return windows;
 }
 
 // A wait begun before a modal window opens (Setup keeps one begun while the
@@ -239,7 +233,7 @@ void QtHost::createModeless(Dialog& dialog) {
         return;
     }
     auto* window = new QtWindow(*t, &dialog, QtWindow::Role::Modeless, activeWindow());
-    modelessWindows()[&dialog] = window;
+    modelessWindows_[&dialog] = window;
     dialog.attach(*this, *window);
     dialog.start();
     if (!window->isClosed()) {
@@ -254,12 +248,12 @@ void QtHost::createModeless(Dialog& dialog) {
 }
 
 void QtHost::destroyModeless(Dialog& dialog) {
-    auto it = modelessWindows().find(&dialog);
-    if (it == modelessWindows().end()) {
+    auto it = modelessWindows_.find(&dialog);
+    if (it == modelessWindows_.end()) {
         return;
     }
     QtWindow* window = it->second;
-    modelessWindows().erase(it);
+    modelessWindows_.erase(it);
     window->disconnectDialog();
     dialog.detach();
     delete window;

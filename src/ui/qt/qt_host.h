@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "ui/host.h"
@@ -16,6 +17,7 @@ class QWidget;
 namespace tolvaro::ui {
 
 class QtSettingsStore;
+class QtWindow;
 
 class QtHost : public Host {
 public:
@@ -69,6 +71,8 @@ private:
     std::function<void(int)> sleeper_;
     std::function<void(QWidget*)> modalHook_;
     std::unique_ptr<QWidget> helpWindow_;
+    // The windows of modeless dialogs (the search-wait window), by dialog.
+    std::map<Dialog*, QtWindow*> modelessWindows_;
     int waitDepth_ = 0;
 };
 
