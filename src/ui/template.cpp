@@ -30,6 +30,28 @@ const ControlSpec* Template::find(int id) const {
     return it == controls.end() ? nullptr : &*it;
 }
 
+std::vector<int> Template::radioSiblings(int id) const {
+    const auto self = std::find_if(controls.begin(), controls.end(),
+                                   [id](const ControlSpec& s) { return s.id == id; });
+    if (self == controls.end()) {
+        return {};
+    }
+    auto first = self;
+    while (first != controls.begin() && !(first->flags & kGroupStart)) {
+        --first;
+    }
+    std::vector<int> siblings;
+    for (auto it = first; it != controls.end(); ++it) {
+        if (it != first && (it->flags & kGroupStart)) {
+            break;
+        }
+        if (it->kind == ControlKind::RadioButton && it->id != id) {
+            siblings.push_back(it->id);
+        }
+    }
+    return siblings;
+}
+
 const Template* findTemplate(int number) {
     auto it = registry().find(number);
     return it == registry().end() ? nullptr : &it->second;

@@ -116,6 +116,10 @@ struct Template {
 
     // The first control with this id, or nullptr (also for kNoId).
     const ControlSpec* find(int id) const;
+    // The other radio buttons of the group that control `id` belongs to: from
+    // the group's first control up to the next group start. Empty for an id
+    // the template lacks.
+    std::vector<int> radioSiblings(int id) const;
 };
 
 // The registered template with this number, or nullptr.

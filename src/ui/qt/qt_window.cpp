@@ -287,20 +287,8 @@ void QtWindow::notify(int id, Notify notification) {
 }
 
 void QtWindow::clickRadio(int id) {
-    const auto& controls = template_->controls;
-    auto self = std::find_if(controls.begin(), controls.end(),
-                             [id](const ControlSpec& s) { return s.id == id; });
-    auto first = self;
-    while (first != controls.begin() && !(first->flags & kGroupStart)) {
-        --first;
-    }
-    for (auto it = first; it != controls.end(); ++it) {
-        if (it != first && (it->flags & kGroupStart)) {
-            break;
-        }
-        if (it->kind == ControlKind::RadioButton && it->id != id) {
-            setCheckState(it->id, 0);
-        }
+    for (int sibling : template_->radioSiblings(id)) {
+        setCheckState(sibling, 0);
     }
     setCheckState(id, 1);
     notify(id, Notify::Clicked);

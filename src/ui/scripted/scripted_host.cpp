@@ -75,22 +75,8 @@ bool ScriptedDialogDriver::click(int id) {
     if (c->spec->kind == ControlKind::CheckBox) {
         c->check = c->check ? 0 : 1;
     } else if (c->spec->kind == ControlKind::RadioButton) {
-        // Uncheck the other radio buttons of the group: from the group's
-        // first control up to the next group start.
-        const auto& controls = window_->windowTemplate().controls;
-        auto self = std::find_if(controls.begin(), controls.end(),
-                                 [id](const ControlSpec& s) { return s.id == id; });
-        auto first = self;
-        while (first != controls.begin() && !(first->flags & kGroupStart)) {
-            --first;
-        }
-        for (auto it = first; it != controls.end(); ++it) {
-            if (it != first && (it->flags & kGroupStart)) {
-                break;
-            }
-            if (it->kind == ControlKind::RadioButton && it->id != id) {
-                window_->setCheckState(it->id, 0);
-            }
+        for (int sibling : window_->windowTemplate().radioSiblings(id)) {
+            window_->setCheckState(sibling, 0);
         }
         c->check = 1;
     }
