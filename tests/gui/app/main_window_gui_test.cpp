@@ -18,12 +18,17 @@
 namespace tolvaro::app {
 namespace {
 
-QApplication& application() {
+// One application for every test of this program, whichever runs first.
+void application() {
+    if (QApplication::instance() != nullptr) {
+        return;
+    }
     static int argc = 1;
     static char name[] = "test_gui_app";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own statics are gone by the time static
+    // destructors run.
+    new QApplication(argc, argv);
 }
 
 struct Seen {
