@@ -1,5 +1,6 @@
 #include "main/demo.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <system_error>
@@ -25,6 +26,11 @@ constexpr DemoRouter kRouters[] = {
     {1, "Warehouse", "127.0.0.22", ""},
     {2, "Branch", "127.1.0.10", ""},
 };
+
+// A router "on the WAN" for Remote: discovery does not find it (it listens
+// for discovery on another port), and it answers SNMP on a fixed port that
+// the user types into the Remote Management dialog.
+constexpr DemoRouter kRemoteRouter = {2, "Field Office", kRemoteAddress, kRemotePassword};
 
 } // namespace
 
@@ -81,6 +87,22 @@ std::unique_ptr<DemoNetwork> DemoNetwork::start(std::string& error) {
             error = std::string("demo router ") + demo.name + ": " + e.what();
             return nullptr;
         }
+    }
+    routersim::RouterConfig remote;
+    remote.family = kRemoteRouter.family;
+    remote.name = kRemoteRouter.name;
+    remote.address = kRemoteRouter.address;
+    remote.netmask = "255.255.255.0";
+    remote.password = kRemoteRouter.password;
+    remote.snmpPort = kRemotePort;
+    remote.discoveryPort = static_cast<std::uint16_t>(ipslan::discoveryPort() + 1);
+    remote.stateDirectory = directory;
+    try {
+        network->routers_.push_back(std::make_unique<routersim::Router>(remote));
+    } catch (const routersim::StartError& e) {
+        // Only Remote misses it; the rest of the demo still works.
+        std::fprintf(stderr, "tolvaro: demo router %s not started: %s\n", kRemoteRouter.name,
+                     e.what());
     }
     return network;
 }

@@ -7,6 +7,7 @@
 // Setup writes, and a new address, are still there at the next start.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -20,6 +21,12 @@ namespace tolvaro::demo {
 
 // The administrator password of the demo router that has one.
 inline constexpr const char* kDemoPassword = "demo42";
+
+// The demo router that only Remote reaches: its address, SNMP port and
+// password, as the user types them into the Remote Management dialog.
+inline constexpr const char* kRemoteAddress = "127.0.2.30";
+inline constexpr int kRemotePort = 16161;
+inline constexpr const char* kRemotePassword = "wan7";
 
 // Whether the command line asks for the demo ("--demo" anywhere).
 bool requested(int argc, char** argv);
