@@ -149,15 +149,16 @@ std::optional<std::int32_t> fileVersionNumber(const ConfigStore& store) {
     return fileVersionNumber(entryText(store.read(kVersionSlot)));
 }
 
-int writeConfigFile(DeviceLink& link, const char* ip, std::span<const std::uint8_t> file,
-                    const CheckedFile& checked) {
-    int failures = 0;
+std::vector<FileWrite> writeConfigFile(DeviceLink& link, const char* ip,
+                                       std::span<const std::uint8_t> file,
+                                       const CheckedFile& checked) {
+    std::vector<FileWrite> refused;
     for (const FileWrite& w : checked.writes) {
         const _snmp_packet entry = fileEntryAt(file, w.offset);
         if (link.setInfo(ip, w.mode, 1, &w.variable, &entry) == 0)
-            ++failures;
+            refused.push_back(w);
     }
-    return failures;
+    return refused;
 }
 
 int sendResetRequest(DeviceLink& link, const char* ip) {

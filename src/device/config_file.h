@@ -93,9 +93,10 @@ class DeviceLink;
 
 // Load's writes: every entry of a checked file, in file order, one variable
 // per request. Results are not examined (the reset follows regardless); the
-// number of failed writes is returned for callers that report it.
-int writeConfigFile(DeviceLink& link, const char* ip, std::span<const std::uint8_t> file,
-                    const CheckedFile& checked);
+// writes the router refused are returned for callers that report them.
+std::vector<FileWrite> writeConfigFile(DeviceLink& link, const char* ip,
+                                       std::span<const std::uint8_t> file,
+                                       const CheckedFile& checked);
 
 // Asks the router to restart (variable 0x0001, type 2, length 1, "1").
 int sendResetRequest(DeviceLink& link, const char* ip);

@@ -531,12 +531,15 @@ int commandLoad(const Options& options, device::DeviceLink& link) {
     case device::FileCheck::Ok:
         break;
     }
-    const int failed = device::writeConfigFile(link, router.ipAddress, *file, checked);
+    const auto refused = device::writeConfigFile(link, router.ipAddress, *file, checked);
     device::sendResetRequest(link, router.ipAddress);
     std::this_thread::sleep_for(std::chrono::milliseconds(options.resetWaitMs));
-    if (failed > 0)
-        std::cerr << "tolvaro-cli: the router refused " << failed << " of " << checked.writes.size()
-                  << " writes\n";
+    // A router keeps some variables to itself (its version texts, for one);
+    // say which writes it refused, without failing the load for them.
+    for (const device::FileWrite& w : refused) {
+        std::cerr << "tolvaro-cli: the router kept its own value of " << hex(w.variable)
+                  << " (mode " << w.mode << ")\n";
+    }
     std::cout << "device reset finished\n";
     return kExitOk;
 }
