@@ -5,7 +5,6 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
-#include <random>
 #include <string>
 
 #include <arpa/inet.h>
@@ -18,9 +17,15 @@
 #include <net-snmp/net-snmp-includes.h>
 
 #include "ipslan/detail/netsnmp_setup.h"
+#include "routersim/loopback.h"
 #include "routersim/router.h"
 
 namespace bench {
+
+using routersim::freeUdpPort;
+inline std::string randomNetwork() {
+    return routersim::randomLoopbackNetwork();
+}
 
 // A bare Net-SNMP session, opened and closed under the process-wide lock that
 // the library and the simulated routers share.
@@ -33,24 +38,6 @@ inline void* openSession(netsnmp_session* settings) {
 inline void closeSession(void* session) {
     std::lock_guard lock(ipslan::detail::netSnmpMutex());
     snmp_sess_close(session);
-}
-
-inline std::uint16_t freeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    socklen_t length = sizeof local;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
-    ::close(fd);
-    return ntohs(local.sin_port);
-}
-
-inline std::string randomNetwork() {
-    std::random_device seed;
-    std::uniform_int_distribution<int> octet(1, 254);
-    return "127." + std::to_string(octet(seed)) + "." + std::to_string(octet(seed)) + ".";
 }
 
 inline std::unique_ptr<routersim::Router> startRouter(const std::string& address,

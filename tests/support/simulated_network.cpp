@@ -1,12 +1,5 @@
 #include "support/simulated_network.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <stdexcept>
-
 namespace tolvaro::test {
 namespace {
 
@@ -16,25 +9,6 @@ constexpr int kTestTimeoutMs = 400;
 constexpr int kTestDiscoveryWindowMs = 150;
 
 } // namespace
-
-std::uint16_t freeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) {
-        throw std::runtime_error("no UDP socket");
-    }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = 0;
-    socklen_t length = sizeof address;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(fd);
-        throw std::runtime_error("no free UDP port");
-    }
-    ::close(fd);
-    return ntohs(address.sin_port);
-}
 
 SimulatedNetwork::SimulatedNetwork()
     : discoveryPort_(freeUdpPort()), clock_(std::make_shared<routersim::ManualClock>()),

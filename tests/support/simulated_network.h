@@ -21,6 +21,7 @@
 #include <ipslan/config.h>
 #include <routersim/clock.h>
 #include <routersim/config.h>
+#include <routersim/loopback.h>
 #include <routersim/router.h>
 
 namespace tolvaro::test {
@@ -52,7 +53,6 @@ private:
     ipslan::Timeouts savedTimeouts_{};
 };
 
-// A UDP port that is free on loopback at the time of the call.
-std::uint16_t freeUdpPort();
+using routersim::freeUdpPort;
 
 } // namespace tolvaro::test

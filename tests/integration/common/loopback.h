@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -21,28 +20,13 @@
 #include <unistd.h>
 
 #include <ipslan/wire.h>
+#include <routersim/loopback.h>
 
 namespace loopback {
 
-// A UDP port that is free on 127.0.0.1 right now.
-inline std::uint16_t freeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    socklen_t length = sizeof local;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length);
-    ::close(fd);
-    return ntohs(local.sin_port);
-}
-
-// A loopback address 127.a.b.c with random a and b, so that suites running
-// in parallel do not meet; c is the caller's.
+using routersim::freeUdpPort;
 inline std::string randomNetwork() {
-    std::random_device seed;
-    std::uniform_int_distribution<int> octet(1, 254);
-    return "127." + std::to_string(octet(seed)) + "." + std::to_string(octet(seed)) + ".";
+    return routersim::randomLoopbackNetwork();
 }
 
 class TempDir {

@@ -23,21 +23,11 @@
 
 #include <ipslan/ipslan.h>
 #include <ipslan/wire.h>
+#include <routersim/loopback.h>
 
 namespace ipslan_test {
 
-// A free UDP port on 127.0.0.1 (free when asked; good enough for tests).
-inline std::uint16_t freeUdpPort() {
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
+using routersim::freeUdpPort;
 
 // Answers SNMP requests on 127.0.0.1:port(). The handler gets the request
 // and the response (a clone of the request, already a RESPONSE) to fill in;
