@@ -35,6 +35,32 @@ inline void* openSession(netsnmp_session* settings) {
     return snmp_sess_open(settings);
 }
 
+// The settings of a bare SNMPv1 session to a simulated router. The settings
+// point into this object's strings, so it stays where it was made.
+class BareSettings {
+public:
+    BareSettings(const std::string& ip, std::uint16_t port, std::string community)
+        : peer_("udp:" + ip + ":" + std::to_string(port)), community_(std::move(community)) {
+        ipslan::detail::initNetSnmp();
+        snmp_sess_init(&settings_);
+        settings_.version = SNMP_VERSION_1;
+        settings_.peername = peer_.data();
+        settings_.community = reinterpret_cast<u_char*>(community_.data());
+        settings_.community_len = community_.size();
+        settings_.timeout = 1000000;
+        settings_.retries = 0;
+    }
+    BareSettings(const BareSettings&) = delete;
+    BareSettings& operator=(const BareSettings&) = delete;
+
+    netsnmp_session* get() { return &settings_; }
+
+private:
+    std::string peer_;
+    std::string community_;
+    netsnmp_session settings_{};
+};
+
 inline void closeSession(void* session) {
     std::lock_guard lock(ipslan::detail::netSnmpMutex());
     snmp_sess_close(session);

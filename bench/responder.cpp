@@ -22,20 +22,8 @@ int main() {
     const std::string ip = bench::randomNetwork() + "2";
     auto router = bench::startRouter(ip, bench::freeUdpPort());
 
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
-    netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_PERSIST_STATE, 1);
-    netsnmp_register_loghandler(NETSNMP_LOGHANDLER_NONE, LOG_EMERG);
-    std::string peer = "udp:" + ip + ":" + std::to_string(router->snmpPort());
-    std::string community = "secret";
-    netsnmp_session s;
-    snmp_sess_init(&s);
-    s.version = SNMP_VERSION_1;
-    s.peername = peer.data();
-    s.community = reinterpret_cast<u_char*>(community.data());
-    s.community_len = community.size();
-    s.timeout = 1000000;
-    s.retries = 0;
-    void* session = bench::openSession(&s);
+    bench::BareSettings bare(ip, router->snmpPort(), "secret");
+    void* session = bench::openSession(bare.get());
     if (session == nullptr) {
         std::fprintf(stderr, "responder: cannot open a session\n");
         return 1;

@@ -114,17 +114,8 @@ int main() {
     int count = 0;
     IPSBrowse(table.data(), &count); // learns the router's SNMP port
 
-    std::string peer = "udp:" + ip + ":" + std::to_string(router->snmpPort());
-    std::string community = "secret";
-    netsnmp_session s;
-    snmp_sess_init(&s);
-    s.version = SNMP_VERSION_1;
-    s.peername = peer.data();
-    s.community = reinterpret_cast<u_char*>(community.data());
-    s.community_len = community.size();
-    s.timeout = 1000000;
-    s.retries = 0;
-    void* session = bench::openSession(&s);
+    bench::BareSettings settings(ip, router->snmpPort(), "secret");
+    void* session = bench::openSession(settings.get());
 
     // Warm up both paths, then alternate so that drift hits both alike.
     if (!fetchWithLibrary(ip, requests) || session == nullptr || !fetchBare(session, requests)) {
@@ -148,7 +139,7 @@ int main() {
         }
         bare += b.seconds();
         bench::Stopwatch c;
-        if (!fetchBareReopening(s, requests)) {
+        if (!fetchBareReopening(*settings.get(), requests)) {
             std::fprintf(stderr, "setup_fetch: bare fetch with new sessions failed\n");
             return 1;
         }
