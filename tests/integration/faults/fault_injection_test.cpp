@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -133,6 +134,7 @@ struct DiscoveryRow {
     const char* name;
     std::function<void(FaultControl&)> impose;
     bool listedAtFirst;
+    friend void PrintTo(const DiscoveryRow& row, std::ostream* out) { *out << row.name; }
 };
 
 class FaultyDiscovery : public FaultInjection, public testing::WithParamInterface<DiscoveryRow> {};
