@@ -94,10 +94,13 @@ void checkNearLayout(FuzzedDataProvider& input) {
         }
     }
     const auto body = input.ConsumeRemainingBytes<std::uint8_t>();
-    while (file.size() < size) {
-        file.push_back(body.empty() ? 0 : body[file.size() % body.size()]);
-    }
+    std::size_t filled = file.size();
     file.resize(size);
+    while (!body.empty() && filled < size) {
+        const std::size_t n = std::min(body.size(), size - filled);
+        std::copy_n(body.begin(), n, file.begin() + static_cast<std::ptrdiff_t>(filled));
+        filled += n;
+    }
     checkVerdict(file, family, version, checkConfigFile(file, family, version));
 }
 
