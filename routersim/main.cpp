@@ -30,6 +30,7 @@ Options:
   --state-dir DIR      keep settings in DIR across runs (default: in memory)
   --restart-ms N       how long a reset keeps the router away (default 3000)
   --dial-delay-ms N    how long dialling the ISDN line takes (default 4000)
+  --latency-ms N       delay every reply by N ms, as over a WAN (default 0)
   --help               show this text
 
 A saved address in the state directory (after an address assignment) wins
@@ -94,6 +95,11 @@ int main(int argc, char** argv) {
                 static_cast<std::uint16_t>(number);
         } else if (option == "--state-dir") {
             config.stateDirectory = value;
+        } else if (option == "--latency-ms") {
+            if (!parseNumber(value, 0, 60000, number)) {
+                return usageError("--latency-ms takes 0 to 60000 milliseconds");
+            }
+            config.latency = routersim::Millis{number};
         } else if (option == "--restart-ms" || option == "--dial-delay-ms") {
             if (!parseNumber(value, 0, 600000, number)) {
                 return usageError(std::string(option) + " takes 0 to 600000 milliseconds");

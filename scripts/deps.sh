@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, only those that are missing.
+# "deps.sh fuzz" adds the compiler the fuzz targets need.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev
           libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
+[ "${1:-}" != fuzz ] || packages+=(clang libclang-rt-14-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -123,8 +123,8 @@ private:
 
 thread_local CachedSession cachedSession;
 
-// Sends one request and returns the router's response when it answered
-// without error, with one varbind per request OID, in order.
+// Sends one request and returns the router's response when it passes
+// responseAnswers().
 PduPtr exchange(const Request& request, PduPtr pdu) {
     void* handle = cachedSession.get(request.peer, settings());
     if (handle == nullptr) {
@@ -138,18 +138,7 @@ PduPtr exchange(const Request& request, PduPtr pdu) {
     if (status == STAT_ERROR) {
         cachedSession.close();
     }
-    if (status != STAT_SUCCESS || !answer || answer->errstat != SNMP_ERR_NOERROR) {
-        return nullptr;
-    }
-    std::size_t i = 0;
-    for (auto* var = answer->variables; var != nullptr; var = var->next_variable, ++i) {
-        if (i >= request.oids.size() ||
-            wire::variableFromOid(var->name, var->name_length) !=
-                wire::variableFromOid(request.oids[i].data(), request.oids[i].size())) {
-            return nullptr;
-        }
-    }
-    if (i != request.oids.size()) {
+    if (status != STAT_SUCCESS || !answer || !responseAnswers(*answer, request.oids)) {
         return nullptr;
     }
     return answer;
@@ -220,7 +209,35 @@ bool sendsInteger(int variable, int mode, const _snmp_packet& entry) {
 
 } // namespace
 
+bool responseAnswers(const netsnmp_pdu& response, std::span<const wire::VariableOid> requested) {
+    if (response.errstat != SNMP_ERR_NOERROR) {
+        return false;
+    }
+    std::size_t i = 0;
+    for (auto* var = response.variables; var != nullptr; var = var->next_variable, ++i) {
+        if (i >= requested.size() ||
+            wire::variableFromOid(var->name, var->name_length) !=
+                wire::variableFromOid(requested[i].data(), requested[i].size())) {
+            return false;
+        }
+    }
+    return i == requested.size();
+}
+
+std::optional<std::vector<MIB_RESPONSE>> readEntries(const netsnmp_pdu& response) {
+    std::vector<MIB_RESPONSE> entries;
+    for (auto* var = response.variables; var != nullptr; var = var->next_variable) {
+        if (!toEntry(*var, entries.emplace_back())) {
+            return std::nullopt;
+        }
+    }
+    return entries;
+}
+
 std::optional<std::int32_t> parseIntegerText(const std::uint8_t* value, std::size_t size) {
+    if (value == nullptr) {
+        return std::nullopt;
+    }
     const auto* end = static_cast<const std::uint8_t*>(std::memchr(value, 0, size));
     if (end == nullptr) {
         return std::nullopt;
@@ -265,14 +282,11 @@ int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPO
     }
     // Decode everything before touching the caller's area, so that a failed
     // read leaves it as it was.
-    std::vector<MIB_RESPONSE> entries(static_cast<std::size_t>(count));
-    std::size_t i = 0;
-    for (auto* var = answer->variables; var != nullptr; var = var->next_variable, ++i) {
-        if (!toEntry(*var, entries[i])) {
-            return 0;
-        }
+    const auto entries = readEntries(*answer);
+    if (!entries) {
+        return 0;
     }
-    std::memcpy(result, entries.data(), entries.size() * sizeof(MIB_RESPONSE));
+    std::memcpy(result, entries->data(), entries->size() * sizeof(MIB_RESPONSE));
     return 1;
 }
 

@@ -169,11 +169,13 @@ ResolveResult resolve(const RouterConfig& config) {
     resolved.snmpPort = config.snmpPort;
     resolved.discoveryPort = config.discoveryPort;
     resolved.stateDirectory = config.stateDirectory;
-    if (config.restartTime < Millis{0} || config.dialDelay < Millis{0}) {
-        return refuse("the restart time and dial delay must not be negative");
+    if (config.restartTime < Millis{0} || config.dialDelay < Millis{0} ||
+        config.latency < Millis{0}) {
+        return refuse("the restart time, dial delay and latency must not be negative");
     }
     resolved.restartTime = config.restartTime;
     resolved.dialDelay = config.dialDelay;
+    resolved.latency = config.latency;
     resolved.clock = config.clock ? config.clock : std::make_shared<SteadyClock>();
     return {std::move(resolved), {}};
 }

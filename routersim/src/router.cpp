@@ -1,10 +1,14 @@
 #include "routersim/router.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
+#include <vector>
 
 #include <net-snmp/net-snmp-config.h>
 
@@ -29,6 +33,22 @@ namespace wire = ipslan::wire;
 // under way; the clock may be a test's manual one, so no timer can be set.
 constexpr long kPollMicros = 5000;
 
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+struct PduDeleter {
+    void operator()(snmp_pdu* pdu) const { snmp_free_pdu(pdu); }
+};
+
+// A reply on its way out: an SNMP response or a discovery datagram.
+struct PendingReply {
+    std::unique_ptr<snmp_pdu, PduDeleter> pdu;
+    std::vector<std::uint8_t> bytes;
+    sockaddr_in to{};
+    SteadyTime due{};
+    int copies = 1;
+    bool held = false;
+};
+
 ResolvedConfig resolveOrThrow(const RouterConfig& config) {
     auto result = resolve(config);
     if (!result.config) {
@@ -42,7 +62,9 @@ ResolvedConfig resolveOrThrow(const RouterConfig& config) {
 struct Router::Impl {
     explicit Impl(const RouterConfig& given)
         : config(resolveOrThrow(given)), model(config),
-          snmp([this](const snmp_pdu& request) { return onSnmp(request); }) {}
+          snmp([this](const snmp_pdu& request) { onSnmp(request); }) {
+        faults.setLatency(config.latency);
+    }
 
     // Opens both services at the model's running address; on failure after
     // an address change goes back to the last address that worked.
@@ -52,9 +74,15 @@ struct Router::Impl {
         discovery.close();
     }
     void run();
-    snmp_pdu* onSnmp(const snmp_pdu& request);
+    void onSnmp(const snmp_pdu& request);
     void onDiscovery(const detail::Datagram& datagram);
     bool persist(const Settings& before);
+    // Puts a reply through the faults and into the outbox.
+    void queue(FaultControl::Service service, PendingReply reply);
+    void deliver(PendingReply& reply);
+    // Sends what is due; returns when the next unheld reply falls due.
+    std::optional<SteadyTime> sendDue();
+    void dropOutbox();
 
     const ResolvedConfig config;
     std::filesystem::path stateFile;
@@ -63,6 +91,9 @@ struct Router::Impl {
     RouterModel model;
     detail::SnmpAgent snmp;
     detail::DiscoveryEndpoint discovery;
+    FaultControl faults;
+    std::vector<PendingReply> outbox; // in the order the replies were made
+    std::uint64_t releasesSeen = 0;
     std::uint16_t snmpPort = 0;
     Ipv4 boundAddress = 0;
     Ipv4 boundNetmask = 0;
@@ -108,21 +139,91 @@ bool Router::Impl::persist(const Settings& before) {
     return true;
 }
 
-snmp_pdu* Router::Impl::onSnmp(const snmp_pdu& request) {
-    if (model.restarting() || request.version != SNMP_VERSION_1 || request.community == nullptr) {
-        return nullptr;
+void Router::Impl::onSnmp(const snmp_pdu& request) {
+    if (model.restarting() || !faults.admits(FaultControl::Service::Snmp) ||
+        request.version != SNMP_VERSION_1 || request.community == nullptr) {
+        return;
     }
     const std::string_view community(reinterpret_cast<const char*>(request.community),
                                      request.community_len);
     if (!model.acceptsCommunity(community)) {
-        return nullptr;
+        return;
     }
-    return detail::answerRequest(model, request,
-                                 [this](const Settings& before) { return persist(before); });
+    PendingReply reply;
+    reply.pdu.reset(detail::answerRequest(
+        model, request, [this](const Settings& before) { return persist(before); }));
+    if (reply.pdu) {
+        queue(FaultControl::Service::Snmp, std::move(reply));
+    }
+}
+
+void Router::Impl::queue(FaultControl::Service service, PendingReply reply) {
+    const FaultControl::Decision decision = faults.decide(service);
+    if (decision.send) {
+        reply.due = std::chrono::steady_clock::now() + faults.latency();
+        reply.copies = decision.copies;
+        reply.held = decision.hold;
+        if (reply.held) {
+            faults.noteHeld(1);
+        }
+        outbox.push_back(std::move(reply));
+    }
+    if (decision.restart) {
+        model.restart();
+    }
+}
+
+void Router::Impl::deliver(PendingReply& reply) {
+    // Counted first, so that whoever got the reply finds it counted.
+    faults.noteSent(1);
+    for (int copy = 0; copy < reply.copies; ++copy) {
+        const bool last = copy + 1 == reply.copies;
+        if (reply.pdu) {
+            snmp.send(last ? reply.pdu.release() : snmp_clone_pdu(reply.pdu.get()));
+        } else {
+            discovery.send(reply.bytes, reply.to);
+        }
+    }
+}
+
+std::optional<SteadyTime> Router::Impl::sendDue() {
+    if (const std::uint64_t releases = faults.releaseGeneration(); releases != releasesSeen) {
+        releasesSeen = releases;
+        int released = 0;
+        for (auto& reply : outbox) {
+            released += reply.held ? 1 : 0;
+            reply.held = false;
+        }
+        faults.noteHeld(-released);
+    }
+    const SteadyTime now = std::chrono::steady_clock::now();
+    std::optional<SteadyTime> next;
+    std::vector<PendingReply> waiting;
+    for (auto& reply : outbox) {
+        if (!reply.held && reply.due <= now) {
+            deliver(reply);
+            continue;
+        }
+        if (!reply.held) {
+            next = next ? std::min(*next, reply.due) : reply.due;
+        }
+        waiting.push_back(std::move(reply));
+    }
+    outbox = std::move(waiting);
+    return next;
+}
+
+// Replies still queued when the router moves to new sockets are lost, as
+// they would be when a router restarts.
+void Router::Impl::dropOutbox() {
+    const auto held = std::count_if(outbox.begin(), outbox.end(),
+                                    [](const PendingReply& reply) { return reply.held; });
+    faults.noteHeld(-static_cast<int>(held));
+    outbox.clear();
 }
 
 void Router::Impl::onDiscovery(const detail::Datagram& datagram) {
-    if (model.restarting()) {
+    if (model.restarting() || !faults.admits(FaultControl::Service::Discovery)) {
         return;
     }
     const auto kind = wire::peekKind(datagram.bytes);
@@ -141,7 +242,7 @@ void Router::Impl::onDiscovery(const detail::Datagram& datagram) {
         reply.hardware = config.hardware;
         reply.snmpPort = snmpPort;
         reply.firmware = config.firmware;
-        discovery.send(wire::encode(reply), datagram.from);
+        queue(FaultControl::Service::Discovery, {nullptr, wire::encode(reply), datagram.from});
     } else if (kind == wire::MessageKind::SetIpRequest) {
         const auto request = wire::decodeSetIpRequest(datagram.bytes);
         if (!request || request->hardware != config.hardware) {
@@ -157,7 +258,7 @@ void Router::Impl::onDiscovery(const detail::Datagram& datagram) {
         ack.hardware = config.hardware;
         ack.status = accepted ? 0 : 1;
         ack.ip = accepted ? request->newIp : model.address();
-        discovery.send(wire::encode(ack), datagram.from);
+        queue(FaultControl::Service::Discovery, {nullptr, wire::encode(ack), datagram.from});
     }
 }
 
@@ -168,26 +269,43 @@ void Router::Impl::run() {
         int maxFd = wakeFd;
         FD_SET(wakeFd, &fds);
         std::uint64_t syncSeen = 0;
-        bool pending = false;
+        std::optional<long> waitMicros;
         {
             std::lock_guard lock(mutex);
             syncSeen = syncRequested;
             if (model.advance()) {
+                dropOutbox();
                 listen();
             }
-            if (model.restarting() && (snmp.isOpen() || discovery.isOpen())) {
+            const std::optional<SteadyTime> nextReply = sendDue();
+            // Replies already on their way still leave before a restart
+            // closes the sockets.
+            if (model.restarting() && outbox.empty() && (snmp.isOpen() || discovery.isOpen())) {
                 closeAll();
             }
             snmp.addToSelect(maxFd, fds);
             discovery.addToSelect(maxFd, fds);
-            pending = model.timerPending();
+            if (model.timerPending() || (model.restarting() && !outbox.empty())) {
+                waitMicros = kPollMicros;
+            }
+            if (nextReply) {
+                const auto until = std::chrono::ceil<std::chrono::microseconds>(
+                    *nextReply - std::chrono::steady_clock::now());
+                const long micros = std::max<long>(0, static_cast<long>(until.count()));
+                waitMicros = waitMicros ? std::min(*waitMicros, micros) : micros;
+            }
             if (syncServed < syncSeen) {
                 syncServed = syncSeen;
                 synced.notify_all();
             }
         }
-        timeval timeout{0, kPollMicros};
-        const int ready = ::select(maxFd + 1, &fds, nullptr, nullptr, pending ? &timeout : nullptr);
+        timeval timeout{0, 0};
+        if (waitMicros) {
+            timeout.tv_sec = *waitMicros / 1'000'000;
+            timeout.tv_usec = *waitMicros % 1'000'000;
+        }
+        const int ready =
+            ::select(maxFd + 1, &fds, nullptr, nullptr, waitMicros ? &timeout : nullptr);
         if (ready < 0) {
             continue; // EINTR; anything else shows again on the next round
         }
@@ -202,6 +320,7 @@ void Router::Impl::run() {
         }
     }
     std::lock_guard lock(mutex);
+    dropOutbox();
     closeAll();
     syncServed = syncRequested;
     synced.notify_all();
@@ -234,6 +353,11 @@ Router::Router(const RouterConfig& config) : impl_(std::make_unique<Impl>(config
         d.closeAll();
         throw StartError("cannot create the router's wake-up descriptor");
     }
+    const int wakeFd = d.wakeFd;
+    d.faults.setWake([wakeFd] {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(wakeFd, &one, sizeof one);
+    });
     d.thread = std::thread([&d] { d.run(); });
 }
 
@@ -243,6 +367,7 @@ Router::~Router() {
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t n = ::write(d.wakeFd, &one, sizeof one);
     d.thread.join();
+    d.faults.setWake({});
     ::close(d.wakeFd);
 }
 
@@ -286,6 +411,10 @@ bool Router::linkUp() const {
 std::optional<Value> Router::value(int variable, int mode) const {
     std::lock_guard lock(impl_->mutex);
     return impl_->model.get(variable, mode);
+}
+
+FaultControl& Router::faults() {
+    return impl_->faults;
 }
 
 Settings Router::settings() const {

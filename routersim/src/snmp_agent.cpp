@@ -253,12 +253,14 @@ int SnmpAgent::received(int operation, snmp_session* /*session*/, int /*requestI
         self->session_ == nullptr) {
         return 1;
     }
-    if (snmp_pdu* response = self->handler_(*pdu)) {
-        if (snmp_sess_send(self->session_, response) == 0) {
-            snmp_free_pdu(response);
-        }
-    }
+    self->handler_(*pdu);
     return 1;
+}
+
+void SnmpAgent::send(snmp_pdu* response) {
+    if (session_ == nullptr || snmp_sess_send(session_, response) == 0) {
+        snmp_free_pdu(response);
+    }
 }
 
 } // namespace routersim::detail

@@ -27,8 +27,8 @@ snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persi
 
 class SnmpAgent {
 public:
-    // Gets each received request and returns the response or nullptr.
-    using Handler = std::function<snmp_pdu*(const snmp_pdu& request)>;
+    // Gets each received request; answers go out through send().
+    using Handler = std::function<void(const snmp_pdu& request)>;
 
     explicit SnmpAgent(Handler handler) : handler_(std::move(handler)) {}
     ~SnmpAgent() { close(); }
@@ -43,8 +43,11 @@ public:
     std::uint16_t port() const { return port_; }
 
     void addToSelect(int& maxFd, fd_set& fds) const;
-    // Reads and answers whatever is waiting on the descriptors set in fds.
+    // Reads whatever is waiting on the descriptors set in fds and hands each
+    // request to the handler.
     void read(fd_set& fds);
+    // Sends a response to where its request came from; takes ownership.
+    void send(snmp_pdu* response);
 
 private:
     static int received(int operation, snmp_session* session, int requestId, snmp_pdu* pdu,

@@ -49,6 +49,9 @@ struct RouterConfig {
     std::filesystem::path stateDirectory;
     Millis restartTime = kDefaultRestartTime;
     Millis dialDelay = kDefaultDialDelay;
+    // Real time every reply waits before it leaves, as over a WAN; see
+    // FaultControl.
+    Millis latency{0};
     // Time source of the model; null uses the steady clock.
     std::shared_ptr<const Clock> clock;
 };
@@ -77,6 +80,7 @@ struct ResolvedConfig {
     std::filesystem::path stateDirectory;
     Millis restartTime{};
     Millis dialDelay{};
+    Millis latency{};
     std::shared_ptr<const Clock> clock;
 };
 

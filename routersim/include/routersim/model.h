@@ -121,6 +121,8 @@ public:
     // Returns to an address the router could listen on after it failed to
     // listen on the assigned one.
     void revertAddress(Ipv4 address, Ipv4 netmask);
+    // Restarts as a reset does (a fault a test imposes).
+    void restart() { beginRestart(); }
 
     // The link as the utility sees it (variable 0x0002).
     bool linkUp() const { return linkUp_; }

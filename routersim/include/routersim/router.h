@@ -19,6 +19,7 @@
 #include <string>
 
 #include "routersim/config.h"
+#include "routersim/faults.h"
 #include "routersim/model.h"
 
 namespace routersim {
@@ -54,6 +55,10 @@ public:
     // A variable's current value, as an SNMP read would return it.
     std::optional<Value> value(int variable, int mode = 0) const;
     Settings settings() const;
+
+    // Faults and delay imposed on the router's replies; lives as long as the
+    // router.
+    FaultControl& faults();
 
     // Waits until the router's thread has looked at the clock since this
     // call began, so a test that stepped a ManualClock past a restart finds

@@ -1,0 +1,152 @@
+// The fault control of a simulated router, seen from the network: which
+// requests are answered, which writes land, and what a late or double answer
+// looks like on the wire.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include <ipslan/wire.h>
+
+#include "integration/common/loopback.h"
+#include "routersim/router.h"
+
+namespace {
+
+using routersim::FaultControl;
+using routersim::Millis;
+namespace wire = ipslan::wire;
+
+// Loopback answers within microseconds; this only bounds the wait for a
+// reply that is not coming.
+constexpr long kClientTimeoutMicros = 150000;
+
+class RouterFaults : public ::testing::Test {
+protected:
+    RouterFaults() { router = start(2); }
+    std::unique_ptr<routersim::Router> start(int host) {
+        routersim::RouterConfig c;
+        c.address = network + std::to_string(host);
+        c.password = "secret";
+        c.snmpPort = 0;
+        c.discoveryPort = discoveryPort;
+        c.clock = clock;
+        return std::make_unique<routersim::Router>(c);
+    }
+    bool get() {
+        loopback::SnmpClient c(router->address(), router->snmpPort(), "secret",
+                               kClientTimeoutMicros);
+        return c.get({{0x4008}}).answered;
+    }
+    bool setName(const std::string& name) {
+        loopback::SnmpClient c(router->address(), router->snmpPort(), "secret",
+                               kClientTimeoutMicros);
+        return c.set({{0x4002, 0, name}}).answered;
+    }
+    std::vector<loopback::Received> browse(int windowMs) {
+        udp.send(wire::encode(wire::BrowseRequest{5}), router->address(), discoveryPort);
+        return udp.collect(windowMs);
+    }
+
+    std::string network = loopback::randomNetwork();
+    std::uint16_t discoveryPort = loopback::freeUdpPort();
+    std::shared_ptr<routersim::ManualClock> clock = std::make_shared<routersim::ManualClock>();
+    std::unique_ptr<routersim::Router> router;
+    loopback::RawUdp udp;
+};
+
+TEST_F(RouterFaults, RequestsAnsweredUnderEachFault) {
+    struct Row {
+        const char* name;
+        std::function<void(FaultControl&)> impose;
+        std::vector<bool> answered;
+    };
+    const Row rows[] = {
+        {"every third reply lost",
+         [](FaultControl& f) { f.dropEveryNth(3); },
+         {true, true, false, true, true, false}},
+        {"stops answering after two",
+         [](FaultControl& f) { f.pauseAfter(2); },
+         {true, true, false, false}},
+        {"restarts after the second reply",
+         [](FaultControl& f) { f.restartAfter(2); },
+         {true, true, false, false}},
+        {"SNMP faults leave discovery alone",
+         [](FaultControl& f) {
+             f.setScope(routersim::FaultScope::Discovery);
+             f.pause();
+         },
+         {true, true}},
+    };
+    for (const Row& row : rows) {
+        router = nullptr;
+        router = start(2);
+        row.impose(router->faults());
+        std::vector<bool> answered;
+        for (std::size_t i = 0; i < row.answered.size(); ++i) {
+            answered.push_back(get());
+        }
+        EXPECT_EQ(answered, row.answered) << row.name;
+    }
+}
+
+TEST_F(RouterFaults, LostReplyStillWritesButPausedRouterDoesNot) {
+    router->faults().dropEveryNth(1);
+    EXPECT_FALSE(setName("lost@reply"));
+    EXPECT_EQ(router->value(0x4002)->text(), "lost@reply") << "only the answer was lost";
+
+    router->faults().dropEveryNth(0);
+    router->faults().pause();
+    EXPECT_FALSE(setName("never@applied"));
+    EXPECT_EQ(router->value(0x4002)->text(), "lost@reply");
+    router->faults().resume();
+    EXPECT_TRUE(setName("back@again"));
+
+    const auto counts = router->faults().counts();
+    EXPECT_EQ(counts.ignored, 1);
+    EXPECT_EQ(counts.replies, 2);
+    EXPECT_EQ(counts.lost, 1);
+    EXPECT_EQ(counts.sent, 1);
+}
+
+TEST_F(RouterFaults, RestartedRouterComesBackWhenItsClockSaysSo) {
+    router->faults().restartAfter(1);
+    EXPECT_TRUE(get()) << "the reply that triggers the restart still goes out";
+    EXPECT_TRUE(router->restarting());
+    EXPECT_FALSE(get());
+    clock->advance(Millis{3000});
+    router->sync();
+    EXPECT_TRUE(get());
+}
+
+TEST_F(RouterFaults, HeldReplyArrivesAfterTheWindowOnRelease) {
+    router->faults().holdReplies(true);
+    EXPECT_TRUE(browse(50).empty());
+    ASSERT_TRUE(router->faults().waitForHeld(1, Millis{2000}));
+    router->faults().holdReplies(false);
+    router->faults().releaseHeld();
+    const auto late = udp.collect(500);
+    ASSERT_EQ(late.size(), 1u);
+    const auto reply = wire::decodeBrowseReply(late[0].bytes);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->requestId, 5u);
+}
+
+TEST_F(RouterFaults, DoubleAnswerSendsTheSameDatagramTwice) {
+    router->faults().answerTwice(true);
+    const auto replies = browse(150);
+    ASSERT_EQ(replies.size(), 2u);
+    EXPECT_EQ(replies[0].bytes, replies[1].bytes);
+}
+
+TEST_F(RouterFaults, LatencyDelaysOneRouterWithoutHoldingUpAnother) {
+    router->faults().setLatency(Millis{60000});
+    const auto quick = start(3);
+    EXPECT_FALSE(get()) << "the reply waits longer than the client";
+    loopback::SnmpClient other(quick->address(), quick->snmpPort(), "secret", kClientTimeoutMicros);
+    EXPECT_TRUE(other.get({{0x4008}}).answered);
+}
+
+} // namespace
