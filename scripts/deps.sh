@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, only those that are missing.
+# Installs the Debian 12 packages the build needs, and any named as arguments,
+# only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev
-          libgl-dev xvfb xauth fonts-dejavu-core)
+          libgl-dev xvfb xauth fonts-dejavu-core help2man librsvg2-bin "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
