@@ -2,8 +2,10 @@
 # Builds the Debian package build/tolvaro_<version>_amd64.deb and checks it
 # with desktop-file-validate, appstreamcli and lintian.
 # Usage: scripts/package.sh [build-dir]   (an existing build is reused)
+# Prints only the package's path on standard output; all else goes to stderr.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+exec 3>&1 1>&2
 bash scripts/deps.sh dpkg-dev lintian desktop-file-utils appstream
 build=${1:-build}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -15,4 +17,4 @@ desktop-file-validate packaging/tolvaro.desktop
 appstreamcli validate --no-net --pedantic "$build"/packaging/com.karvel.Tolvaro.metainfo.xml
 # Errors fail the build; warnings are shown.
 lintian --fail-on error "$deb"
-echo "$deb"
+echo "$deb" >&3
