@@ -21,8 +21,10 @@ namespace {
 
 struct Options {
     QCommandLineParser parser;
-    QCommandLineOption help = parser.addHelpOption();
-    QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")},
+                            QStringLiteral("Show this text and exit.")};
+    QCommandLineOption version{{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Show the version and exit.")};
     QCommandLineOption demo{QStringLiteral("demo"),
                             QStringLiteral("Start four simulated routers inside the program, on "
                                            "loopback addresses, and look for routers on loopback "
@@ -34,6 +36,8 @@ struct Options {
             QStringLiteral("Configures small-office ISDN routers: finds them on the LAN, reads, "
                            "changes and writes back their settings, saves and loads configuration "
                            "files, and reaches routers over the Internet by remote management."));
+        parser.addOption(help);
+        parser.addOption(version);
         parser.addOption(demo);
     }
 };
@@ -42,7 +46,7 @@ struct Options {
 // handled before the windowing system starts.
 bool asksForText(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        for (const char* name : {"-h", "--help", "-?", "--help-all", "-v", "--version"}) {
+        for (const char* name : {"-h", "--help", "-v", "--version"}) {
             if (std::strcmp(argv[i], name) == 0) {
                 return true;
             }
