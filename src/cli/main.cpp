@@ -61,6 +61,8 @@ int run(int argc, char** argv) {
     app.formatter(std::make_shared<Formatter>());
     app.footer(kFooter);
     app.fallthrough();
+    // As before CLI11: an option given twice takes its last value.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.require_subcommand(1);
     app.get_formatter()->column_width(24);
 
