@@ -53,14 +53,17 @@ ui::Template page(int index) {
 const ui::TemplateRegistration page0{page(0)};
 const ui::TemplateRegistration page1{page(1)};
 
+// One application for every test of this program, whichever runs first.
 QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_gui_ui";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time static
-    // destructors run.
-    static auto* application = new QApplication(argc, argv);
-    return *application;
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_gui_ui";
+        static char* argv[] = {name, nullptr};
+        // Never destroyed: Qt's own statics are gone by the time static
+        // destructors run.
+        new QApplication(argc, argv);
+    }
+    return *qApp;
 }
 
 class Form : public ui::Dialog {
