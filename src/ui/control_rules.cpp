@@ -9,9 +9,14 @@ namespace tolvaro::ui {
 
 namespace {
 
+// A drop-down list shows this much of its rectangle while it is closed.
+constexpr int kClosedComboHeight = 12;
+
+// By the top-left corner: a drop-down list's rectangle includes its opened
+// list, which may reach beyond the frame.
 bool contains(const Rect& outer, const Rect& inner) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-           inner.y + inner.h <= outer.y + outer.h;
+    return inner.x >= outer.x && inner.y >= outer.y && inner.x < outer.x + outer.w &&
+           inner.y < outer.y + outer.h;
 }
 
 // The smallest group frame around a control, or nullptr.
@@ -93,7 +98,10 @@ bool isInputControl(ControlKind kind) {
 
 std::string accessibleLabel(const Template& t, const ControlSpec& control) {
     const ControlSpec* group = enclosingGroup(t, control);
-    const Rect& c = control.rect;
+    Rect c = control.rect;
+    if (control.kind == ControlKind::ComboList || control.kind == ControlKind::ComboEdit) {
+        c.h = std::min(c.h, kClosedComboHeight);
+    }
     const ControlSpec* left = nullptr;
     const ControlSpec* above = nullptr;
     for (const ControlSpec& s : t.controls) {

@@ -108,8 +108,10 @@ QWidget* QtHost::activeWindow() const {
 }
 
 int QtHost::runModal(QDialog& dialog, const std::function<int()>& run) {
-    // A window without an owner blocks the whole program, as before.
-    dialog.setWindowModality(dialog.parentWidget() ? Qt::WindowModal : Qt::ApplicationModal);
+    // Window-modal blocks the owner chain and nothing else: the program's
+    // own windows all descend from the main window, and the help window
+    // stays outside.
+    dialog.setWindowModality(Qt::WindowModal);
     if (modalHook_) {
         QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
     }

@@ -4,6 +4,7 @@
 // the scripted backend promises.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/control_rules.h"
 #include "ui/dialog.h"
 #include "ui/property_sheet.h"
 #include "ui/qt/qt_host.h"
@@ -119,6 +121,34 @@ TEST_F(QtFixture, EveryTemplateBuildsWithItsControlsInsideItsBounds) {
                 << child->property("text").toString().toStdString() << "\" at "
                 << child->geometry().x() << "," << child->geometry().y();
         }
+    }
+}
+
+// What a screen reader announces: every field, list and drop-down of every
+// template is named (by its label or its group), and the Tab order is the
+// template's.
+TEST_F(QtFixture, EveryInputControlOfEveryTemplateHasAnAccessibleName) {
+    for (const ui::Template* t : ui::allTemplates()) {
+        ui::QtWindow window(*t, nullptr, ui::QtWindow::Role::Preview);
+        QList<QWidget*> inTemplateOrder;
+        for (const ui::ControlSpec& spec : t->controls) {
+            QWidget* w = window.widget(spec.id);
+            if (!w || !ui::isInputControl(spec.kind) || inTemplateOrder.contains(w)) {
+                continue;
+            }
+            inTemplateOrder << w;
+            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(reader, nullptr);
+            EXPECT_FALSE(reader->text(QAccessible::Name).trimmed().isEmpty())
+                << "template " << t->number << ", control " << spec.id;
+        }
+        QList<QWidget*> inTabOrder;
+        for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
+            if (inTemplateOrder.contains(w)) {
+                inTabOrder << w;
+            }
+        }
+        EXPECT_EQ(inTabOrder, inTemplateOrder) << "template " << t->number;
     }
 }
 
