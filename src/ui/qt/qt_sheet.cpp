@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
@@ -91,10 +92,8 @@ int QtSheetWindow::run() {
     if (closed_) {
         return result();
     }
-    running_ = true;
-    const int r = exec();
-    running_ = false;
-    return r;
+    const QScopedValueRollback running(running_, true);
+    return exec();
 }
 
 void QtSheetWindow::createPage(PropertyPage& page) {

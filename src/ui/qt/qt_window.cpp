@@ -307,10 +307,8 @@ int QtWindow::runModal() {
     if (closing_) {
         return result();
     }
-    running_ = true;
-    const int r = exec();
-    running_ = false;
-    return r;
+    const QScopedValueRollback running(running_, true);
+    return exec();
 }
 
 void QtWindow::close(int result) {

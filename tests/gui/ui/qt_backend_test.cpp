@@ -237,7 +237,12 @@ public:
 
 protected:
     void onInitDialog() override { log_.push_back("start " + std::to_string(index_)); }
-    bool onKillActive() override { return !refuse; }
+    bool onKillActive() override {
+        if (refuse) {
+            host().messageBox("Stay here");
+        }
+        return !refuse;
+    }
     void onApply() override { log_.push_back("apply " + std::to_string(index_)); }
 
 private:
@@ -252,12 +257,20 @@ TEST_F(QtFixture, SheetStartsPagesOnFirstShowAndAppliesThemOnOk) {
     ui::PropertySheet sheet("Office");
     sheet.addPage(first);
     sheet.addPage(second);
+    QTabWidget* tabs = nullptr;
+    int shownBehindMessage = -1;
     host.setModalHook([&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            shownBehindMessage = tabs->currentIndex();
+            box->accept();
+            return;
+        }
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Office"));
-        auto* tabs = window->findChild<QTabWidget*>();
+        tabs = window->findChild<QTabWidget*>();
         first.refuse = true;
         tabs->setCurrentIndex(1);
         EXPECT_EQ(tabs->currentIndex(), 0) << "a refusing page stays current";
+        EXPECT_EQ(shownBehindMessage, 0) << "and stays in sight while it says why";
         first.refuse = false;
         tabs->setCurrentIndex(1);
         EXPECT_EQ(sheet.activeIndex(), 1);
