@@ -423,6 +423,19 @@ int IPSUDPSetIP(const DEVICE_INFO* device, int /*reserved*/, const char* newIp,
     return ipslan::detail::udpSetIp(device, newIp, mask, flag);
 }
 
+int IPSGetHardwareAddress(const char* ip, unsigned char* hardware) {
+    if (ip == nullptr || hardware == nullptr) {
+        return 0;
+    }
+    const auto address = ipslan::wire::parseIpv4(std::string_view(ip, strnlen(ip, 64)));
+    const auto router = address ? ipslan::detail::knownRouter(*address) : std::nullopt;
+    if (!router) {
+        return 0;
+    }
+    std::memcpy(hardware, router->hardware.data(), router->hardware.size());
+    return 1;
+}
+
 int IPSQueryFreeIp(const char* network, char* result) {
     return ipslan::detail::queryFreeIp(network, result);
 }

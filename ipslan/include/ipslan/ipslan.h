@@ -117,6 +117,13 @@ int IPSSetInfo(const char* ip, int mode, int count, const int* variables,
 int IPSUDPSetIP(const DEVICE_INFO* device, int reserved, const char* newIp, const char* newIp2,
                 const char* mask, unsigned char flag);
 
+// Copies into `hardware` (6 bytes) the hardware address of the router that
+// last announced the address `ip` (dotted text) in a browse reply or took it
+// through IPSUDPSetIP: how a caller finds the same router again after a
+// browse that lists it elsewhere. Nothing is sent. Returns 1, or 0 for an
+// address no router is known by (`hardware` unchanged).
+int IPSGetHardwareAddress(const char* ip, unsigned char* hardware);
+
 // Writes into `result` (at least 16 bytes) the lowest host address .2 to .254
 // of the network `network` ("x.y.z.0") that no router of the last browse, no
 // interface of this computer and no entry of the ARP table uses. Nothing is
