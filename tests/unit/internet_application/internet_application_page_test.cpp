@@ -11,6 +11,7 @@
 #include "records.h"
 #include "res/ids/internet_application_ids.h"
 #include "res/ids/virtual_server_ids.h"
+#include "support/list_choice.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 
@@ -185,6 +186,7 @@ TEST_F(InternetApplicationTest, AddEditAndDeleteReachTheRouter) {
         d.click(ui::kIdOk);
     });
     p.click(ids::kAddServer);
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark 2, highlighted 2");
     EXPECT_EQ(column(p, ids::kServerList, 1), (std::vector<std::string>{"web", "voip", "ftp"}));
     EXPECT_EQ(p.listText(ids::kServerList, 2, 5), "192.168.1.20");
 
@@ -197,9 +199,21 @@ TEST_F(InternetApplicationTest, AddEditAndDeleteReachTheRouter) {
     });
     p.click(ids::kEditServer);
     EXPECT_EQ(p.listText(ids::kServerList, 0, 3), "8000");
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark 0, highlighted 0");
+
+    // Back on the tab, the mark is reset: nothing shows chosen, nothing is
+    // acted on.
+    p.clickRow(ids::kServerList, 1);
+    ASSERT_TRUE(driver->selectPage(1));
+    ASSERT_TRUE(driver->selectPage(0));
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark 0, highlighted -");
+    p.click(ids::kDeleteServer);
+    EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"You have to select a server"});
+    host.clearRecords();
 
     p.clickRow(ids::kServerList, 1);
     p.click(ids::kDeleteServer);
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark -1, highlighted -");
     p.clickRow(ids::kSpecialAppList, 0);
     p.click(ids::kDeleteSpecialApp);
     EXPECT_TRUE(host.messageTexts().empty());

@@ -94,6 +94,23 @@ INSTANTIATE_TEST_SUITE_P(Levels, LanToLanTimeout,
                              ClampRow{"SecondsNotANumber", 61, "1x", "9999"}),
                          [](const auto& info) { return info.param.name; });
 
+// LAN-to-LAN off, the field disabled and untouched, the router's 300 above
+// the bound of 99: a tab switch keeps the shared time-out as it is.
+TEST(LanToLanUntouchedTimeout, IsNotClampedWhenThePageIsLeft) {
+    struct Off : LanToLanTest {
+        Off() : LanToLanTest(60, "0") {}
+        void TestBody() override {}
+    } t;
+    ui::PropertyPage other{160};
+    t.f.sheet.addPage(t.page);
+    t.f.sheet.addPage(other);
+    auto s = t.f.host.open(t.f.sheet);
+    ASSERT_FALSE(s.page().isEnabled(ids::kTimeout));
+    ASSERT_TRUE(s.selectPage(1));
+    EXPECT_TRUE(t.f.host.messageTexts().empty());
+    EXPECT_EQ(storedIdleTimeout(t.f.store), 300u);
+}
+
 struct RoleRow {
     const char* name;
     const char* dialOut;
