@@ -232,7 +232,7 @@ TEST_F(LanPageTest, DnsOneIsOneValueWithTheQuickSetupPrimaryDns) {
 // A DNS the user typed on Quick Setup before this page was first shown stays:
 // the router's DNS 1 must not replace it.
 TEST_F(LanPageTest, FirstDisplayKeepsADnsTypedOnQuickSetup) {
-    store.primaryDnsEdited = true;
+    store->primaryDnsEdited = true;
     auto p = open();
     EXPECT_EQ(p.text(ids::kDns1[0]), "10");
     EXPECT_EQ(device::entryText(entry(0x4004)), "10.9.9.9");
