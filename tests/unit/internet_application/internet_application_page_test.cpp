@@ -162,8 +162,10 @@ TEST_P(Refusals, OnlyShowTheirWarning) {
 INSTANTIATE_TEST_SUITE_P(
     Buttons, Refusals,
     testing::Values(
-        RefusalRow{"EleventhServer", 10, 0, ids::kAddServer, text::kTooManyServers},
-        RefusalRow{"EleventhApp", 0, 10, ids::kAddSpecialApp, text::kTooManyApps},
+        RefusalRow{"EleventhServer", 10, 0, ids::kAddServer,
+                   "NO. of Virtual Server should not exceed 10"},
+        RefusalRow{"EleventhApp", 0, 10, ids::kAddSpecialApp,
+                   "NO. of Special Application should not exceed 10"},
         RefusalRow{"EditServerUnselected", 2, 2, ids::kEditServer, "You have to select a server."},
         RefusalRow{"DeleteServerUnselected", 2, 2, ids::kDeleteServer,
                    "You have to select a server"},

@@ -96,19 +96,20 @@ INSTANTIATE_TEST_SUITE_P(Levels, LanToLanTimeout,
 
 // LAN-to-LAN off, the field disabled and untouched, the router's 300 above
 // the bound of 99: a tab switch keeps the shared time-out as it is.
-TEST(LanToLanUntouchedTimeout, IsNotClampedWhenThePageIsLeft) {
-    struct Off : LanToLanTest {
-        Off() : LanToLanTest(60, "0") {}
-        void TestBody() override {}
-    } t;
+class LanToLanOffAt60 : public LanToLanTest {
+protected:
+    LanToLanOffAt60() : LanToLanTest(60, "0") {}
+};
+
+TEST_F(LanToLanOffAt60, UntouchedTimeoutIsNotClampedWhenThePageIsLeft) {
     ui::PropertyPage other{160};
-    t.f.sheet.addPage(t.page);
-    t.f.sheet.addPage(other);
-    auto s = t.f.host.open(t.f.sheet);
+    f.sheet.addPage(page);
+    f.sheet.addPage(other);
+    auto s = f.host.open(f.sheet);
     ASSERT_FALSE(s.page().isEnabled(ids::kTimeout));
     ASSERT_TRUE(s.selectPage(1));
-    EXPECT_TRUE(t.f.host.messageTexts().empty());
-    EXPECT_EQ(storedIdleTimeout(t.f.store), 300u);
+    EXPECT_TRUE(f.host.messageTexts().empty());
+    EXPECT_EQ(storedIdleTimeout(f.store), 300u);
 }
 
 struct RoleRow {

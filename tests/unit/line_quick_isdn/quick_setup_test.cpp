@@ -51,6 +51,20 @@ TEST_F(QuickSetupTest, StartFillsEveryControlFromTheStore) {
     EXPECT_EQ(store.resetOwner, 1);
 }
 
+TEST(QuickSetupWan, NoStoredAddressSelectsDynamic) {
+    struct Fresh : QuickSetupTest {
+        void TestBody() override {}
+        void check(const char* stored) {
+            readText(0x4001, stored);
+            auto p = openPage();
+            EXPECT_TRUE(p.isChecked(ids::kDynamic)) << stored;
+            EXPECT_FALSE(p.isEnabled(ids::kFixedIp[0])) << stored;
+        }
+    };
+    for (const char* stored : {"0.0.0.0", ""})
+        Fresh().check(stored);
+}
+
 TEST_F(QuickSetupTest, StartCopiesTheSharedSwitchesAsSignedBytes) {
     readInteger(0x3806, 2);
     readInteger(0x4017, 0x82);
