@@ -149,6 +149,26 @@ bool ScriptedDialogDriver::clickRow(int id, int row) {
     return true;
 }
 
+bool ScriptedDialogDriver::moveToRow(int id, int row) {
+    if (!usable(id)) {
+        return false;
+    }
+    ScriptedWindow::Control* c = window_->control(id);
+    if (c->spec->kind != ControlKind::ListView || row < 0 ||
+        row >= static_cast<int>(c->rows.size())) {
+        return false;
+    }
+    window_->moveFocus(id);
+    if (window_->isClosed()) {
+        return true;
+    }
+    window_->listSetSelected(id, -1, false);
+    window_->listSetSelected(id, row, true);
+    dialog_->command(id, Notify::ListItemChanged);
+    c->mark = row;
+    return true;
+}
+
 bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
     if (!clickRow(id, row)) {
         return false;
