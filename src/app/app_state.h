@@ -28,7 +28,7 @@ struct AppState {
     int deviceCount = 0;
     int selectedIndex = 0;
     int remoteFlag = 0;
-    int loginResult = kLoginWrong;
+    LoginResult loginResult = kLoginWrong;
     int remotePort = 0;
 
     std::vector<RemoteConnection> remoteConnections;

@@ -51,7 +51,7 @@ std::string localNetworkText(const std::string& localAddress) {
 
 CIpAddressDlg::CIpAddressDlg(AppContext& context, int* result)
     : ui::Dialog(kIpAddressTemplate), context_(context), result_(result) {
-    *result_ = 0;
+    *result_ = kLoginWrong;
 }
 
 void CIpAddressDlg::onInitDialog() {
@@ -113,12 +113,12 @@ void CIpAddressDlg::onOK() {
         return;
     }
     setField(record.ipAddress, addressText);
-    *result_ = 1;
+    *result_ = kLoginAccepted;
     endDialog(ui::kIdOk);
 }
 
 void CIpAddressDlg::onCancel() {
-    *result_ = 0;
+    *result_ = kLoginWrong;
     endDialog(ui::kIdCancel);
 }
 
@@ -132,7 +132,7 @@ void runIpAddressOperation(AppContext& context, CMainDlg& main) {
     }
     CIpAddressDlg dialog(context, &state.loginResult);
     dialog.runModal(context.host);
-    if (state.loginResult == 1) {
+    if (state.loginResult == kLoginAccepted) {
         {
             ui::WaitCursor wait(context.host);
             context.host.sleep(kAddressChangeWaitMs);

@@ -4,6 +4,7 @@
 // unreachable.
 #pragma once
 
+#include "app/app_state.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -39,7 +40,7 @@ inline constexpr const char* kSetIpFailed = "IPSUdpSetIP fail";
 // which is then also in the record's address text.
 class CIpAddressDlg : public ui::Dialog {
 public:
-    CIpAddressDlg(AppContext& context, int* result);
+    CIpAddressDlg(AppContext& context, LoginResult* result);
 
 protected:
     void onInitDialog() override;
@@ -48,7 +49,7 @@ protected:
 
 private:
     AppContext& context_;
-    int* result_;
+    LoginResult* result_;
 };
 
 // The network address handed to the free-address query: the local address

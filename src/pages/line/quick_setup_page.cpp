@@ -137,7 +137,7 @@ void CMQuickSetup::prepareSharedValues() {
     device::parseDottedText(device::entryText(readEntry(s, kDhcpEnd)), state.dhcpRangeEnd);
     // Every sheet starts allowing writes; only this page's apply may take
     // that back.
-    s.saveConfirmed = 1;
+    s.saveConfirmed = true;
 }
 
 void CMQuickSetup::fillControls() {
@@ -366,9 +366,9 @@ bool CMQuickSetup::confirmSave() {
     if (device::entryInteger(link) == kLinkUp) {
         const ui::Answer answer =
             context().host.messageBox(text::kLinkInUse, ui::Buttons::OkCancel);
-        store().saveConfirmed = answer == ui::Answer::Ok ? 1 : 0;
+        store().saveConfirmed = answer == ui::Answer::Ok;
     }
-    return store().saveConfirmed == 1;
+    return store().saveConfirmed;
 }
 
 void CMQuickSetup::fillWriteImage() {
