@@ -4,7 +4,6 @@
 // unreachable.
 #pragma once
 
-#include "app/app_state.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -14,6 +13,7 @@ struct AppContext;
 namespace tolvaro::app {
 
 class CMainDlg;
+enum LoginResult : int; // app/app_state.h; the templates include this header without the library
 
 inline constexpr int kIpAddressTemplate = 144;
 inline constexpr int kIpCurrentAddress = 1040;
@@ -35,8 +35,9 @@ inline constexpr const char* kMaskError =
 inline constexpr const char* kSetIpFailed = "IPSUdpSetIP fail";
 } // namespace ip_text
 
-// The dialog works on the record at the selected index. `*result` is 0 from
-// construction and after Cancel, 1 once the router accepted a new address,
+// The dialog works on the record at the selected index. `*result` is
+// kLoginWrong from construction and after Cancel, kLoginAccepted once the
+// router accepted a new address,
 // which is then also in the record's address text.
 class CIpAddressDlg : public ui::Dialog {
 public:
