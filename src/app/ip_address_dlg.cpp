@@ -49,7 +49,7 @@ std::string localNetworkText(const std::string& localAddress) {
     return localAddress.substr(0, pos) + "0";
 }
 
-CIpAddressDlg::CIpAddressDlg(AppContext& context, int* result)
+CIpAddressDlg::CIpAddressDlg(AppContext& context, LoginResult* result)
     : ui::Dialog(kIpAddressTemplate), context_(context), result_(result) {
     *result_ = kLoginWrong;
 }

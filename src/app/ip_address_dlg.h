@@ -8,12 +8,13 @@
 
 namespace tolvaro {
 struct AppContext;
-}
+// app/app_state.h; the templates include this header without the library.
+enum LoginResult : int;
+} // namespace tolvaro
 
 namespace tolvaro::app {
 
 class CMainDlg;
-enum LoginResult : int; // app/app_state.h; the templates include this header without the library
 
 inline constexpr int kIpAddressTemplate = 144;
 inline constexpr int kIpCurrentAddress = 1040;
