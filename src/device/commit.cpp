@@ -32,7 +32,7 @@ Commit::Commit(AppContext& context, ConfigStore& store, int page)
     : context_(context), store_(store), page_(page) {}
 
 bool Commit::allowed() const {
-    return store_.saveConfirmed == 1;
+    return store_.saveConfirmed;
 }
 
 bool Commit::writeVariables(std::span<const int> variables, OnFailure onFailure) {
