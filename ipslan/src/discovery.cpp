@@ -49,10 +49,12 @@ public:
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    // Broadcast allowed; bound to `local` on an ephemeral port.
+    // Broadcast allowed; bound to `local` on an ephemeral port. Received
+    // datagrams tell which interface they came through.
     bool open(wire::Ipv4 local) {
         const int on = 1;
-        if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+        if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0 ||
+            ::setsockopt(fd_, IPPROTO_IP, IP_PKTINFO, &on, sizeof on) != 0) {
             return false;
         }
         const sockaddr_in address = socketAddress(local, 0);
@@ -66,21 +68,42 @@ public:
                        reinterpret_cast<const sockaddr*>(&address), sizeof address);
     }
 
-    // Waits until `deadline` for one datagram; empty when none came.
-    std::optional<std::vector<std::uint8_t>> receive(Clock::time_point deadline) const {
+    struct Datagram {
+        std::vector<std::uint8_t> bytes; // empty when nothing came this time
+        unsigned interfaceIndex = 0;
+    };
+
+    // Waits until `deadline` for one datagram; nullopt once it has passed.
+    std::optional<Datagram> receive(Clock::time_point deadline) const {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
             return std::nullopt;
         }
         pollfd p{fd_, POLLIN, 0};
+        Datagram datagram;
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
-            return std::vector<std::uint8_t>{};
+            return datagram;
         }
-        std::vector<std::uint8_t> buffer(wire::kMaxDatagram);
-        const ssize_t got = ::recv(fd_, buffer.data(), buffer.size(), 0);
-        buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-        return buffer;
+        datagram.bytes.resize(wire::kMaxDatagram);
+        iovec part{datagram.bytes.data(), datagram.bytes.size()};
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))];
+        msghdr message{};
+        message.msg_iov = &part;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t got = ::recvmsg(fd_, &message, 0);
+        datagram.bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); got > 0 && c != nullptr;
+             c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info{};
+                std::memcpy(&info, CMSG_DATA(c), sizeof info);
+                datagram.interfaceIndex = static_cast<unsigned>(info.ipi_ifindex);
+            }
+        }
+        return datagram;
     }
 
 private:
@@ -119,6 +142,42 @@ bool sendToAll(Socket& socket, const std::vector<std::uint8_t>& datagram) {
     return true;
 }
 
+std::mutex& reportMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+DiscoveryReport& storedReport() {
+    static DiscoveryReport report;
+    return report;
+}
+
+void rememberReport(DiscoveryReport report) {
+    std::lock_guard lock(reportMutex());
+    storedReport() = std::move(report);
+}
+
+bool holds(wire::Ipv4 address, wire::Ipv4 netmask, wire::Ipv4 ip) {
+    return (address & netmask) == (ip & netmask);
+}
+
+// Router names come off the network: anything but printable ASCII is shown
+// as an escape, so a name cannot move the cursor or fake a line.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7f && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xf];
+        }
+    }
+    return out;
+}
+
 void copyText(char* field, std::size_t width, const std::string& text) {
     const std::size_t used = std::min(text.size(), width - 1);
     std::memcpy(field, text.data(), used);
@@ -144,6 +203,8 @@ std::vector<LocalInterface> localInterfaces() {
             local.netmask =
                 ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_netmask)->sin_addr.s_addr);
         }
+        local.name = a->ifa_name != nullptr ? a->ifa_name : "";
+        local.index = a->ifa_name != nullptr ? ::if_nametoindex(a->ifa_name) : 0;
         if ((a->ifa_flags & IFF_BROADCAST) != 0 && a->ifa_broadaddr != nullptr &&
             a->ifa_broadaddr->sa_family == AF_INET) {
             local.broadcast =
@@ -220,6 +281,62 @@ std::set<wire::Ipv4> arpTableAddresses(std::istream& table) {
     return result;
 }
 
+DiscoveryReport discoveryReport(const Settings& s, const std::vector<LocalInterface>& interfaces,
+                                const std::vector<HeardReply>& accepted, int ignored) {
+    DiscoveryReport report;
+    report.ran = true;
+    report.ignored = ignored;
+    report.replies = static_cast<int>(accepted.size());
+    const auto destinations = discoveryDestinations(s, interfaces);
+    std::vector<const LocalInterface*> searched;
+    for (const auto& local : interfaces) {
+        const bool sent =
+            std::any_of(destinations.begin(), destinations.end(), [&](const Destination& d) {
+                return (local.broadcast && d.address == *local.broadcast) ||
+                       (d.address == kLoopbackBroadcast && onLoopback(local.address));
+            });
+        const bool heardThrough =
+            std::any_of(accepted.begin(), accepted.end(), [&](const HeardReply& h) {
+                return h.interfaceIndex != 0 && h.interfaceIndex == local.index;
+            });
+        if (sent || heardThrough) {
+            SearchedInterface entry;
+            entry.name = local.name;
+            entry.address = local.address;
+            entry.netmask = local.netmask;
+            entry.broadcastSent = sent;
+            report.interfaces.push_back(entry);
+            searched.push_back(&local);
+        }
+    }
+    for (const auto& target : s.targets.extra) {
+        report.extraTargets.push_back(
+            wire::formatIpv4(target.address) + ":" +
+            std::to_string(target.port != 0 ? target.port : s.discoveryPort));
+    }
+    for (const auto& h : accepted) {
+        DiscoveredRouter router{h.reply.name, h.reply.ip, h.reply.netmask, false};
+        // An interface may carry several addresses: the one whose network
+        // holds the router, else the first.
+        std::optional<std::size_t> at;
+        for (std::size_t i = 0; i < searched.size(); ++i) {
+            if (h.interfaceIndex == 0 || searched[i]->index != h.interfaceIndex) {
+                continue;
+            }
+            if (!at || holds(searched[i]->address, searched[i]->netmask, h.reply.ip)) {
+                at = i;
+            }
+        }
+        if (!at) {
+            report.unattributed.push_back(router);
+            continue;
+        }
+        router.outsideNetwork = !holds(searched[*at]->address, searched[*at]->netmask, h.reply.ip);
+        report.interfaces[*at].routers.push_back(router);
+    }
+    return report;
+}
+
 int browse(DEVICE_INFO* table, int* count) {
     if (count != nullptr) {
         *count = 0;
@@ -232,17 +349,25 @@ int browse(DEVICE_INFO* table, int* count) {
     if (!sendToAll(socket, wire::encode(wire::BrowseRequest{requestId}))) {
         return 0;
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
+    const Settings used = settings();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(used.windowMs);
     std::vector<wire::BrowseReply> replies;
+    std::vector<HeardReply> heard;
+    int ignored = 0;
     while (auto datagram = socket.receive(deadline)) {
-        const auto reply = wire::decodeBrowseReply(*datagram);
+        if (datagram->bytes.empty()) {
+            continue;
+        }
+        const auto reply = wire::decodeBrowseReply(datagram->bytes);
         if (!reply || reply->requestId != requestId ||
             static_cast<int>(replies.size()) >= kDeviceTableSize ||
             std::any_of(replies.begin(), replies.end(),
                         [&](const wire::BrowseReply& r) { return r.ip == reply->ip; })) {
+            ++ignored;
             continue;
         }
         replies.push_back(*reply);
+        heard.push_back({*reply, datagram->interfaceIndex});
     }
     // Replies arrive in whatever order the routers answer; listing them by
     // address keeps the list (and the row of each router) stable from one
@@ -251,6 +376,7 @@ int browse(DEVICE_INFO* table, int* count) {
               [](const wire::BrowseReply& a, const wire::BrowseReply& b) { return a.ip < b.ip; });
 
     const auto interfaces = localInterfaces();
+    rememberReport(discoveryReport(used, interfaces, heard, ignored));
     std::vector<KnownRouter> known;
     for (std::size_t i = 0; i < replies.size(); ++i) {
         const auto& reply = replies[i];
@@ -292,7 +418,7 @@ int udpSetIp(const DEVICE_INFO* device, const char* newIp, const char* mask, uns
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
     while (auto datagram = socket.receive(deadline)) {
-        const auto ack = wire::decodeSetIpAck(*datagram);
+        const auto ack = wire::decodeSetIpAck(datagram->bytes);
         if (!ack || ack->requestId != request.requestId || ack->hardware != router->hardware) {
             continue;
         }
@@ -336,6 +462,55 @@ int queryFreeIp(const char* network, char* result) {
 }
 
 } // namespace ipslan::detail
+
+namespace ipslan {
+
+DiscoveryReport lastDiscoveryReport() {
+    std::lock_guard lock(detail::reportMutex());
+    return detail::storedReport();
+}
+
+std::vector<std::string> describeDiscovery(const DiscoveryReport& report) {
+    std::vector<std::string> lines;
+    if (!report.ran) {
+        lines.emplace_back("discovery: not run");
+        return lines;
+    }
+    const auto plural = [](int n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    lines.push_back("discovery: " + plural(report.replies, "reply", "replies") + ", " +
+                    std::to_string(report.ignored) + " ignored");
+    const auto describe = [&lines](const DiscoveredRouter& r) {
+        std::string line = "    \"" + detail::printable(r.name) + "\" at " +
+                           wire::formatIpv4(r.address) + " mask " + wire::formatIpv4(r.netmask);
+        if (r.outsideNetwork) {
+            line += ": outside this network, reachable only after an address change";
+        }
+        lines.push_back(line);
+    };
+    for (const auto& i : report.interfaces) {
+        lines.push_back("  interface " + (i.name.empty() ? std::string("?") : i.name) + " " +
+                        wire::formatIpv4(i.address) + " mask " + wire::formatIpv4(i.netmask) +
+                        (i.broadcastSent ? ", broadcast sent" : ", no broadcast") + ": " +
+                        plural(static_cast<int>(i.routers.size()), "reply", "replies"));
+        for (const auto& r : i.routers) {
+            describe(r);
+        }
+    }
+    for (const auto& target : report.extraTargets) {
+        lines.push_back("  extra target " + target);
+    }
+    if (!report.unattributed.empty()) {
+        lines.emplace_back("  through no interface listed:");
+        for (const auto& r : report.unattributed) {
+            describe(r);
+        }
+    }
+    return lines;
+}
+
+} // namespace ipslan
 
 int IPSInitLan() {
     ipslan::detail::initSnmp();

@@ -2,6 +2,7 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/app_context.h"
 #include "app/main_dlg.h"
@@ -10,6 +11,7 @@
 #include "device/device_link.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"
+#include "main/verbose_link.h"
 #include "ui/qt/qt_host.h"
 
 int main(int argc, char** argv) {
@@ -28,7 +30,15 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    auto link = tolvaro::program::makeResponsiveLink(tolvaro::device::makeLibraryLink());
+    std::unique_ptr<tolvaro::device::DeviceLink> library = tolvaro::device::makeLibraryLink();
+    // --verbose: what each discovery saw goes to standard error.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--verbose") == 0) {
+            library = tolvaro::program::makeVerboseLink(std::move(library));
+            break;
+        }
+    }
+    auto link = tolvaro::program::makeResponsiveLink(std::move(library));
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
