@@ -126,21 +126,9 @@ private:
 
 thread_local CachedSession cachedSession;
 
-// The router's response when it answered without error, with one varbind
-// per request OID, in order; else null.
+// The router's response when it passes responseAnswers(); else null.
 PduPtr accepted(const Request& request, PduPtr answer) {
-    if (!answer || answer->errstat != SNMP_ERR_NOERROR) {
-        return nullptr;
-    }
-    std::size_t i = 0;
-    for (auto* var = answer->variables; var != nullptr; var = var->next_variable, ++i) {
-        if (i >= request.oids.size() ||
-            wire::variableFromOid(var->name, var->name_length) !=
-                wire::variableFromOid(request.oids[i].data(), request.oids[i].size())) {
-            return nullptr;
-        }
-    }
-    if (i != request.oids.size()) {
+    if (!answer || !responseAnswers(*answer, request.oids)) {
         return nullptr;
     }
     return answer;
@@ -235,20 +223,14 @@ bool sendsInteger(int variable, int mode, const _snmp_packet& entry) {
     return info->kind == VarKind::Integer && !(info->keepOnEmpty && untouched);
 }
 
-// Every value of an accepted answer as a read entry; nullopt when there is
-// no answer or a value has no entry form. Decoding comes before touching the
-// caller's area, so that a failed read leaves it as it was.
+// The read entries of an accepted answer; nullopt without one. Decoding
+// comes before touching the caller's area, so that a failed read leaves it
+// as it was.
 std::optional<std::vector<MIB_RESPONSE>> decode(const PduPtr& answer) {
     if (!answer) {
         return std::nullopt;
     }
-    std::vector<MIB_RESPONSE> entries;
-    for (auto* var = answer->variables; var != nullptr; var = var->next_variable) {
-        if (!toEntry(*var, entries.emplace_back())) {
-            return std::nullopt;
-        }
-    }
-    return entries;
+    return readEntries(*answer);
 }
 
 // One read of a batch while its request is on the wire.
@@ -361,7 +343,35 @@ readPipelined(const char* ip, const IPS_READ* reads, int n, int window) {
 
 } // namespace
 
+bool responseAnswers(const netsnmp_pdu& response, std::span<const wire::VariableOid> requested) {
+    if (response.errstat != SNMP_ERR_NOERROR) {
+        return false;
+    }
+    std::size_t i = 0;
+    for (auto* var = response.variables; var != nullptr; var = var->next_variable, ++i) {
+        if (i >= requested.size() ||
+            wire::variableFromOid(var->name, var->name_length) !=
+                wire::variableFromOid(requested[i].data(), requested[i].size())) {
+            return false;
+        }
+    }
+    return i == requested.size();
+}
+
+std::optional<std::vector<MIB_RESPONSE>> readEntries(const netsnmp_pdu& response) {
+    std::vector<MIB_RESPONSE> entries;
+    for (auto* var = response.variables; var != nullptr; var = var->next_variable) {
+        if (!toEntry(*var, entries.emplace_back())) {
+            return std::nullopt;
+        }
+    }
+    return entries;
+}
+
 std::optional<std::int32_t> parseIntegerText(const std::uint8_t* value, std::size_t size) {
+    if (value == nullptr) {
+        return std::nullopt;
+    }
     const auto* end = static_cast<const std::uint8_t*>(std::memchr(value, 0, size));
     if (end == nullptr) {
         return std::nullopt;

@@ -26,6 +26,7 @@
 #include <string>
 #include <string_view>
 
+#include "tolvaro_version.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -48,7 +49,7 @@ inline constexpr int kMainWwwSetup = 1092;
 inline constexpr int kMainClose = ui::kIdCancel;
 
 namespace main_text {
-inline constexpr const char* kCaption = "Tolvaro V2.4";
+inline constexpr const char* kCaption = "Tolvaro V" TOLVARO_VERSION_SHORT;
 inline constexpr const char* kLabelPrefix = "Selected ISDN Router:";
 inline constexpr const char* kNoDevices = "No compatible devices detected on LAN";
 inline constexpr const char* kColumnMachine = "Machine";

@@ -152,6 +152,8 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec) {
     switch (spec.kind) {
     case ControlKind::Static: {
         auto* label = new QLabel(qs(stripMnemonics(spec.text)), this);
+        // Labels carry router names from discovery replies: never markup.
+        label->setTextFormat(Qt::PlainText);
         label->setWordWrap(true);
         Qt::Alignment align = Qt::AlignTop;
         align |= (spec.flags & kCentered)       ? Qt::AlignHCenter

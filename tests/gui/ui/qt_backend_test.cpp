@@ -8,12 +8,14 @@
 #include <QCursor>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -32,6 +34,7 @@ constexpr int kPageTemplate = 9110; // 9110, 9111
 constexpr int kEdit = 1001;
 constexpr int kList = 1002;
 constexpr int kAction = 1003;
+constexpr int kLabel = 1004;
 
 const ui::TemplateRegistration form{[] {
     ui::Template t{kFormTemplate, "Form", 200, 120};
@@ -39,6 +42,7 @@ const ui::TemplateRegistration form{[] {
         {kEdit, ControlKind::Edit, "", {10, 10, 80, 12}, ui::kLowerCase},
         {kList, ControlKind::ListView, "", {10, 30, 120, 50}, ui::kBorder},
         {kAction, ControlKind::Button, "Action", {140, 30, 50, 14}},
+        {kLabel, ControlKind::Static, "", {10, 85, 120, 8}},
         {ui::kIdOk, ControlKind::Button, "OK", {40, 100, 50, 14}},
         {ui::kIdCancel, ControlKind::Button, "Cancel", {100, 100, 50, 14}},
     };
@@ -166,6 +170,23 @@ TEST_F(QtFixture, TypingFollowsTheEditsRulesButProgramTextIsKept) {
         EXPECT_EQ(dlg.text(kEdit), "abcde");
         dlg.setText(kEdit, "Longer Than Five");
         EXPECT_EQ(dlg.text(kEdit), "Longer Than Five");
+        dlg.endDialog(ui::kIdCancel);
+    });
+    dlg.runModal(host);
+}
+
+// Router names reach labels from unauthenticated discovery replies; read as
+// markup, "<img src=/dev/zero>" would make the label read that file forever.
+TEST_F(QtFixture, LabelsShowMarkupAsPlainText) {
+    Form dlg;
+    host.setModalHook([&](QWidget* window) {
+        dlg.setText(kLabel, "Selected ISDN Router: <img src=/dev/zero>");
+        const auto labels = window->findChildren<QLabel*>();
+        const auto shown = std::find_if(labels.begin(), labels.end(), [](QLabel* label) {
+            return label->text().contains(QStringLiteral("<img"));
+        });
+        ASSERT_NE(shown, labels.end());
+        EXPECT_EQ((*shown)->textFormat(), Qt::PlainText);
         dlg.endDialog(ui::kIdCancel);
     });
     dlg.runModal(host);

@@ -5,10 +5,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
+#include <vector>
 
-struct MIB_RESPONSE;
-struct _snmp_packet;
-struct IPS_READ;
+#include "ipslan/ipslan.h"
+#include "ipslan/wire.h"
+
+struct snmp_pdu;
 
 namespace ipslan::detail {
 
@@ -24,6 +27,14 @@ void initSnmp();
 // `size` bytes, an optional sign, digits only, from -2^31 to 2^32-1 (values
 // above 2^31-1 keep their 32 bits). nullopt for anything else.
 std::optional<std::int32_t> parseIntegerText(const std::uint8_t* value, std::size_t size);
+
+// Whether a response answers a request for `requested`: no error status and
+// exactly one varbind per requested variable, naming it, in order.
+bool responseAnswers(const snmp_pdu& response, std::span<const wire::VariableOid> requested);
+
+// The read entries of a response's values, in order; nothing when a value
+// has a type without an entry form or is longer than an entry holds.
+std::optional<std::vector<MIB_RESPONSE>> readEntries(const snmp_pdu& response);
 
 int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPONSE* result);
 int getInfoBatch(const char* ip, IPS_READ* reads, int n);
