@@ -15,6 +15,7 @@
 #include "device/device_link.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"
+#include "main/verbose_link.h"
 #include "tolvaro_version.h"
 #include "ui/qt/qt_host.h"
 
@@ -31,6 +32,11 @@ struct Options {
                                            "loopback addresses, and look for routers on loopback "
                                            "only. They keep their settings in "
                                            "$XDG_DATA_HOME/tolvaro/demo.")};
+    QCommandLineOption verbose{
+        QStringLiteral("verbose"),
+        QStringLiteral("After each search for routers, write to standard error every interface "
+                       "searched with its address and mask, the routers that answered through it "
+                       "and those outside its network.")};
 
     Options() {
         parser.setApplicationDescription(
@@ -40,6 +46,7 @@ struct Options {
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(demo);
+        parser.addOption(verbose);
     }
 };
 
@@ -106,7 +113,11 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    auto link = tolvaro::program::makeResponsiveLink(tolvaro::device::makeLibraryLink());
+    std::unique_ptr<tolvaro::device::DeviceLink> library = tolvaro::device::makeLibraryLink();
+    if (options.parser.isSet(options.verbose)) {
+        library = tolvaro::program::makeVerboseLink(std::move(library));
+    }
+    auto link = tolvaro::program::makeResponsiveLink(std::move(library));
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
