@@ -4,6 +4,7 @@
 
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
+#include "app/write_safety.h"
 #include "device/commit.h"
 #include "device/config_file.h"
 #include "device/fetch.h"
@@ -124,12 +125,18 @@ void runLoad(AppContext& context, CMainDlg& main) {
         return;
     }
 
+    WriteSafety safety(context, store, device::SnapshotReason::Load);
+    if (!safety.snapshotOrAsk())
+        return;
     context.state.firmwareLevel = checked.firmwareLevel;
     {
         ui::WaitCursor wait(context.host);
         device::writeConfigFile(context.device, record.ipAddress, *file, checked);
     }
+    for (const device::FileWrite& w : checked.writes)
+        safety.sent().add(w.mode, w.variable, device::fileEntryAt(*file, w.offset));
     device::sendReset(context, text::kResetFinished);
+    safety.verifyAndWarn();
 }
 
 } // namespace tolvaro::app

@@ -8,6 +8,7 @@
 #include "app/main_operations.h"
 #include "app/startup.h"
 #include "device/device_link.h"
+#include "device/snapshots.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"
 #include "ui/qt/qt_host.h"
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
     auto link = tolvaro::program::makeResponsiveLink(tolvaro::device::makeLibraryLink());
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
+    tolvaro::device::SnapshotStore snapshots(tolvaro::device::SnapshotStore::defaultRoot());
+    context.snapshots = &snapshots;
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
     return tolvaro::app::runProgram(host, *link, [&] {
         tolvaro::app::CMainDlg window(context, operations);
