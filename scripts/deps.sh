@@ -2,7 +2,7 @@
 # Installs the Debian 12 packages the build needs, only those that are missing.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev
-          libgl-dev xvfb xauth fonts-dejavu-core)
+          libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

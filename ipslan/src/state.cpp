@@ -1,4 +1,5 @@
 #include "ipslan/detail/state.h"
+#include "ipslan/discovered.h"
 
 #include <algorithm>
 #include <charconv>
@@ -233,4 +234,18 @@ std::uint16_t snmpPortFor(wire::Ipv4 ip) {
 }
 
 } // namespace detail
+} // namespace ipslan
+
+namespace ipslan {
+
+std::optional<wire::HardwareAddress> announcedHardware(const char* ip) {
+    const auto address = ip != nullptr ? wire::parseIpv4(ip) : std::nullopt;
+    if (!address)
+        return std::nullopt;
+    const auto known = detail::knownRouter(*address);
+    if (!known)
+        return std::nullopt;
+    return known->hardware;
+}
+
 } // namespace ipslan

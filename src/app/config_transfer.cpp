@@ -8,6 +8,7 @@
 #include "device/commit.h"
 #include "device/config_file.h"
 #include "device/fetch.h"
+#include "device/load.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
@@ -16,11 +17,7 @@ namespace {
 namespace text {
 inline constexpr const char* kPermanentlyChange = "Permanently change the Router setting";
 inline constexpr const char* kSaveDone = "Save Configuration completely";
-inline constexpr const char* kFormatError = "Configuration file format error";
-inline constexpr const char* kVersionMismatch = "Version number mismatch";
 inline constexpr const char* kResetFinished = "device reset finshed";
-inline constexpr const char* kIncomplete =
-    "The configuration file is shorter than its layout.\nNothing was written to the router.";
 inline constexpr const char* kNoVersion =
     "The router did not report a readable firmware version.\nNothing was done.";
 inline constexpr const char* kSaveFailed = "The configuration was not saved.\n";
@@ -105,35 +102,24 @@ void runLoad(AppContext& context, CMainDlg& main) {
         context.host.messageBox(text::kOpenFailed + error, ui::Buttons::Ok, ui::Icon::Stop);
         return;
     }
-    const auto version = device::fileVersionNumber(store);
-    const device::CheckedFile checked =
-        device::checkConfigFile(*file, store.family(), version.value_or(-1));
-    if (checked.check == device::FileCheck::FormatError) {
-        context.host.messageBox(text::kFormatError, ui::Buttons::Ok, ui::Icon::Stop);
-        return;
-    }
-    if (!version) {
-        context.host.messageBox(text::kNoVersion, ui::Buttons::Ok, ui::Icon::Stop);
-        return;
-    }
-    if (checked.check == device::FileCheck::VersionMismatch) {
-        context.host.messageBox(text::kVersionMismatch, ui::Buttons::Ok, ui::Icon::Stop);
-        return;
-    }
-    if (checked.check == device::FileCheck::Incomplete) {
-        context.host.messageBox(text::kIncomplete, ui::Buttons::Ok, ui::Icon::Stop);
+    const device::LoadPlan plan = device::checkLoad(*file, store);
+    if (plan.check != device::LoadCheck::Ok) {
+        context.host.messageBox(device::loadCheckMessage(plan.check), ui::Buttons::Ok,
+                                ui::Icon::Stop);
         return;
     }
 
     WriteSafety safety(context, store, device::SnapshotReason::Load);
     if (!safety.snapshotOrAsk())
         return;
-    context.state.firmwareLevel = checked.firmwareLevel;
+    context.state.firmwareLevel = plan.file.firmwareLevel;
     {
         ui::WaitCursor wait(context.host);
-        device::writeConfigFile(context.device, record.ipAddress, *file, checked);
+        // The results are not examined: the reset follows regardless.
+        device::writeLoad(context.device, record.ipAddress, *file, plan.file,
+                          device::OnSilence::GoOn);
     }
-    for (const device::FileWrite& w : checked.writes)
+    for (const device::FileWrite& w : plan.file.writes)
         safety.sent().add(w.mode, w.variable, device::fileEntryAt(*file, w.offset));
     device::sendReset(context, text::kResetFinished);
     safety.verifyAndWarn();

@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "app/device_record.h"
 #include "app/password_dlg.h"
 #include "device/device_link.h"
 #include "ui/host.h"
@@ -12,11 +11,7 @@ namespace tolvaro::app {
 bool runLogin(AppContext& context, LoginFor operation) {
     AppState& state = context.state;
     const DEVICE_INFO& record = state.selected();
-    const std::string password = fieldText(record.password);
-    const bool setsCommunity = operation == LoginFor::Setup || operation == LoginFor::Load;
-    const bool setsPort = operation != LoginFor::IpAddress;
-
-    if (!password.empty()) {
+    if (!device::recordPassword(record).empty()) {
         CPasswordDlg dialog(context);
         dialog.runModal(context.host);
         if (state.loginResult == kLoginWrong) {
@@ -26,14 +21,11 @@ bool runLogin(AppContext& context, LoginFor operation) {
         if (state.loginResult != kLoginAccepted) {
             return false;
         }
-        if (setsCommunity) {
-            context.device.setCommunity(password.c_str());
-        }
-    } else if (operation != LoginFor::IpAddress) {
-        context.device.setCommunity(kFixedCommunity);
     }
-
-    if (setsPort) {
+    if (const auto community = device::sequenceCommunity(record, operation)) {
+        context.device.setCommunity(community->c_str());
+    }
+    if (device::loginSetsPort(operation)) {
         context.device.setSnmpPort(state.remoteFlag != 0 ? state.remotePort : kLanSnmpPort);
     }
     return true;

@@ -19,19 +19,17 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "device/login_rule.h"
 
 namespace tolvaro::app {
 
-// The community of family-1 routers and of routers without a password.
-inline constexpr const char* kFixedCommunity = "TiLvOrA";
-// SNMP port of routers on the LAN.
-inline constexpr int kLanSnmpPort = 161;
+using device::kFixedCommunity;
+using device::kLanSnmpPort;
+using device::LoginFor;
 
 namespace login_text {
 inline constexpr const char* kWrongPassword = "Wrong Password";
 } // namespace login_text
-
-enum class LoginFor { Setup, Load, Save, IpAddress };
 
 // Runs the login for the router at the selected index. Returns true when the
 // operation goes on; false after "Wrong Password" or a cancelled prompt (no

@@ -1,7 +1,6 @@
 #include "app/password_dlg.h"
 
 #include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/login.h"
 #include "device/device_link.h"
 
@@ -15,13 +14,11 @@ void CPasswordDlg::onInitDialog() {
 void CPasswordDlg::onOK() {
     AppState& state = context_.state;
     const DEVICE_INFO& record = state.selected();
-    const std::string password = fieldText(record.password);
-    if (text(kPasswordEdit) != password) {
+    if (!device::passwordMatches(record, text(kPasswordEdit))) {
         state.loginResult = kLoginWrong;
     } else {
         state.loginResult = kLoginAccepted;
-        // Family-1 routers answer the fixed community whatever their password.
-        context_.device.setCommunity(record.family == 1 ? kFixedCommunity : password.c_str());
+        context_.device.setCommunity(device::acceptedCommunity(record).c_str());
     }
     endDialog(ui::kIdOk);
 }

@@ -1,6 +1,8 @@
 #include "device/config_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -8,6 +10,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <ipslan/variables.h>
 
 #include "device/device_link.h"
 
@@ -116,9 +120,13 @@ CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFam
     result.firmwareLevel = getInt32(file, 14);
 
     const Family other = otherFamily(routerFamily);
-    if (file.size() == fileSize(other, result.firmwareLevel))
+    if (file.size() == fileSize(other, result.firmwareLevel)) {
+        if (!entriesFitLayout(file, other)) {
+            result.check = FileCheck::NotThatLayout;
+            return result;
+        }
         result.layout = other;
-    else if (file.size() >= fileSize(routerFamily, result.firmwareLevel))
+    } else if (file.size() >= fileSize(routerFamily, result.firmwareLevel))
         result.layout = routerFamily;
     else {
         result.check = FileCheck::Incomplete;
@@ -145,20 +153,38 @@ CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFam
     return result;
 }
 
-std::optional<std::int32_t> fileVersionNumber(const ConfigStore& store) {
-    return fileVersionNumber(entryText(store.read(kVersionSlot)));
+bool entriesFitLayout(std::span<const std::uint8_t> file, Family layout) {
+    for (int slot = 0; slot < savedSlotCount(layout); ++slot) {
+        const std::size_t offset = kFileHeaderSize + static_cast<std::size_t>(slot) * kEntrySize;
+        if (offset + kEntrySize > file.size())
+            return false;
+        const _snmp_packet entry = fileEntryAt(file, offset);
+        const int variable = variableAt(layout, slot);
+        const ipslan::VariableInfo* info = ipslan::findVariable(variable, 0);
+        if (info == nullptr)
+            continue;
+        const std::size_t length = entryLength(entry);
+        if (info->kind == ipslan::VarKind::Integer) {
+            if (entry.type != kTypeInteger && entry.type != kTypeCounter)
+                return false;
+            const std::string text = entryText(entry);
+            const std::size_t digits = text.find_first_not_of("-0123456789");
+            if (text.empty() || digits != std::string::npos)
+                return false;
+        } else if (entry.type == kTypeInteger || entry.type == kTypeCounter ||
+                   length > kEntryValueSize || (info->writable && length > info->maxLength)) {
+            return false;
+        } else if (info->kind == ipslan::VarKind::Text &&
+                   std::any_of(entry.value, entry.value + std::min(length, kEntryValueSize),
+                               [](std::uint8_t b) { return b != 0 && b < 0x20; })) {
+            return false;
+        }
+    }
+    return true;
 }
 
-std::vector<FileWrite> writeConfigFile(DeviceLink& link, const char* ip,
-                                       std::span<const std::uint8_t> file,
-                                       const CheckedFile& checked) {
-    std::vector<FileWrite> refused;
-    for (const FileWrite& w : checked.writes) {
-        const _snmp_packet entry = fileEntryAt(file, w.offset);
-        if (link.setInfo(ip, w.mode, 1, &w.variable, &entry) == 0)
-            refused.push_back(w);
-    }
-    return refused;
+std::optional<std::int32_t> fileVersionNumber(const ConfigStore& store) {
+    return fileVersionNumber(entryText(store.read(kVersionSlot)));
 }
 
 int sendResetRequest(DeviceLink& link, const char* ip) {
@@ -176,36 +202,113 @@ _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset)
     return entry;
 }
 
-bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    fs::path directory = target.parent_path();
-    if (directory.empty())
-        directory = ".";
-    std::string temporary = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        if (error)
-            *error = systemError("Cannot create a file in", directory.string());
-        return false;
-    }
-    // mkstemp makes the file private; give it the mode a new file gets.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+namespace {
 
-    bool ok = true;
+// The temporary file of a save in progress, for removeUnfinishedTemporary.
+char gTemporary[4096];
+volatile std::sig_atomic_t gHasTemporary = 0;
+
+bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
-    while (ok && done < bytes.size()) {
+    while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
+            return false;
+        done += static_cast<std::size_t>(n);
     }
+    return true;
+}
+
+// The file a path finally names: a symbolic link is followed, so that saving
+// to a link updates the file it points to instead of replacing the link.
+std::filesystem::path resolveLinks(std::filesystem::path path) {
+    namespace fs = std::filesystem;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(path, ec)))
+            return path;
+        const fs::path next = fs::read_symlink(path, ec);
+        if (ec)
+            return path;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// Writes over an existing file or device where it is. Used for what cannot
+// be replaced (a FIFO, a terminal, /dev/stdout) and for a writable file in a
+// directory the user cannot write.
+bool writeInPlace(const std::string& path, bool truncate, std::span<const std::uint8_t> bytes,
+                  std::string* error) {
+    // Non-blocking open: a FIFO without a reader fails at once instead of
+    // hanging the save.
+    const int fd = ::open(path.c_str(),
+                          O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0));
+    if (fd < 0) {
+        if (error)
+            *error = systemError("Cannot open", path);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    bool ok = writeAll(fd, bytes);
+    if (!ok && error)
+        *error = systemError("Cannot write", path);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        if (error)
+            *error = systemError("Cannot write", path);
+    }
+    return ok;
+}
+
+} // namespace
+
+bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
+                        std::string* error) {
+    namespace fs = std::filesystem;
+    const fs::path target = resolveLinks(fs::path(path));
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && S_ISDIR(old.st_mode)) {
+        if (error)
+            *error = target.string() + " is a directory";
+        return false;
+    }
+    if (exists && !S_ISREG(old.st_mode))
+        return writeInPlace(target.string(), false, bytes, error);
+
+    fs::path directory = target.parent_path();
+    if (directory.empty())
+        directory = ".";
+    std::string temporary = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+    // mkstemp creates the file 0600: right for a new file, which holds the
+    // router's passwords.
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        // The directory is not writable but the file may be: keeping the
+        // user able to save beats keeping the old contents on a failed write.
+        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS) &&
+            ::access(target.c_str(), W_OK) == 0)
+            return writeInPlace(target.string(), true, bytes, error);
+        if (error)
+            *error = systemError("Cannot create a file in", directory.string());
+        return false;
+    }
+    if (temporary.size() < sizeof gTemporary) {
+        std::memcpy(gTemporary, temporary.c_str(), temporary.size() + 1);
+        gHasTemporary = 1;
+    }
+    if (exists) {
+        // A replaced file keeps its owner (where permitted) and mode, so a
+        // private backup does not become readable by others.
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        ::fchmod(fd, old.st_mode & 07777);
+    }
+
+    bool ok = writeAll(fd, bytes);
     if (ok && ::fsync(fd) != 0)
         ok = false;
     if (!ok && error)
@@ -215,14 +318,20 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
         if (error)
             *error = systemError("Cannot write", temporary);
     }
-    if (ok && ::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
         ok = false;
         if (error)
-            *error = systemError("Cannot replace", path);
+            *error = systemError("Cannot replace", target.string());
     }
     if (!ok)
         ::unlink(temporary.c_str());
+    gHasTemporary = 0;
     return ok;
+}
+
+void removeUnfinishedTemporary() noexcept {
+    if (gHasTemporary)
+        ::unlink(gTemporary);
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::size_t limit,

@@ -66,6 +66,7 @@ enum class FileCheck {
     FormatError,     // the header is not "ISDNROUTER"
     VersionMismatch, // made by a router of other firmware
     Incomplete,      // shorter than its layout
+    NotThatLayout,   // the other family's length, but not its entries
 };
 
 struct CheckedFile {
@@ -81,31 +82,40 @@ struct CheckedFile {
 // Checks a file image before anything is written: header, version number
 // (against the target router's), then length. A file of exactly the other
 // family's length is read with that family's catalogue so that every entry
-// goes back to the variable it was saved from; a longer file is read with
-// the target's layout and the rest ignored.
+// goes back to the variable it was saved from, but only when its entries
+// carry that catalogue's types: a file of the target's family cut to that
+// length would otherwise send its entries to shifted variables. A longer file
+// is read with the target's layout and the rest ignored.
 CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFamily,
                             std::int32_t routerVersionNumber);
+
+// Whether every catalogue entry of the file has the type of that family's
+// variable in its slot: integers as decimal text, everything else as an
+// octet string that fits the variable.
+bool entriesFitLayout(std::span<const std::uint8_t> file, Family layout);
 
 // The file's 1504-byte entry at `offset` (checked by checkConfigFile).
 _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset);
 
 class DeviceLink;
 
-// Load's writes: every entry of a checked file, in file order, one variable
-// per request. Results are not examined (the reset follows regardless); the
-// writes the router refused are returned for callers that report them.
-std::vector<FileWrite> writeConfigFile(DeviceLink& link, const char* ip,
-                                       std::span<const std::uint8_t> file,
-                                       const CheckedFile& checked);
-
 // Asks the router to restart (variable 0x0001, type 2, length 1, "1").
 int sendResetRequest(DeviceLink& link, const char* ip);
 
 // Writes `bytes` to `path` through a temporary file in the same directory
 // that replaces the target only once it is complete, so a failed save never
-// destroys an existing file. On failure returns false with a reason.
+// destroys an existing file. A symbolic link is followed and its target
+// replaced; a replaced file keeps its mode and owner, a new one is 0600.
+// What cannot be replaced (a FIFO or device), and an existing writable file
+// in a directory the user cannot write, are written in place. On failure
+// returns false with a reason. Programs should ignore SIGXFSZ, so that a
+// file size limit fails the write instead of ending the program.
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
                         std::string* error);
+
+// Removes the temporary file of a save in progress, if any; safe to call
+// from a signal handler of a program that ends on SIGINT or SIGTERM.
+void removeUnfinishedTemporary() noexcept;
 
 // Reads at most `limit` bytes of a file; nothing (with a reason) when it
 // cannot be opened or read.

@@ -1,6 +1,7 @@
 // The program: start-up checks, then the main window for the whole run.
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 
 #include "app/app_context.h"
@@ -14,6 +15,9 @@
 #include "ui/qt/qt_host.h"
 
 int main(int argc, char** argv) {
+    // A file size limit fails a save (which says so) instead of ending the
+    // program with the temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tolvaro"));
     tolvaro::ui::QtHost host;

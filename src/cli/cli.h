@@ -1,0 +1,153 @@
+// Shared pieces of tolvaro-cli: the global options, the router and file
+// helpers every command uses, and the registry through which a command file
+// adds itself. A new command is one new file in this folder:
+//
+//     namespace tolvaro::cli {
+//     Runner setUp(CLI::App& command) {
+//         auto file = std::make_shared<std::string>();
+//         command.add_option("FILE", *file, "The file.");
+//         return [file](Context& context) { ...; return kExitOk; };
+//     }
+//     const Registration kMine{60, "mine FILE", "What it does.", setUp};
+//     }
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+#include <ipslan/ipslan.h>
+#include <nlohmann/json.hpp>
+
+#include "device/device_link.h"
+#include "device/login_rule.h"
+
+namespace tolvaro::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Ends the program with status 2 and the text, followed by a pointer to --help.
+struct UsageError {
+    std::string text;
+};
+
+// Ends the program with status 1 and the text.
+struct Failure {
+    std::string text;
+};
+
+struct Options {
+    std::optional<std::string> password;
+    std::optional<std::string> passwordFile;
+    bool passwordStdin = false;
+    bool yes = false;
+    bool json = false;
+    std::optional<int> port;
+    int resetWaitMs = 6000;
+};
+
+// What a command runs with: the options and, made on first use, the link to
+// the routers.
+class Context {
+public:
+    Options options;
+    device::DeviceLink& link();
+
+private:
+    std::unique_ptr<device::DeviceLink> link_;
+};
+
+using Runner = std::function<int(Context&)>;
+
+// A command registers itself by defining one of these at namespace scope.
+// `synopsis` is its name and arguments as --help lists them ("save ROUTER
+// FILE"); `order` places it in that list.
+class Registration {
+public:
+    using SetUp = Runner (*)(CLI::App& command);
+    Registration(int order, const char* synopsis, const char* summary, SetUp setUp);
+
+    int order;
+    std::string synopsis;
+    std::string summary;
+    SetUp setUp;
+};
+
+std::vector<const Registration*>& registry();
+
+// ---- text -------------------------------------------------------------------
+
+// "0x%04x".
+std::string hex(int variable);
+
+// Text from routers and files as it may reach a terminal: control
+// characters, backslashes and bytes above 0x7e become \n, \t, \\ or \xHH, so
+// a router name cannot move the cursor, clear the screen or add a line.
+std::string escaped(std::string_view text);
+
+// "0A:1B:2C:3D:4E:5F".
+std::string hardwareText(const std::uint8_t (&bytes)[6]);
+
+// Prints one JSON document on standard output.
+void printJson(const nlohmann::ordered_json& document);
+
+// Writes "tolvaro-cli: TEXT" to standard error.
+void warn(std::string_view text);
+
+// ---- routers ------------------------------------------------------------------
+
+std::vector<DEVICE_INFO> discover(device::DeviceLink& link);
+
+// The hardware address a router announced in discovery, as text; empty when
+// unknown.
+std::string announcedHardware(const DEVICE_INFO& router);
+
+// The router a ROUTER argument names: its IP address, its hardware address
+// (as discovery announced it) or its name. A name several routers carry is
+// refused with the list of them.
+DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted);
+
+// Finds the router and logs in as the desktop program's buttons do, asking
+// for the password where the options give none; sets community and port.
+DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation);
+
+// Asks "Permanently change the Router setting" on the terminal; false
+// without one.
+bool confirmLoad();
+
+// ---- configuration files ------------------------------------------------------
+
+struct DecodedEntry {
+    int variable = 0;
+    int mode = 0;
+    int type = 0;
+    std::size_t length = 0;
+    bool isInteger = false;
+    bool isText = false; // value is text (else bytes, shown in hexadecimal)
+    std::string value;
+
+    std::string key() const;
+    // As text output shows it: texts quoted and escaped, bytes in hexadecimal.
+    std::string shown() const;
+};
+
+struct DecodedFile {
+    std::int32_t version = 0;
+    std::int32_t firmwareLevel = 0;
+    int family = 0;
+    std::vector<DecodedEntry> entries;
+};
+
+// Reads and checks a file on its own (no router): its own version number is
+// the one it is checked against, and the layout follows from its length and
+// entries. Throws Failure.
+DecodedFile readConfigFile(const std::string& path);
+
+} // namespace tolvaro::cli

@@ -1,0 +1,89 @@
+// diff: the entries in which two configuration files differ.
+#include <iostream>
+#include <map>
+#include <set>
+
+#include "cli/cli.h"
+
+namespace tolvaro::cli {
+namespace {
+
+int diff(Context& context, const std::string& first, const std::string& second) {
+    DecodedFile a;
+    DecodedFile b;
+    try {
+        a = readConfigFile(first);
+        b = readConfigFile(second);
+    } catch (const Failure& failure) {
+        // 1 means "the files differ", so a file that cannot be compared is 2.
+        warn(failure.text);
+        return kExitUsage;
+    }
+    std::vector<std::string> lines;
+    auto json = nlohmann::ordered_json::array();
+    auto header = [&](const char* name, long x, long y) {
+        if (x == y)
+            return;
+        lines.push_back(std::string(name) + ": " + std::to_string(x) + " -> " + std::to_string(y));
+        json.push_back({{"field", name}, {"from", x}, {"to", y}});
+    };
+    header("version", a.version, b.version);
+    header("firmware level", a.firmwareLevel, b.firmwareLevel);
+    header("family", a.family, b.family);
+
+    auto change = [&](const DecodedEntry& e, const DecodedEntry* from, const DecodedEntry* to) {
+        lines.push_back(hex(e.variable) + " mode " + std::to_string(e.mode) + ": " +
+                        (from ? from->shown() : "(absent)") + " -> " +
+                        (to ? to->shown() : "(absent)"));
+        json.push_back({{"variable", e.variable},
+                        {"mode", e.mode},
+                        {"from", from ? nlohmann::ordered_json(from->value) : nullptr},
+                        {"to", to ? nlohmann::ordered_json(to->value) : nullptr}});
+    };
+    // Entries are matched by variable and mode, so files of the two layouts
+    // compare setting by setting.
+    std::map<std::string, const DecodedEntry*> inSecond;
+    for (const DecodedEntry& e : b.entries)
+        inSecond[e.key()] = &e;
+    std::set<std::string> seen;
+    for (const DecodedEntry& e : a.entries) {
+        seen.insert(e.key());
+        const auto it = inSecond.find(e.key());
+        if (it == inSecond.end())
+            change(e, &e, nullptr);
+        else if (it->second->value != e.value || it->second->type != e.type)
+            change(e, &e, it->second);
+    }
+    for (const DecodedEntry& e : b.entries) {
+        if (seen.count(e.key()) == 0)
+            change(e, nullptr, &e);
+    }
+    if (context.options.json) {
+        printJson(json);
+    } else {
+        for (const std::string& line : lines)
+            std::cout << line << "\n";
+    }
+    return lines.empty() ? kExitOk : kExitFailed;
+}
+
+Runner setUp(CLI::App& command) {
+    auto first = std::make_shared<std::string>();
+    auto second = std::make_shared<std::string>();
+    command.add_option("FILE1", *first, "The first configuration file.");
+    command.add_option("FILE2", *second, "The second configuration file.");
+    return [first, second](Context& context) {
+        if (second->empty())
+            throw UsageError{"diff needs two FILEs"};
+        return diff(context, *first, *second);
+    };
+}
+
+const Registration kDiff{50, "diff FILE1 FILE2",
+                         "Print the entries in which two configuration files differ. Exit status "
+                         "0 when they are equal, 1 when they differ, 2 when a file cannot be "
+                         "read.",
+                         setUp};
+
+} // namespace
+} // namespace tolvaro::cli

@@ -1,0 +1,186 @@
+// tolvaro-cli: the utility's router operations without windows. Save and Load
+// use the same fetch, file format, checks, writes and reset as the main
+// window's buttons; show and diff read configuration files offline. Each
+// command lives in its own file and registers itself (cli.h).
+#include <algorithm>
+#include <csignal>
+#include <iostream>
+#include <sstream>
+
+#include <ipslan/config.h>
+
+#include "cli/cli.h"
+#include "device/config_file.h"
+
+namespace tolvaro::cli {
+namespace {
+
+// Lists each command with its arguments ("save ROUTER FILE"), as the command
+// synopses are what a reader of --help looks for.
+class Formatter : public CLI::Formatter {
+public:
+    std::string make_subcommand(const CLI::App* sub) const override {
+        const Registration* registration = nullptr;
+        for (const Registration* r : registry())
+            if (r->synopsis.substr(0, r->synopsis.find(' ')) == sub->get_name())
+                registration = r;
+        std::ostringstream out;
+        CLI::detail::format_help(out, registration ? registration->synopsis : sub->get_name(),
+                                 sub->get_description(), get_column_width());
+        return out.str();
+    }
+};
+
+constexpr const char* kFooter =
+    R"(Passwords: --password puts the password where every user of this computer can
+see it (the process list); prefer --password-file, --password-stdin or the
+TOLVARO_PASSWORD environment variable. Without any of them the password is
+asked on the terminal (not echoed) when the router has one.
+
+The IPSLAN_* environment variables set the same library settings as
+--discovery, --discovery-port, --discovery-window, --timeout and --retries;
+options win over them.
+
+Text output shows control characters in router names and files as \n, \t or
+\xHH.
+
+Exit status: 0 success, 1 failure (the message says why), 2 wrong usage.)";
+
+void onTerminate(int signal) {
+    // A save in progress must not leave a temporary file with the router's
+    // passwords behind.
+    device::removeUnfinishedTemporary();
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
+int run(int argc, char** argv) {
+    CLI::App app{"Discovers Tolvaro routers, saves their configuration to files, loads files "
+                 "into them and shows and compares configuration files.",
+                 "tolvaro-cli"};
+    app.formatter(std::make_shared<Formatter>());
+    app.footer(kFooter);
+    app.fallthrough();
+    app.require_subcommand(1);
+    app.get_formatter()->column_width(24);
+
+    Context context;
+    Options& o = context.options;
+    std::optional<int> timeout;
+    std::optional<int> retries;
+    std::string discovery;
+    std::optional<int> discoveryPort;
+    std::optional<int> discoveryWindow;
+
+    auto* password = app.add_option("--password", o.password,
+                                    "Administrator password of the router. Visible to every "
+                                    "user of this computer: prefer the three below.");
+    password->type_name("TEXT");
+    auto* passwordFile = app.add_option("--password-file", o.passwordFile,
+                                        "Read the administrator password from the first line of "
+                                        "FILE.");
+    passwordFile->type_name("FILE");
+    auto* passwordStdin = app.add_flag("--password-stdin", o.passwordStdin,
+                                       "Read the administrator password from the first line of "
+                                       "the standard input.");
+    password->excludes(passwordFile)->excludes(passwordStdin);
+    passwordFile->excludes(passwordStdin);
+    app.add_flag("--yes", o.yes,
+                 "load: do not ask \"Permanently change the Router setting\" (needed when no "
+                 "terminal is attached), and load even when a password was given for a router "
+                 "that announces none.");
+    app.add_flag("--json", o.json, "discover, show, diff: print JSON instead of text.");
+    app.add_option("--port", o.port, "SNMP port (default: the port the router announced).")
+        ->type_name("N")
+        ->check(CLI::Range(1, 65535));
+    app.add_option("--discovery", discovery,
+                   "Where discovery looks, as IPSLAN_DISCOVERY: \"loopback\" and/or "
+                   "ADDRESS[:PORT] items separated by commas.")
+        ->type_name("TARGETS");
+    app.add_option("--discovery-port", discoveryPort, "UDP port of the routers' discovery service.")
+        ->type_name("N")
+        ->check(CLI::Range(1, 65535));
+    app.add_option("--discovery-window", discoveryWindow, "How long discovery collects replies.")
+        ->type_name("MS")
+        ->check(CLI::Range(10, 10000));
+    app.add_option("--timeout", timeout, "Time-out of one SNMP attempt.")
+        ->type_name("MS")
+        ->check(CLI::Range(1, 60000));
+    app.add_option("--retries", retries, "Further SNMP attempts after a time-out.")
+        ->type_name("N")
+        ->check(CLI::Range(0, 10));
+    app.add_option("--reset-wait", o.resetWaitMs, "load: how long to wait after the reset (6000).")
+        ->type_name("MS")
+        ->check(CLI::Range(0, 600000));
+
+    std::vector<const Registration*> commands = registry();
+    std::sort(commands.begin(), commands.end(),
+              [](const Registration* a, const Registration* b) { return a->order < b->order; });
+    std::vector<std::pair<CLI::App*, Runner>> runners;
+    for (const Registration* r : commands) {
+        CLI::App* command =
+            app.add_subcommand(r->synopsis.substr(0, r->synopsis.find(' ')), r->summary);
+        runners.emplace_back(command, r->setUp(*command));
+    }
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return kExitOk;
+    } catch (const CLI::CallForAllHelp&) {
+        std::cout << app.help("", CLI::AppFormatMode::All);
+        return kExitOk;
+    } catch (const CLI::ParseError& e) {
+        if (app.get_subcommands().empty()) {
+            const auto extras = app.remaining();
+            if (!extras.empty() && extras.front()[0] != '-')
+                throw UsageError{"unknown command " + escaped(extras.front())};
+            if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr)
+                throw UsageError{"no command"};
+        }
+        throw UsageError{escaped(e.what())};
+    }
+
+    if (!discovery.empty()) {
+        const auto targets = ipslan::parseDiscoveryTargets(discovery);
+        if (!targets)
+            throw UsageError{"--discovery: cannot use \"" + escaped(discovery) + "\""};
+        ipslan::setDiscoveryTargets(*targets);
+    }
+    if (discoveryPort)
+        ipslan::setDiscoveryPort(*discoveryPort);
+    if (discoveryWindow)
+        ipslan::setDiscoveryWindow(*discoveryWindow);
+    if (timeout || retries) {
+        const ipslan::Timeouts current = ipslan::timeouts();
+        ipslan::setTimeouts(timeout.value_or(current.timeoutMs), retries.value_or(current.retries));
+    }
+
+    for (auto& [command, runner] : runners) {
+        if (command->parsed())
+            return runner(context);
+    }
+    throw UsageError{"no command"};
+}
+
+} // namespace
+} // namespace tolvaro::cli
+
+int main(int argc, char** argv) {
+    using namespace tolvaro::cli;
+    // A file size limit fails the write (and the save reports it) instead of
+    // ending the program with the temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGINT, onTerminate);
+    std::signal(SIGTERM, onTerminate);
+    try {
+        return run(argc, argv);
+    } catch (const UsageError& e) {
+        std::cerr << "tolvaro-cli: " << e.text << "\nTry tolvaro-cli --help.\n";
+        return kExitUsage;
+    } catch (const Failure& e) {
+        warn(e.text);
+        return kExitFailed;
+    }
+}

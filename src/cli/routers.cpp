@@ -1,0 +1,183 @@
+// Finding the router a command names and logging in to it.
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+
+#include <termios.h>
+#include <unistd.h>
+
+#include <ipslan/discovered.h>
+
+#include "app/device_record.h"
+#include "cli/cli.h"
+
+namespace tolvaro::cli {
+namespace {
+
+std::string upper(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return text;
+}
+
+// "0a-1b-2c-3d-4e-5f" and "0A:1B:..." both name a hardware address.
+std::string normalHardware(const std::string& text) {
+    std::string out = upper(text);
+    std::replace(out.begin(), out.end(), '-', ':');
+    return out;
+}
+
+// Questions go to the terminal only when the standard input is one, so a
+// scripted run never blocks on a prompt.
+FILE* openTerminal() {
+    return ::isatty(STDIN_FILENO) ? std::fopen("/dev/tty", "r+") : nullptr;
+}
+
+std::string withoutLineEnd(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    return text;
+}
+
+std::optional<std::string> promptPassword() {
+    FILE* tty = openTerminal();
+    if (!tty)
+        return std::nullopt;
+    std::fputs("Administrator Password: ", tty);
+    std::fflush(tty);
+    termios saved{};
+    const int fd = fileno(tty);
+    const bool terminal = ::tcgetattr(fd, &saved) == 0;
+    if (terminal) {
+        termios quiet = saved;
+        quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
+        ::tcsetattr(fd, TCSAFLUSH, &quiet);
+    }
+    char buffer[256] = {};
+    const bool read = std::fgets(buffer, sizeof buffer, tty) != nullptr;
+    if (terminal)
+        ::tcsetattr(fd, TCSAFLUSH, &saved);
+    std::fputs("\n", tty);
+    std::fclose(tty);
+    if (!read)
+        return std::nullopt;
+    return withoutLineEnd(buffer);
+}
+
+// The password the options give, from the first of: --password,
+// --password-file, --password-stdin, TOLVARO_PASSWORD.
+std::optional<std::string> givenPassword(const Options& options) {
+    if (options.password)
+        return options.password;
+    if (options.passwordFile) {
+        std::ifstream in(*options.passwordFile);
+        std::string line;
+        if (!in || (!std::getline(in, line) && !in.eof()))
+            throw Failure{"cannot read the password file " + escaped(*options.passwordFile)};
+        return withoutLineEnd(line);
+    }
+    if (options.passwordStdin) {
+        std::string line;
+        if (!std::getline(std::cin, line) && line.empty())
+            throw Failure{"--password-stdin: nothing to read on the standard input"};
+        return withoutLineEnd(line);
+    }
+    if (const char* environment = std::getenv("TOLVARO_PASSWORD"))
+        return std::string(environment);
+    return std::nullopt;
+}
+
+} // namespace
+
+std::vector<DEVICE_INFO> discover(device::DeviceLink& link) {
+    std::vector<DEVICE_INFO> table(kDeviceTableSize);
+    int count = 0;
+    link.browse(table.data(), &count);
+    table.resize(static_cast<std::size_t>(std::clamp(count, 0, kDeviceTableSize)));
+    return table;
+}
+
+std::string announcedHardware(const DEVICE_INFO& router) {
+    const auto hardware = ipslan::announcedHardware(app::fieldText(router.ipAddress).c_str());
+    if (!hardware)
+        return {};
+    std::uint8_t bytes[6];
+    std::copy(hardware->begin(), hardware->end(), bytes);
+    return hardwareText(bytes);
+}
+
+DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
+    const auto routers = discover(link);
+    // An address or hardware address names one router; a name may not, since
+    // every router leaves the factory with the same one.
+    for (const DEVICE_INFO& r : routers) {
+        if (app::fieldText(r.ipAddress) == wanted)
+            return r;
+    }
+    std::vector<DEVICE_INFO> named;
+    for (const DEVICE_INFO& r : routers) {
+        const std::string hardware = announcedHardware(r);
+        if (!hardware.empty() && hardware == normalHardware(wanted))
+            return r;
+        if (app::fieldText(r.name) == wanted)
+            named.push_back(r);
+    }
+    if (named.empty())
+        throw Failure{"no router \"" + escaped(wanted) + "\" answered discovery"};
+    if (named.size() > 1) {
+        std::string text = std::to_string(named.size()) + " routers are called \"" +
+                           escaped(wanted) + "\"; name one by its IP address or hardware address:";
+        for (const DEVICE_INFO& r : named) {
+            const std::string hardware = announcedHardware(r);
+            text += "\n  " + escaped(app::fieldText(r.name)) + "\t" +
+                    escaped(app::fieldText(r.ipAddress)) + "\t" +
+                    (hardware.empty() ? "(hardware address unknown)" : hardware);
+        }
+        throw Failure{text};
+    }
+    return named.front();
+}
+
+DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation) {
+    device::DeviceLink& link = context.link();
+    const DEVICE_INFO router = findRouter(link, wanted);
+    std::optional<std::string> typed = givenPassword(context.options);
+    if (!device::recordPassword(router).empty()) {
+        if (!typed)
+            typed = promptPassword();
+        if (!typed)
+            throw Failure{"the router has a password: give --password-file, --password-stdin, "
+                          "TOLVARO_PASSWORD or --password, or run on a terminal"};
+        if (!device::passwordMatches(router, *typed))
+            throw Failure{"Wrong Password"};
+    } else if (typed) {
+        // A password for a router that announces none: most likely another
+        // router than the one meant, or one announcing on its behalf.
+        warn("the router " + escaped(app::fieldText(router.ipAddress)) +
+             " announces no password, although one was given: it may not be the router meant");
+        if (operation == device::LoginFor::Load && !context.options.yes)
+            throw Failure{"not loading into a router that does not match the password (use "
+                          "--yes to load anyway)"};
+    }
+    if (const auto community = device::loginCommunity(router, operation))
+        link.setCommunity(community->c_str());
+    link.setSnmpPort(context.options.port.value_or(device::kLanSnmpPort));
+    return router;
+}
+
+bool confirmLoad() {
+    FILE* tty = openTerminal();
+    if (!tty)
+        return false;
+    std::fputs("Permanently change the Router setting [y/N] ", tty);
+    std::fflush(tty);
+    char buffer[16] = {};
+    const bool read = std::fgets(buffer, sizeof buffer, tty) != nullptr;
+    std::fclose(tty);
+    return read && (buffer[0] == 'y' || buffer[0] == 'Y');
+}
+
+} // namespace tolvaro::cli
