@@ -186,9 +186,19 @@ std::optional<std::string> SnapshotStore::take(std::string_view router, Snapshot
 
     const std::string stamp = utcStamp(now);
     const std::string suffix = "-" + std::string(reasonText(reason)) + std::string(kExtension);
-    std::string name = stamp + suffix;
-    for (int n = 2; fs::exists(fs::path(directoryOf(router)) / name); ++n)
-        name = stamp + "-" + std::to_string(n) + suffix;
+    // A second snapshot in the same second, whatever its reason, is numbered
+    // so that names keep the order they were taken in.
+    const auto taken = [&](const std::string& time) {
+        for (const auto r : {SnapshotReason::Setup, SnapshotReason::Load, SnapshotReason::Restore})
+            if (fs::exists(fs::path(directoryOf(router)) /
+                           (time + "-" + std::string(reasonText(r)) + std::string(kExtension))))
+                return true;
+        return false;
+    };
+    std::string time = stamp;
+    for (int n = 2; taken(time); ++n)
+        time = stamp + "-" + std::to_string(n);
+    const std::string name = time + suffix;
     const std::string path = (fs::path(directoryOf(router)) / name).string();
     if (!writePrivateFile(path, file, error))
         return std::nullopt;
