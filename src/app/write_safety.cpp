@@ -5,27 +5,9 @@
 #include <ipslan/variables.h>
 
 #include "device/device_link.h"
-#include "device/fetch.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
-
-bool completeForSnapshot(device::DeviceLink& link, const char* ip, device::ConfigStore& store,
-                         bool catalogueOnly) {
-    if (catalogueOnly) {
-        if (device::fetchMode1Block(link, ip, store) != device::FetchResult::Ok ||
-            device::fetchIdleTimeout(link, ip, store) != device::FetchResult::Ok)
-            return false;
-    }
-    // The catalogue requests leave family 2's last slot (0x371a, mode 0)
-    // empty; a snapshot with zeros there would switch LAN-to-LAN off when
-    // it is loaded back.
-    if (store.family() != device::Family::Two)
-        return true;
-    const int last = store.slotCount() - 1;
-    const int variable = device::variableAt(store.family(), last);
-    return link.getInfo(ip, 0, 1, &variable, &store.read(last)) == 1;
-}
 
 WriteSafety::WriteSafety(AppContext& context, device::ConfigStore& before,
                          device::SnapshotReason reason)
@@ -55,8 +37,8 @@ bool WriteSafety::snapshotOrAsk() {
     std::optional<std::string> path;
     {
         ui::WaitCursor wait(context_.host);
-        const bool complete = completeForSnapshot(context_.device, record.ipAddress, before_,
-                                                  reason_ != device::SnapshotReason::Setup);
+        const bool complete = device::completeForSnapshot(
+            context_.device, record.ipAddress, before_, reason_ != device::SnapshotReason::Setup);
         const auto file = device::snapshotFile(before_);
         if (!complete)
             error = "The router did not answer every read the snapshot needs.";

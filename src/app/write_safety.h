@@ -61,10 +61,4 @@ private:
     device::SentLog sent_;
 };
 
-// Reads what a snapshot needs beyond the catalogue (the mode-1 block, the
-// idle time-out in seconds and, for family 2, the last slot): Load and
-// Setup read less than a file holds. False when a read failed.
-bool completeForSnapshot(device::DeviceLink& link, const char* ip, device::ConfigStore& store,
-                         bool catalogueOnly);
-
 } // namespace tolvaro::app

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 #include <ipslan/records.h>
 
+#include "device/config_file.h"
 #include "device/config_store.h"
 
 namespace tolvaro::device {
@@ -606,6 +608,55 @@ std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp
             out.push_back({recordKey(setting, b, "bytes"), recordName(setting, b, "Bytes"),
                            hexPairs(a.bytes.data(), a.size, ' '),
                            hexPairs(b.bytes.data(), b.size, ' ')});
+    }
+    return out;
+}
+
+namespace {
+
+// The entries of a file by variable and mode; the last of a pair wins, as
+// it does on the router after a Load.
+std::optional<std::map<std::pair<int, int>, _snmp_packet>>
+entriesOf(std::span<const std::uint8_t> file) {
+    if (file.size() < kFileHeaderSize)
+        return std::nullopt;
+    // The file's own version number (low byte first), so it checks against itself.
+    const auto version = static_cast<std::int32_t>(file[10] | (std::uint32_t{file[11]} << 8) |
+                                                   (std::uint32_t{file[12]} << 16) |
+                                                   (std::uint32_t{file[13]} << 24));
+    const CheckedFile checked = checkConfigFile(file, Family::Two, version);
+    if (checked.check != FileCheck::Ok)
+        return std::nullopt;
+    std::map<std::pair<int, int>, _snmp_packet> out;
+    for (const FileWrite& w : checked.writes)
+        out[{w.variable, w.mode}] = fileEntryAt(file, w.offset);
+    return out;
+}
+
+} // namespace
+
+std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std::uint8_t> before,
+                                                            std::span<const std::uint8_t> after) {
+    const auto a = entriesOf(before);
+    const auto b = entriesOf(after);
+    if (!a || !b)
+        return std::nullopt;
+    std::vector<NamedDifference> out;
+    const _snmp_packet empty{};
+    for (const auto& [key, entry] : *a) {
+        const auto it = b->find(key);
+        const SettingName* known = settingName(key.first, key.second);
+        const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
+        for (NamedDifference& d : diffEntries(setting, entry, it == b->end() ? empty : it->second))
+            out.push_back(std::move(d));
+    }
+    for (const auto& [key, entry] : *b) {
+        if (a->count(key) != 0)
+            continue;
+        const SettingName* known = settingName(key.first, key.second);
+        const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
+        for (NamedDifference& d : diffEntries(setting, empty, entry))
+            out.push_back(std::move(d));
     }
     return out;
 }

@@ -15,6 +15,8 @@
 // first. Everything here is pure.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -96,6 +98,12 @@ struct NamedDifference {
 };
 std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp_packet& before,
                                          const _snmp_packet& after);
+
+// Named differences between two configuration files (whole file images),
+// entries matched by variable and mode so that files of either layout
+// compare setting by setting. Nothing when either is not a readable file.
+std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std::uint8_t> before,
+                                                            std::span<const std::uint8_t> after);
 
 // Named entries for a variable that the table does not know: the honest
 // fallback ("variable 0x1234").

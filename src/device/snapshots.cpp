@@ -16,6 +16,8 @@
 #include <ipslan/variables.h>
 
 #include "device/config_file.h"
+#include "device/device_link.h"
+#include "device/fetch.h"
 
 namespace tolvaro::device {
 namespace {
@@ -140,6 +142,22 @@ std::string routerKey(const ConfigStore& store, std::string_view ipAddress) {
     for (const char c : ipAddress)
         key += (std::isalnum(static_cast<unsigned char>(c)) || c == '.') ? c : '_';
     return key;
+}
+
+bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, bool catalogueOnly) {
+    if (catalogueOnly) {
+        if (fetchMode1Block(link, ip, store) != FetchResult::Ok ||
+            fetchIdleTimeout(link, ip, store) != FetchResult::Ok)
+            return false;
+    }
+    // The catalogue requests leave family 2's last slot (0x371a, mode 0)
+    // empty; a snapshot with zeros there would switch LAN-to-LAN off when
+    // it is loaded back.
+    if (store.family() != Family::Two)
+        return true;
+    const int last = store.slotCount() - 1;
+    const int variable = variableAt(store.family(), last);
+    return link.getInfo(ip, 0, 1, &variable, &store.read(last)) == 1;
 }
 
 std::optional<std::vector<std::uint8_t>> snapshotFile(const ConfigStore& store) {

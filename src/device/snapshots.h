@@ -88,6 +88,14 @@ private:
     int kept_;
 };
 
+class DeviceLink;
+
+// Reads what a snapshot needs beyond what the operation read: after the
+// catalogue alone (Load) the mode-1 block and the idle time-out in seconds;
+// in every case family 2's last slot (0x371a, mode 0), which the catalogue
+// requests leave empty. False when a read failed.
+bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, bool catalogueOnly);
+
 // Builds the configuration file of a fetched store (catalogue, mode-1 block,
 // 0x4024 above level 60), exactly as Save writes it; nothing when the store
 // has no readable firmware version.
