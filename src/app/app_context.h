@@ -21,8 +21,11 @@ struct AppContext final : device::CommitTarget {
     device::DeviceLink& device;
     // Set while an operation watches its writes (Setup's sheet).
     device::WriteGuard* guard = nullptr;
-    // Where snapshots go; none (tests, no home directory) takes none.
+    // The safety net around writes, handed in by the program (tests that
+    // script every device call leave it off): where snapshots go, none taking
+    // none, and whether the settings are read back after a restart.
     device::SnapshotStore* snapshots = nullptr;
+    bool verifyAfterReset = false;
 
     ui::Host& hostServices() override { return host; }
     device::DeviceLink& deviceLink() override { return device; }

@@ -62,7 +62,7 @@ bool WriteSafety::snapshotOrAsk() {
 }
 
 void WriteSafety::verifyAndWarn() {
-    if (sent_.empty())
+    if (!context_.verifyAfterReset || sent_.empty())
         return;
     device::HardwareAddress hardware{};
     if (const auto slot = before_.slotOf(ipslan::var::kHardwareAddress);

@@ -40,7 +40,8 @@ public:
 
     device::SentLog& sent() { return sent_; }
 
-    // Reads back what was sent and warns about what did not take.
+    // Reads back what was sent and warns about what did not take (when the
+    // context asks for it).
     void verifyAndWarn();
 
     // WriteGuard.

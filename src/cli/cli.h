@@ -158,6 +158,7 @@ struct LoadRun {
     device::SnapshotReason reason = device::SnapshotReason::Load;
     bool dryRun = false;     // print what would change, write nothing
     bool noSnapshot = false; // write even when no snapshot can be kept
+    bool noVerify = false;   // do not read the settings back after the restart
 };
 
 // Load of `path` into the router: the checks, a snapshot first (its path is

@@ -23,6 +23,8 @@ Runner setUp(CLI::App& command) {
                      "Print the settings the file would change; write nothing.");
     command.add_flag("--no-snapshot", run->noSnapshot,
                      "Write even when no snapshot of the router can be kept.");
+    command.add_flag("--no-verify", run->noVerify,
+                     "Do not read the settings back after the restart.");
     return [router, path, run](Context& context) {
         if (path->empty())
             throw UsageError{"load needs ROUTER and FILE"};

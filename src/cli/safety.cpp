@@ -112,6 +112,18 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
     if (const auto slot = store.slotOf(ipslan::var::kHardwareAddress);
         slot && device::entryLength(store.read(*slot)) >= hardware.size())
         std::memcpy(hardware.data(), store.read(*slot).value, hardware.size());
+    if (run.noVerify) {
+        std::cout << "device reset finished\n";
+        return kExitOk;
+    }
+    // A slow router gets a while to come back before discovery looks for it
+    // elsewhere.
+    constexpr int kComeBackMs = 10000;
+    constexpr int kPollMs = 250;
+    for (int waited = 0;
+         waited < kComeBackMs && !device::readHardwareAddress(link, router.ipAddress);
+         waited += kPollMs)
+        std::this_thread::sleep_for(std::chrono::milliseconds(kPollMs));
     const device::VerifyResult verified =
         device::verifyWrites(link, router.ipAddress, hardware, log.entries());
     if (verified.outcome == device::VerifyOutcome::NotFound)

@@ -48,10 +48,12 @@ Runner setUpRestore(CLI::App& command) {
     auto router = std::make_shared<std::string>();
     auto snapshot = std::make_shared<std::string>();
     auto noSnapshot = std::make_shared<bool>(false);
+    auto noVerify = std::make_shared<bool>(false);
     command.add_option("ROUTER", *router, "The router.")->required();
     command.add_option("SNAPSHOT", *snapshot, "The snapshot file (default: the newest).");
     command.add_flag("--no-snapshot", *noSnapshot, "Write even when no snapshot can be kept.");
-    return [router, snapshot, noSnapshot](Context& context) {
+    command.add_flag("--no-verify", *noVerify, "Do not read the settings back after the restart.");
+    return [router, snapshot, noSnapshot, noVerify](Context& context) {
         std::string path = *snapshot;
         if (path.empty()) {
             const DEVICE_INFO found = login(context, *router, device::LoginFor::Load);
@@ -65,7 +67,7 @@ Runner setUpRestore(CLI::App& command) {
             path = all.front().path;
         }
         return loadWithSafety(context, *router, path,
-                              {device::SnapshotReason::Restore, false, *noSnapshot});
+                              {device::SnapshotReason::Restore, false, *noSnapshot, *noVerify});
     };
 }
 

@@ -661,4 +661,18 @@ std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std:
     return out;
 }
 
+std::optional<std::vector<NamedValue>> describeConfigFile(std::span<const std::uint8_t> file) {
+    const auto entries = entriesOf(file);
+    if (!entries)
+        return std::nullopt;
+    std::vector<NamedValue> out;
+    for (const auto& [key, entry] : *entries) {
+        const SettingName* known = settingName(key.first, key.second);
+        const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
+        for (NamedValue& v : describeEntry(setting, entry))
+            out.push_back(std::move(v));
+    }
+    return out;
+}
+
 } // namespace tolvaro::device

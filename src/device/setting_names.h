@@ -105,6 +105,10 @@ std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp
 std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std::uint8_t> before,
                                                             std::span<const std::uint8_t> after);
 
+// Every named setting a configuration file holds, in variable order;
+// nothing when it is not a readable file.
+std::optional<std::vector<NamedValue>> describeConfigFile(std::span<const std::uint8_t> file);
+
 // Named entries for a variable that the table does not know: the honest
 // fallback ("variable 0x1234").
 SettingName unnamedSetting(int variable, int mode);

@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
     }
     tolvaro::device::SnapshotStore snapshots(tolvaro::device::SnapshotStore::defaultRoot(), kept);
     context.snapshots = &snapshots;
+    context.verifyAfterReset = true;
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
     return tolvaro::app::runProgram(host, *link, [&] {
         tolvaro::app::CMainDlg window(context, operations);

@@ -91,6 +91,7 @@ TEST_F(SafetyOnLoopback, SetupKeepsASnapshotBeforeItWritesAndVerifiesSilently) {
     const std::string before = test::UtilityOnLoopback::text(router, 0x4002);
     snapshots = device::SnapshotStore(root.string());
     utility.context.snapshots = &snapshots;
+    utility.context.verifyAfterReset = true;
 
     setup(utility.context, changeAccount);
 
@@ -123,6 +124,7 @@ TEST_F(SafetyOnLoopback, ASettingThatDidNotTakeIsNamedAfterTheResetMessage) {
     utility.add(test::routerConfig(2, "Office", "127.0.0.233"));
     DroppingLink dropping(*utility.link, 0x4002);
     AppContext context{utility.state, utility.host, dropping};
+    context.verifyAfterReset = true;
 
     setup(context, changeAccount);
 
@@ -184,6 +186,7 @@ TEST_F(SafetyOnLoopback, LoadingTheSnapshotPutsTheRouterBack) {
     const auto original = router.settings();
     snapshots = device::SnapshotStore(root.string());
     utility.context.snapshots = &snapshots;
+    utility.context.verifyAfterReset = true;
     setup(utility.context, changeAccount);
     ASSERT_NE(router.settings(), original);
     const auto listed = snapshots.list(snapshots.routers().at(0));
