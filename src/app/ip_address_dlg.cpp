@@ -141,7 +141,8 @@ void runIpAddressOperation(AppContext& context, CMainDlg& main) {
     if (state.loginResult == kLoginAccepted) {
         {
             ui::WaitCursor wait(context.host);
-            context.host.sleep(kAddressChangeWaitMs);
+            context.host.sleepWithProgress("The router is restarting at its new address.",
+                                           kAddressChangeWaitMs);
         }
         main.refresh();
     }
