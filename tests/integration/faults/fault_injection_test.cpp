@@ -88,8 +88,12 @@ protected:
 
 TEST_F(FaultInjection, SetupFetchRecoversEveryLostReplyThroughTheLibrarysRetry) {
     auto& office = utility.add(routerConfig(2, "Office", "127.0.0.131"));
-    // One retry: every third reply lost never loses two in a row.
+    // One retry: every third reply lost never loses two in a row, as long as
+    // reads go one at a time. (Pipelined reads recover lost replies too; the
+    // library's own tests hold that.)
     ipslan::setTimeouts(kTimeoutMs, 1);
+    const int window = ipslan::readWindow();
+    ipslan::setReadWindow(1);
     office.faults().setScope(FaultScope::Snmp);
     office.faults().dropEveryNth(3);
 
@@ -101,6 +105,7 @@ TEST_F(FaultInjection, SetupFetchRecoversEveryLostReplyThroughTheLibrarysRetry) 
     EXPECT_TRUE(sheetOpened);
     EXPECT_TRUE(utility.host.messageTexts().empty());
     EXPECT_GE(office.faults().counts().lost, 2);
+    ipslan::setReadWindow(window);
 }
 
 TEST_F(FaultInjection, ASaveWhoseRouterFallsSilentBeforeTheLastReadKeepsTheOldFile) {
@@ -122,9 +127,9 @@ TEST_F(FaultInjection, ASaveWhoseRouterFallsSilentBeforeTheLastReadKeepsTheOldFi
         office.faults().setScope(FaultScope::Snmp);
         office.faults().pauseAfter(replies - 1);
     };
+    // The last read of a Save above level 60 is the idle time-out.
     EXPECT_EQ(save(file, silenceBeforeLastRead),
-              std::vector<std::string>{
-                  std::string(device::fetchFailureMessage(device::FetchResult::InfoFail))});
+              std::vector<std::string>{"IPSGetInfo PORT fail"});
     EXPECT_EQ(bytesOf(file), good);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1)
         << "a temporary file was left behind";
