@@ -90,18 +90,41 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
 
     const device::LoadWrites writes =
         device::writeLoad(link, router.ipAddress, *file, plan.file, device::OnSilence::Stop);
-    for (const device::FailedWrite& f : writes.failed)
-        if (f.outcome == device::WriteOutcome::NotSent)
+    bool failed = false;
+    for (const device::FailedWrite& f : writes.failed) {
+        switch (f.outcome) {
+        case device::WriteOutcome::NotSent:
             warn("not sent: the entry for " + where(f.write) +
                  " is too long or not a number, so the library refused it");
+            failed = true;
+            break;
+        case device::WriteOutcome::Refused:
+            // A router keeps some variables to itself (its version texts).
+            if (f.readOnly) {
+                warn("the router kept its own value of " + where(f.write));
+            } else {
+                warn("the router refused the value for " + where(f.write));
+                failed = true;
+            }
+            break;
+        case device::WriteOutcome::NoAnswer:
+            break;
+        }
+    }
+    const std::string restoreHint =
+        snapshotPath.empty() ? std::string()
+                             : " Its configuration from before is kept in " +
+                                   escaped(snapshotPath) + ": load that file to go back.";
     if (writes.stopped)
         throw Failure{"the router stopped answering at " + where(writes.failed.back().write) +
-                      "; nothing more was sent and the router was not reset." +
-                      (snapshotPath.empty()
-                           ? std::string()
-                           : " Its configuration from before is kept in " + escaped(snapshotPath))};
+                      ", write " + std::to_string(writes.attempted) + " of " +
+                      std::to_string(plan.file.writes.size()) +
+                      "; nothing more was sent and the router was not reset. It may now hold "
+                      "part of " +
+                      escaped(path) + "." + restoreHint};
     if (device::sendResetRequest(link, router.ipAddress) != 1)
-        throw Failure{"the router did not acknowledge the reset"};
+        throw Failure{std::string("the router did not acknowledge the reset") +
+                      (failed ? ", and refused some of the file (see above)." : ".") + restoreHint};
     std::this_thread::sleep_for(std::chrono::milliseconds(context.options.resetWaitMs));
 
     std::vector<device::SentEntry> sent;
@@ -112,6 +135,11 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
     if (const auto slot = store.slotOf(ipslan::var::kHardwareAddress);
         slot && device::entryLength(store.read(*slot)) >= hardware.size())
         std::memcpy(hardware.data(), store.read(*slot).value, hardware.size());
+    // What the router refused is known already: the verify would only wait
+    // for it to come back and name the same settings.
+    if (failed)
+        throw Failure{"the router restarted with only part of " + escaped(path) + " (see above)." +
+                      restoreHint};
     if (run.noVerify) {
         std::cout << "device reset finished\n";
         return kExitOk;
