@@ -3,12 +3,12 @@
 #include <array>
 #include <string>
 
-#include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/login.h"
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
+#include "device/device_record.h"
 #include "device/dotted_text.h"
 #include "device/octet_fields.h"
 #include "ui/host.h"
@@ -56,11 +56,11 @@ CIpAddressDlg::CIpAddressDlg(AppContext& context, int* result)
 
 void CIpAddressDlg::onInitDialog() {
     const DEVICE_INFO& record = context_.state.selected();
-    setText(kIpCurrentAddress, fieldText(record.ipAddress));
-    setText(kIpCurrentMask, fieldText(record.netmask));
+    setText(kIpCurrentAddress, device::fieldText(record.ipAddress));
+    setText(kIpCurrentMask, device::fieldText(record.netmask));
 
     std::array<char, kAddressBuffer> buffer{};
-    const std::string network = localNetworkText(fieldText(record.localAddress));
+    const std::string network = localNetworkText(device::fieldText(record.localAddress));
     network.copy(buffer.data(), buffer.size() - 1);
     {
         ui::WaitCursor wait(context_.host);
@@ -76,7 +76,7 @@ void CIpAddressDlg::onInitDialog() {
         limitText(id, kIpOctetLimit);
     }
     showOctets(*this, kIpNewAddress, device::parseDottedAddress(buffer.data()));
-    showOctets(*this, kIpNewMask, device::parseDottedAddress(fieldText(record.netmask)));
+    showOctets(*this, kIpNewMask, device::parseDottedAddress(device::fieldText(record.netmask)));
 }
 
 void CIpAddressDlg::onOK() {
@@ -112,7 +112,7 @@ void CIpAddressDlg::onOK() {
         host().messageBox(ip_text::kSetIpFailed);
         return;
     }
-    setField(record.ipAddress, addressText);
+    device::setField(record.ipAddress, addressText);
     *result_ = 1;
     endDialog(ui::kIdOk);
 }

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "app/about_dlg.h"
-#include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/ip_address_dlg.h"
 #include "app/router_selection.h"
 #include "app/search_wait_dlg.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
+#include "device/device_record.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
@@ -66,7 +66,7 @@ void CMainDlg::discoverAtStart() {
 
     fillRows();
     markRow(0);
-    showSelected(fieldText(state.devices[0].name));
+    showSelected(device::fieldText(state.devices[0].name));
 
     if (state.deviceCount == 0) {
         enableOperations(false);
@@ -80,8 +80,8 @@ void CMainDlg::fillRows() {
     auto routers = routerList();
     for (int i = 0; i < state.deviceCount; ++i) {
         const DEVICE_INFO& record = state.devices[static_cast<std::size_t>(i)];
-        routers.insert(i, fieldText(record.name), false);
-        routers.setText(i, 1, fieldText(record.ipAddress));
+        routers.insert(i, device::fieldText(record.name), false);
+        routers.setText(i, 1, device::fieldText(record.ipAddress));
     }
 }
 
@@ -116,7 +116,7 @@ void CMainDlg::refresh() {
         enableOperations(false);
         return;
     }
-    showSelected(fieldText(state.selected().name));
+    showSelected(device::fieldText(state.selected().name));
     enableOperations(true);
 }
 
@@ -129,7 +129,7 @@ void CMainDlg::onListClick() {
     }
     // A Remote row added after 32 listed routers has no record of its own.
     if (mark < kDeviceTableSize) {
-        showSelected(fieldText(state.devices[static_cast<std::size_t>(mark)].name));
+        showSelected(device::fieldText(state.devices[static_cast<std::size_t>(mark)].name));
     } else {
         showNoneSelected();
     }
@@ -152,7 +152,7 @@ void CMainDlg::run(const std::function<void(CMainDlg&)>& operation) {
 }
 
 void CMainDlg::openWwwSetup() {
-    context_.host.openUrl("http://" + fieldText(context_.state.selected().ipAddress));
+    context_.host.openUrl("http://" + device::fieldText(context_.state.selected().ipAddress));
 }
 
 void CMainDlg::onCommand(int id, ui::Notify notification) {

@@ -4,7 +4,7 @@
 #include <cassert>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/config_file.h"
 #include "device/config_store.h"
 #include "device/device_link.h"

@@ -4,10 +4,10 @@
 #include <csignal>
 #include <cstdio>
 
-#include "app/app_context.h"
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
 #include "app/startup.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"

@@ -1,5 +1,5 @@
 // About box: reached through window-menu commands 16 to 31 of the main window.
-#include "app/about_dlg.h"
+#include "res/ids/about_ids.h"
 #include "ui/template.h"
 
 namespace tolvaro::res {
@@ -8,10 +8,10 @@ namespace {
 using ui::ControlKind;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t{app::kAboutTemplate, "About Tolvaro", 217, 55, ui::kSystemMenu};
+    ui::Template t{about::kAboutTemplate, "About Tolvaro", 217, 55, ui::kSystemMenu};
     t.controls = {
         {ui::kNoId, ControlKind::Icon, "", {11, 17, 20, 20}},
-        {app::kAboutVersionText, ControlKind::Static, "Tolvaro Version 2.4", {40, 10, 119, 8}},
+        {about::kAboutVersionText, ControlKind::Static, "Tolvaro Version 2.4", {40, 10, 119, 8}},
         {ui::kNoId, ControlKind::Static, "ISDN router configuration utility", {40, 25, 119, 8}},
         {ui::kIdOk, ControlKind::Button, "OK", {178, 7, 32, 14}, ui::kDefault | ui::kGroupStart},
     };

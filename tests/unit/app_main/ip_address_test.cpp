@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_context.h"
 #include "app/main_dlg.h"
 #include "app/password_dlg.h"
+#include "device/app_context.h"
 #include "support/main_window_harness.h"
 
 namespace tolvaro::app {
