@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "routersim/router.h"
+#include "tolvaro_version.h"
 
 namespace {
 
@@ -32,6 +33,7 @@ Options:
   --dial-delay-ms N    how long dialling the ISDN line takes (default 4000)
   --latency-ms N       delay every reply by N ms, as over a WAN (default 0)
   --help               show this text
+  --version            show the version
 
 A saved address in the state directory (after an address assignment) wins
 over --address.
@@ -60,6 +62,10 @@ int main(int argc, char** argv) {
         const std::string_view option = argv[i];
         if (option == "--help" || option == "-h") {
             std::cout << kUsage;
+            return 0;
+        }
+        if (option == "--version") {
+            std::cout << "tolvaro-routerd " << TOLVARO_VERSION << "\n";
             return 0;
         }
         if (i + 1 >= argc) {

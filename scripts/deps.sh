@@ -1,10 +1,18 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build needs, only those that are missing.
-# "deps.sh fuzz" adds the compiler the fuzz targets need.
+# Installs the Debian 12 packages the build needs, and any named as arguments,
+# only those that are missing. The argument "fuzz" stands for the compiler the
+# fuzz targets need.
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev
-          libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
-[ "${1:-}" != fuzz ] || packages+=(clang libclang-rt-14-dev)
+          libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev
+          help2man librsvg2-bin)
+for extra in "$@"; do
+    if [ "$extra" = fuzz ]; then
+        packages+=(clang libclang-rt-14-dev)
+    else
+        packages+=("$extra")
+    fi
+done
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <system_error>
 
 #include <ipslan/config.h>
@@ -33,15 +32,6 @@ constexpr DemoRouter kRouters[] = {
 constexpr DemoRouter kRemoteRouter = {2, "Field Office", kRemoteAddress, kRemotePassword};
 
 } // namespace
-
-bool requested(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--demo") == 0) {
-            return true;
-        }
-    }
-    return false;
-}
 
 std::filesystem::path stateDirectory() {
     const char* data = std::getenv("XDG_DATA_HOME");

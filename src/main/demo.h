@@ -28,9 +28,6 @@ inline constexpr const char* kRemoteAddress = "127.0.2.30";
 inline constexpr int kRemotePort = 16161;
 inline constexpr const char* kRemotePassword = "wan7";
 
-// Whether the command line asks for the demo ("--demo" anywhere).
-bool requested(int argc, char** argv);
-
 // Where the demo routers keep their settings.
 std::filesystem::path stateDirectory();
 

@@ -1,12 +1,113 @@
 // tolvaro-shots DIR: renders every registered dialog template to
-// DIR/<number>-<caption>.png, for review and for the help pages.
+// DIR/<number>-<caption>.png, for review and for the help pages, and the
+// pictures the README and the AppStream metadata show: the main window with
+// routers listed (main-window.png) and the settings window on two of its
+// pages (sheet-<page>.png).
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
 
+#include <array>
 #include <cstdio>
+#include <memory>
 
+#include "app/main_dlg.h"
+#include "res/ids/access_control_ids.h"
+#include "res/ids/dialin_ids.h"
+#include "res/ids/internet_application_ids.h"
+#include "res/ids/isdn_ids.h"
+#include "res/ids/lan_ids.h"
+#include "res/ids/lan_to_lan_ids.h"
+#include "res/ids/option_ids.h"
+#include "res/ids/quick_setup_ids.h"
+#include "res/ids/status_ids.h"
 #include "ui/qt/qt_host.h"
 #include "ui/template.h"
+
+namespace {
+
+using tolvaro::ui::QtHost;
+using tolvaro::ui::Template;
+
+// The settings window's pages in the order the sheet shows them.
+constexpr std::array kSheetPages{
+    tolvaro::res::quick_setup::kTemplate,
+    tolvaro::res::status::kTemplate,
+    tolvaro::res::option::kTemplate,
+    tolvaro::res::lan::kTemplate,
+    tolvaro::res::dialin::kTemplate,
+    tolvaro::res::access_control::kTemplate,
+    tolvaro::res::internet_application::kTemplate,
+    tolvaro::res::lan_to_lan::kTemplate,
+    tolvaro::res::isdn::kTemplate,
+};
+
+bool save(QWidget& window, const QString& path) {
+    window.ensurePolished();
+    window.adjustSize();
+    if (!window.grab().save(path)) {
+        std::fprintf(stderr, "tolvaro-shots: %s not written\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+// The main window as the demo shows it after discovery.
+bool renderMainWindow(const QString& dir) {
+    namespace app = tolvaro::app;
+    std::unique_ptr<QWidget> window(
+        QtHost::buildTemplate(*tolvaro::ui::findTemplate(app::kMainTemplate)));
+    window->setWindowTitle(QString::fromUtf8(app::main_text::kCaption));
+    for (QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->text().startsWith(QStringLiteral("Selected"))) {
+            label->setText(QStringLiteral("%1 Head Office").arg(app::main_text::kLabelPrefix));
+        }
+    }
+    if (auto* list = window->findChild<QTreeWidget*>()) {
+        list->setHeaderLabels({app::main_text::kColumnMachine, app::main_text::kColumnAddress});
+        for (const auto& [name, address] : {std::pair{"Head Office", "127 . 0 . 0 . 21"},
+                                            std::pair{"Warehouse", "127 . 0 . 0 . 22"},
+                                            std::pair{"Branch", "127 . 1 . 0 . 10"}}) {
+            list->addTopLevelItem(new QTreeWidgetItem({name, address}));
+        }
+        list->header()->resizeSection(0, list->width() / 2);
+        list->setCurrentItem(list->topLevelItem(0));
+    }
+    return save(*window, QDir(dir).filePath(QStringLiteral("main-window.png")));
+}
+
+// The settings window on one page: the nine tabs, the page, OK and Cancel.
+bool renderSheet(const QString& dir, int current, const QString& name) {
+    QDialog sheet;
+    sheet.setWindowTitle(QStringLiteral("Head Office"));
+    auto* tabs = new QTabWidget(&sheet);
+    tabs->setUsesScrollButtons(false);
+    for (int number : kSheetPages) {
+        const Template* t = tolvaro::ui::findTemplate(number);
+        tabs->addTab(QtHost::buildTemplate(*t), QString::fromStdString(t->caption));
+        if (number == current) {
+            tabs->setCurrentIndex(tabs->count() - 1);
+        }
+    }
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(new QPushButton(QStringLiteral("OK")));
+    buttons->addWidget(new QPushButton(QStringLiteral("Cancel")));
+    auto* layout = new QVBoxLayout(&sheet);
+    layout->addWidget(tabs);
+    layout->addLayout(buttons);
+    return save(sheet, QDir(dir).filePath(QStringLiteral("sheet-%1.png").arg(name)));
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -21,8 +122,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     int failures = 0;
-    for (const tolvaro::ui::Template* t : tolvaro::ui::allTemplates()) {
-        const QString path = tolvaro::ui::QtHost::renderTemplate(*t, dir);
+    for (const Template* t : tolvaro::ui::allTemplates()) {
+        const QString path = QtHost::renderTemplate(*t, dir);
         if (path.isEmpty()) {
             std::fprintf(stderr, "tolvaro-shots: template %d not written\n", t->number);
             ++failures;
@@ -30,5 +131,10 @@ int main(int argc, char** argv) {
             std::printf("%s\n", qPrintable(path));
         }
     }
+    const bool extras =
+        renderMainWindow(dir) &&
+        renderSheet(dir, tolvaro::res::quick_setup::kTemplate, QStringLiteral("quick-setup")) &&
+        renderSheet(dir, tolvaro::res::lan::kTemplate, QStringLiteral("lan"));
+    failures += extras ? 0 : 1;
     return failures == 0 ? 0 : 1;
 }

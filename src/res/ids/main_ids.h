@@ -2,12 +2,13 @@
 // the password prompt and the address dialog.
 #pragma once
 
+#include "tolvaro_version.h"
 #include "ui/template.h"
 
 namespace tolvaro::res::main_window {
 
 inline constexpr int kMainTemplate = 102;
-inline constexpr const char* kCaption = "Tolvaro V2.4";
+inline constexpr const char* kCaption = "Tolvaro V" TOLVARO_VERSION_SHORT;
 
 inline constexpr int kMainSelectedLabel = 1210;
 inline constexpr int kMainRouterList = 1038;
