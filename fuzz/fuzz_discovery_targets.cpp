@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ipslan::detail::Settings settings;
     settings.targets = *targets;
     const std::vector<ipslan::detail::LocalInterface> interfaces = {
-        {0x7f000001, 0xff000000, 0x7fffffff}, {0xc0a80105, 0xffffff00, 0xc0a801ff}};
+        {0x7f000001, 0xff000000, 0x7fffffff, "", 0}, {0xc0a80105, 0xffffff00, 0xc0a801ff, "", 0}};
     const auto destinations = ipslan::detail::discoveryDestinations(settings, interfaces);
     for (std::size_t i = 0; i < destinations.size(); ++i) {
         FUZZ_CHECK(destinations[i].port != 0);

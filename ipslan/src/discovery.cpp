@@ -182,6 +182,42 @@ std::optional<LocalInterface> arrivalInterface(const std::vector<LocalInterface>
     return found;
 }
 
+std::mutex& reportMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+DiscoveryReport& storedReport() {
+    static DiscoveryReport report;
+    return report;
+}
+
+void rememberReport(DiscoveryReport report) {
+    std::lock_guard lock(reportMutex());
+    storedReport() = std::move(report);
+}
+
+bool holds(wire::Ipv4 address, wire::Ipv4 netmask, wire::Ipv4 ip) {
+    return (address & netmask) == (ip & netmask);
+}
+
+// Router names come off the network: anything but printable ASCII is shown
+// as an escape, so a name cannot move the cursor or fake a line.
+std::string printable(const std::string& text) {
+    std::string out;
+    for (const unsigned char c : text) {
+        if (c >= 0x20 && c < 0x7f && c != '\\') {
+            out += static_cast<char>(c);
+        } else {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[c >> 4];
+            out += kHex[c & 0xf];
+        }
+    }
+    return out;
+}
+
 void copyText(char* field, std::size_t width, const std::string& text) {
     const std::size_t used = std::min(text.size(), width - 1);
     std::memcpy(field, text.data(), used);
@@ -202,6 +238,7 @@ std::vector<LocalInterface> localInterfaces() {
             continue;
         }
         LocalInterface local;
+        local.name = a->ifa_name;
         local.index = static_cast<int>(::if_nametoindex(a->ifa_name));
         local.address = ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr.s_addr);
         if (a->ifa_netmask != nullptr) {
@@ -288,6 +325,62 @@ std::set<wire::Ipv4> arpTableAddresses(std::istream& table) {
     return result;
 }
 
+DiscoveryReport discoveryReport(const Settings& s, const std::vector<LocalInterface>& interfaces,
+                                const std::vector<HeardReply>& accepted, int ignored) {
+    DiscoveryReport report;
+    report.ran = true;
+    report.ignored = ignored;
+    report.replies = static_cast<int>(accepted.size());
+    const auto destinations = discoveryDestinations(s, interfaces);
+    std::vector<const LocalInterface*> searched;
+    for (const auto& local : interfaces) {
+        const bool sent =
+            std::any_of(destinations.begin(), destinations.end(), [&](const Destination& d) {
+                return (local.broadcast && d.address == *local.broadcast) ||
+                       (d.address == kLoopbackBroadcast && onLoopback(local.address));
+            });
+        const bool heardThrough =
+            std::any_of(accepted.begin(), accepted.end(), [&](const HeardReply& h) {
+                return h.interfaceIndex != 0 && h.interfaceIndex == local.index;
+            });
+        if (sent || heardThrough) {
+            SearchedInterface entry;
+            entry.name = local.name;
+            entry.address = local.address;
+            entry.netmask = local.netmask;
+            entry.broadcastSent = sent;
+            report.interfaces.push_back(entry);
+            searched.push_back(&local);
+        }
+    }
+    for (const auto& target : s.targets.extra) {
+        report.extraTargets.push_back(
+            wire::formatIpv4(target.address) + ":" +
+            std::to_string(target.port != 0 ? target.port : s.discoveryPort));
+    }
+    for (const auto& h : accepted) {
+        DiscoveredRouter router{h.reply.name, h.reply.ip, h.reply.netmask, false};
+        // An interface may carry several addresses: the one whose network
+        // holds the router, else the first.
+        std::optional<std::size_t> at;
+        for (std::size_t i = 0; i < searched.size(); ++i) {
+            if (h.interfaceIndex == 0 || searched[i]->index != h.interfaceIndex) {
+                continue;
+            }
+            if (!at || holds(searched[i]->address, searched[i]->netmask, h.reply.ip)) {
+                at = i;
+            }
+        }
+        if (!at) {
+            report.unattributed.push_back(router);
+            continue;
+        }
+        router.outsideNetwork = !holds(searched[*at]->address, searched[*at]->netmask, h.reply.ip);
+        report.interfaces[*at].routers.push_back(router);
+    }
+    return report;
+}
+
 int browse(DEVICE_INFO* table, int* count) {
     if (count != nullptr) {
         *count = 0;
@@ -300,16 +393,25 @@ int browse(DEVICE_INFO* table, int* count) {
     if (!sendToAll(socket, wire::encode(wire::BrowseRequest{requestId}))) {
         return 0;
     }
-    const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
+    const Settings used = settings();
+    const auto deadline = Clock::now() + std::chrono::milliseconds(used.windowMs);
     const auto interfaces = localInterfaces();
     std::map<wire::Ipv4, Heard> heard; // by address: sorted, first reply wins
+    std::map<wire::Ipv4, int> arrivedThrough;
+    int ignored = 0;
     while (auto datagram = socket.receive(deadline)) {
+        if (datagram->bytes.empty()) {
+            continue;
+        }
         const auto reply = wire::decodeBrowseReply(datagram->bytes);
-        if (!reply || reply->requestId != requestId || heard.size() >= kMaxReplies) {
+        if (!reply || reply->requestId != requestId || heard.size() >= kMaxReplies ||
+            heard.count(reply->ip) != 0) {
+            ++ignored;
             continue;
         }
         heard.try_emplace(reply->ip,
                           Heard{*reply, arrivalInterface(interfaces, datagram->arrival)});
+        arrivedThrough[reply->ip] = datagram->arrival ? datagram->arrival->interfaceIndex : 0;
     }
     // Replies arrive in whatever order the routers answer; all are collected
     // and the lowest addresses kept, so the same routers are listed, in the
@@ -321,6 +423,13 @@ int browse(DEVICE_INFO* table, int* count) {
         }
         replies.push_back(std::move(entry));
     }
+
+    std::vector<HeardReply> accepted;
+    for (const Heard& h : replies) {
+        accepted.push_back({h.reply, arrivedThrough[h.reply.ip]});
+    }
+    ignored += static_cast<int>(heard.size() - replies.size());
+    rememberReport(discoveryReport(used, interfaces, accepted, ignored));
 
     std::vector<KnownRouter> known;
     for (std::size_t i = 0; i < replies.size(); ++i) {
@@ -407,6 +516,55 @@ int queryFreeIp(const char* network, char* result) {
 }
 
 } // namespace ipslan::detail
+
+namespace ipslan {
+
+DiscoveryReport lastDiscoveryReport() {
+    std::lock_guard lock(detail::reportMutex());
+    return detail::storedReport();
+}
+
+std::vector<std::string> describeDiscovery(const DiscoveryReport& report) {
+    std::vector<std::string> lines;
+    if (!report.ran) {
+        lines.emplace_back("discovery: not run");
+        return lines;
+    }
+    const auto plural = [](int n, const char* one, const char* many) {
+        return std::to_string(n) + " " + (n == 1 ? one : many);
+    };
+    lines.push_back("discovery: " + plural(report.replies, "reply", "replies") + ", " +
+                    std::to_string(report.ignored) + " ignored");
+    const auto describe = [&lines](const DiscoveredRouter& r) {
+        std::string line = "    \"" + detail::printable(r.name) + "\" at " +
+                           wire::formatIpv4(r.address) + " mask " + wire::formatIpv4(r.netmask);
+        if (r.outsideNetwork) {
+            line += ": outside this network, reachable only after an address change";
+        }
+        lines.push_back(line);
+    };
+    for (const auto& i : report.interfaces) {
+        lines.push_back("  interface " + (i.name.empty() ? std::string("?") : i.name) + " " +
+                        wire::formatIpv4(i.address) + " mask " + wire::formatIpv4(i.netmask) +
+                        (i.broadcastSent ? ", broadcast sent" : ", no broadcast") + ": " +
+                        plural(static_cast<int>(i.routers.size()), "reply", "replies"));
+        for (const auto& r : i.routers) {
+            describe(r);
+        }
+    }
+    for (const auto& target : report.extraTargets) {
+        lines.push_back("  extra target " + target);
+    }
+    if (!report.unattributed.empty()) {
+        lines.emplace_back("  through no interface listed:");
+        for (const auto& r : report.unattributed) {
+            describe(r);
+        }
+    }
+    return lines;
+}
+
+} // namespace ipslan
 
 int IPSInitLan() {
     ipslan::detail::initSnmp();

@@ -3,71 +3,46 @@
 #include <algorithm>
 #include <cstring>
 
+#include "byte_cursor.h"
+
 namespace {
 
 // Walks a byte form field by field, writing the record's fields out.
-class Out {
+class Out : public ipslan::detail::ByteWriter<std::endian::little> {
 public:
-    explicit Out(std::uint8_t* bytes) : pos_(bytes) {}
+    using ByteWriter::ByteWriter;
+    using ByteWriter::raw;
 
-    void raw(const std::uint8_t* data, std::size_t size) {
-        std::memcpy(pos_, data, size);
-        pos_ += size;
-    }
-    void u8(std::uint8_t value) { *pos_++ = value; }
-    void u16(std::uint16_t value) {
-        u8(static_cast<std::uint8_t>(value));
-        u8(static_cast<std::uint8_t>(value >> 8));
-    }
-    void u32(std::uint32_t value) {
-        u16(static_cast<std::uint16_t>(value));
-        u16(static_cast<std::uint16_t>(value >> 16));
-    }
+    void raw(const std::uint8_t* data, std::size_t size) { raw({data, size}); }
     // Copies up to the NUL, cut to width - 1, zero-padded.
     void text(const char* field, std::size_t width) {
+        const auto area = take(width);
         const std::size_t used = strnlen(field, width - 1);
-        std::memcpy(pos_, field, used);
-        std::memset(pos_ + used, 0, width - used);
-        pos_ += width;
+        std::memcpy(area.data(), field, used);
+        std::fill(area.begin() + static_cast<std::ptrdiff_t>(used), area.end(), std::uint8_t{0});
     }
-
-private:
-    std::uint8_t* pos_;
 };
 
 // Reads a byte form known to be complete; remembers a text without a NUL.
-class In {
+class In : public ipslan::detail::ByteReader<std::endian::little> {
 public:
-    explicit In(const std::uint8_t* bytes) : pos_(bytes) {}
+    using ByteReader::ByteReader;
+    using ByteReader::raw;
 
-    void raw(std::uint8_t* data, std::size_t size) {
-        std::memcpy(data, pos_, size);
-        pos_ += size;
-    }
-    std::uint8_t u8() { return *pos_++; }
-    std::uint16_t u16() {
-        const std::uint16_t low = u8();
-        return static_cast<std::uint16_t>(low | u8() << 8);
-    }
-    std::uint32_t u32() {
-        const std::uint32_t low = u16();
-        return low | static_cast<std::uint32_t>(u16()) << 16;
-    }
+    void raw(std::uint8_t* data, std::size_t size) { raw({data, size}); }
     void text(char* field, std::size_t width) {
-        const auto* end = pos_ + width;
-        const auto* nul = std::find(pos_, end, std::uint8_t{0});
-        if (nul == end) {
+        const auto area = take(width);
+        const auto nul = std::find(area.begin(), area.end(), std::uint8_t{0});
+        if (nul == area.end()) {
             valid_ = false;
         } else {
             std::memset(field, 0, width);
-            std::memcpy(field, pos_, static_cast<std::size_t>(nul - pos_));
+            std::copy(area.begin(), nul, field);
         }
-        pos_ = end;
     }
     bool valid() const { return valid_; }
 
 private:
-    const std::uint8_t* pos_;
     bool valid_ = true;
 };
 
@@ -82,7 +57,7 @@ int decode(Record* record, const std::uint8_t* bytes, std::size_t length, std::s
         *record = result;
         return 0;
     }
-    In in(bytes);
+    In in({bytes, size});
     fields(in, result);
     if (!in.valid()) {
         *record = Record{};
@@ -98,7 +73,7 @@ int encode(std::uint8_t* bytes, const Record* record, std::size_t capacity, std:
     if (bytes == nullptr || record == nullptr || capacity < size) {
         return 0;
     }
-    Out out(bytes);
+    Out out({bytes, size});
     fields(out, *record);
     return static_cast<int>(size);
 }

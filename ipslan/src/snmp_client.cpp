@@ -1,7 +1,10 @@
 // SNMPv1 reads and writes of router variables through Net-SNMP's
-// single-session API.
+// single-session API: writes and single reads wait for each answer; a batch
+// of reads keeps several requests outstanding on the same session.
 #include "ipslan/detail/snmp_client.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <memory>
@@ -123,8 +126,15 @@ private:
 
 thread_local CachedSession cachedSession;
 
-// Sends one request and returns the router's response when it passes
-// responseAnswers().
+// The router's response when it passes responseAnswers(); else null.
+PduPtr accepted(const Request& request, PduPtr answer) {
+    if (!answer || !responseAnswers(*answer, request.oids)) {
+        return nullptr;
+    }
+    return answer;
+}
+
+// Sends one request and waits for its answer (see accepted()).
 PduPtr exchange(const Request& request, PduPtr pdu) {
     void* handle = cachedSession.get(request.peer, settings());
     if (handle == nullptr) {
@@ -138,10 +148,16 @@ PduPtr exchange(const Request& request, PduPtr pdu) {
     if (status == STAT_ERROR) {
         cachedSession.close();
     }
-    if (status != STAT_SUCCESS || !answer || !responseAnswers(*answer, request.oids)) {
-        return nullptr;
+    return status == STAT_SUCCESS ? accepted(request, std::move(answer)) : nullptr;
+}
+
+PduPtr getPdu(const Request& request) {
+    PduPtr pdu(snmp_pdu_create(SNMP_MSG_GET));
+    for (const auto& id : request.oids) {
+        const std::vector<::oid> name(id.begin(), id.end());
+        snmp_add_null_var(pdu.get(), name.data(), name.size());
     }
-    return answer;
+    return pdu;
 }
 
 void putLe16(std::uint8_t* out, std::size_t value) {
@@ -205,6 +221,124 @@ bool sendsInteger(int variable, int mode, const _snmp_packet& entry) {
     }
     const bool untouched = entryLength(entry) == 0 && entry.value[0] == 0;
     return info->kind == VarKind::Integer && !(info->keepOnEmpty && untouched);
+}
+
+// The read entries of an accepted answer; nullopt without one. Decoding
+// comes before touching the caller's area, so that a failed read leaves it
+// as it was.
+std::optional<std::vector<MIB_RESPONSE>> decode(const PduPtr& answer) {
+    if (!answer) {
+        return std::nullopt;
+    }
+    return readEntries(*answer);
+}
+
+// One read of a batch while its request is on the wire.
+struct InFlight {
+    std::optional<Request> request;
+    PduPtr answer;
+    bool sent = false; // waiting for its answer
+    bool done = false; // answered or timed out, not yet settled
+};
+
+int onBatchResponse(int operation, netsnmp_session* /*session*/, int /*requestId*/,
+                    netsnmp_pdu* pdu, void* magic) {
+    // A resend is only news; the request is still waiting.
+    if (operation == NETSNMP_CALLBACK_OP_RESEND || operation == NETSNMP_CALLBACK_OP_CONNECT) {
+        return 1;
+    }
+    auto* read = static_cast<InFlight*>(magic);
+    read->done = true;
+    // Net-SNMP frees the PDU after the callback returns.
+    if (operation == NETSNMP_CALLBACK_OP_RECEIVED_MESSAGE && pdu != nullptr) {
+        read->answer.reset(snmp_clone_pdu(pdu));
+    }
+    return 1;
+}
+
+// Sends the reads in order with at most `window` outstanding; stops sending
+// once a read marked stopOnFailure has failed, but waits for every request
+// already sent, since their callbacks point into this frame. Net-SNMP
+// matches answers to requests by request id, drops answers to ids it did not
+// send (and second answers), and resends a request whose time-out passed.
+std::vector<std::optional<std::vector<MIB_RESPONSE>>>
+readPipelined(const char* ip, const IPS_READ* reads, int n, int window) {
+    const auto count = static_cast<std::size_t>(n);
+    std::vector<InFlight> flights(count);
+    std::vector<std::optional<std::vector<MIB_RESPONSE>>> outcomes(count);
+    std::size_t next = 0;
+    int outstanding = 0;
+    bool stop = false;
+    bool broken = false;
+    void* session = nullptr;
+    const auto settle = [&](std::size_t i) {
+        InFlight& flight = flights[i];
+        if (flight.request) {
+            outcomes[i] = decode(accepted(*flight.request, std::move(flight.answer)));
+        }
+        if (!outcomes[i] && reads[i].stopOnFailure != 0) {
+            stop = true;
+        }
+    };
+    while (true) {
+        while (!stop && !broken && outstanding < window && next < count) {
+            const std::size_t i = next++;
+            const IPS_READ& read = reads[i];
+            InFlight& flight = flights[i];
+            if (read.result != nullptr) {
+                flight.request = prepare(ip, read.mode, read.count, read.variables);
+            }
+            // Every read names the same router, so all share one session.
+            void* handle =
+                flight.request ? cachedSession.get(flight.request->peer, settings()) : nullptr;
+            PduPtr pdu = flight.request ? getPdu(*flight.request) : nullptr;
+            if (handle != nullptr && pdu &&
+                snmp_sess_async_send(handle, pdu.get(), &onBatchResponse, &flight) != 0) {
+                pdu.release();
+                session = handle;
+                flight.sent = true;
+                ++outstanding;
+                continue;
+            }
+            broken = broken || handle != nullptr;
+            settle(i);
+        }
+        if (outstanding == 0) {
+            break;
+        }
+        int fds = 0;
+        int block = 1;
+        fd_set readable;
+        FD_ZERO(&readable);
+        timeval timeout{};
+        snmp_sess_select_info(session, &fds, &readable, &timeout, &block);
+        const int ready = ::select(fds, &readable, nullptr, nullptr, block ? nullptr : &timeout);
+        if (ready > 0) {
+            snmp_sess_read(session, &readable);
+        } else if (ready == 0) {
+            snmp_sess_timeout(session);
+        } else if (errno != EINTR) {
+            // The session is unusable: closing it forgets every request in
+            // flight, so none of their callbacks can come later.
+            cachedSession.close();
+            for (InFlight& flight : flights) {
+                flight.done = flight.sent;
+            }
+            broken = true;
+        }
+        for (std::size_t i = 0; i < next; ++i) {
+            if (flights[i].done) {
+                flights[i].done = false;
+                flights[i].sent = false;
+                --outstanding;
+                settle(i);
+            }
+        }
+    }
+    if (broken) {
+        cachedSession.close();
+    }
+    return outcomes;
 }
 
 } // namespace
@@ -271,23 +405,56 @@ int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPO
     if (!request) {
         return 0;
     }
-    PduPtr pdu(snmp_pdu_create(SNMP_MSG_GET));
-    for (const auto& id : request->oids) {
-        const std::vector<::oid> name(id.begin(), id.end());
-        snmp_add_null_var(pdu.get(), name.data(), name.size());
-    }
-    const PduPtr answer = exchange(*request, std::move(pdu));
-    if (!answer) {
-        return 0;
-    }
-    // Decode everything before touching the caller's area, so that a failed
-    // read leaves it as it was.
-    const auto entries = readEntries(*answer);
+    const auto entries = decode(exchange(*request, getPdu(*request)));
     if (!entries) {
         return 0;
     }
     std::memcpy(result, entries->data(), entries->size() * sizeof(MIB_RESPONSE));
     return 1;
+}
+
+int getInfoBatch(const char* ip, IPS_READ* reads, int n) {
+    if (ip == nullptr || reads == nullptr || n < 1 || n > kMaxBatchReads) {
+        return 0;
+    }
+    const int window = settings().readWindow;
+    std::vector<std::optional<std::vector<MIB_RESPONSE>>> outcomes;
+    if (window <= 1) {
+        // One at a time, as separate IPSGetInfo calls would go.
+        for (int i = 0; i < n; ++i) {
+            IPS_READ& read = reads[i];
+            std::vector<MIB_RESPONSE> entries(static_cast<std::size_t>(std::max(read.count, 0)));
+            const bool ok = read.result != nullptr &&
+                            getInfo(ip, read.mode, read.count, read.variables, entries.data()) == 1;
+            outcomes.push_back(ok ? std::optional(std::move(entries)) : std::nullopt);
+            if (!ok && read.stopOnFailure != 0) {
+                break;
+            }
+        }
+    } else {
+        outcomes = readPipelined(ip, reads, n, window);
+    }
+    bool stopped = false;
+    bool all = true;
+    for (int i = 0; i < n; ++i) {
+        IPS_READ& read = reads[i];
+        const auto& outcome = static_cast<std::size_t>(i) < outcomes.size()
+                                  ? outcomes[static_cast<std::size_t>(i)]
+                                  : std::nullopt;
+        if (stopped) {
+            read.status = -1;
+            all = false;
+            continue;
+        }
+        read.status = outcome ? 1 : 0;
+        if (outcome) {
+            std::memcpy(read.result, outcome->data(), outcome->size() * sizeof(MIB_RESPONSE));
+        } else {
+            all = false;
+            stopped = read.stopOnFailure != 0;
+        }
+    }
+    return all ? 1 : 0;
 }
 
 int setInfo(const char* ip, int mode, int count, const int* variables, const _snmp_packet* values) {
@@ -360,4 +527,8 @@ int IPSGetInfo(const char* ip, int mode, int count, const int* variables, MIB_RE
 int IPSSetInfo(const char* ip, int mode, int count, const int* variables,
                const _snmp_packet* values) {
     return ipslan::detail::setInfo(ip, mode, count, variables, values);
+}
+
+int IPSGetInfoBatch(const char* ip, IPS_READ* reads, int n) {
+    return ipslan::detail::getInfoBatch(ip, reads, n);
 }

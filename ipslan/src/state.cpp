@@ -69,6 +69,9 @@ struct Registry {
         if (const auto v = number("IPSLAN_DISCOVERY_WINDOW_MS", kMinWindowMs, kMaxWindowMs)) {
             settings.windowMs = *v;
         }
+        if (const auto v = number("IPSLAN_READ_WINDOW", 1, kMaxReadWindow)) {
+            settings.readWindow = *v;
+        }
         if (const char* text = std::getenv("IPSLAN_DISCOVERY")) {
             if (const auto targets = parseDiscoveryTargets(text)) {
                 settings.targets = *targets;
@@ -160,6 +163,16 @@ void setDiscoveryWindow(int windowMs) {
 
 int discoveryWindowMs() {
     return detail::settings().windowMs;
+}
+
+void setReadWindow(int reads) {
+    auto& r = registry();
+    std::lock_guard lock(r.mutex);
+    r.settings.readWindow = std::clamp(reads, 1, kMaxReadWindow);
+}
+
+int readWindow() {
+    return detail::settings().readWindow;
 }
 
 std::vector<std::string> environmentProblems() {

@@ -4,38 +4,31 @@
 #include <charconv>
 #include <cstring>
 
+#include "byte_cursor.h"
+
 namespace ipslan::wire {
 namespace {
 
 constexpr std::size_t kMaxOidParts = 128;
 
-class Writer {
-public:
-    explicit Writer(std::size_t size) : bytes_(size, 0) {}
+// Owns the datagram the writer below fills; a base so that it is built first.
+struct Datagram {
+    explicit Datagram(std::size_t size) : bytes(size, 0) {}
+    std::vector<std::uint8_t> bytes;
+};
 
-    void u8(std::uint8_t value) { bytes_[pos_++] = value; }
-    void u16(std::uint16_t value) {
-        u8(static_cast<std::uint8_t>(value >> 8));
-        u8(static_cast<std::uint8_t>(value));
-    }
-    void u32(std::uint32_t value) {
-        u16(static_cast<std::uint16_t>(value >> 16));
-        u16(static_cast<std::uint16_t>(value));
-    }
-    void raw(std::span<const std::uint8_t> data) {
-        std::copy(data.begin(), data.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(pos_));
-        pos_ += data.size();
-    }
+class Writer : private Datagram, public detail::ByteWriter<std::endian::big> {
+public:
+    explicit Writer(std::size_t size) : Datagram(size), ByteWriter(bytes) {}
+
     // False when the text does not fit with its NUL or holds a NUL itself.
     bool text(const std::string& value, std::size_t field) {
         if (value.size() >= field || value.find('\0') != std::string::npos) {
             return false;
         }
-        std::memcpy(bytes_.data() + pos_, value.data(), value.size());
-        pos_ += field;
+        std::copy(value.begin(), value.end(), take(field).begin());
         return true;
     }
-    void skip(std::size_t count) { pos_ += count; }
     void header(MessageKind kind, std::uint32_t requestId) {
         raw(kMagic);
         u8(kProtocolVersion);
@@ -43,51 +36,34 @@ public:
         u16(0);
         u32(requestId);
     }
-    std::vector<std::uint8_t> take() { return std::move(bytes_); }
-
-private:
-    std::vector<std::uint8_t> bytes_;
-    std::size_t pos_ = 0;
+    std::vector<std::uint8_t> take() { return std::move(bytes); }
+    using ByteWriter::take;
 };
 
-// Reads a datagram already checked to have the exact size of its kind.
-class Reader {
-public:
-    explicit Reader(std::span<const std::uint8_t> data) : data_(data) {}
+bool allZero(std::span<const std::uint8_t> area) {
+    return std::all_of(area.begin(), area.end(), [](std::uint8_t b) { return b == 0; });
+}
 
-    std::uint8_t u8() { return data_[pos_++]; }
-    std::uint16_t u16() {
-        const auto high = u8();
-        return static_cast<std::uint16_t>(high << 8 | u8());
-    }
-    std::uint32_t u32() {
-        const std::uint32_t high = u16();
-        return high << 16 | u16();
-    }
-    void raw(std::span<std::uint8_t> out) {
-        std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(pos_), out.size(), out.begin());
-        pos_ += out.size();
-    }
+// Reads a datagram already checked to have the exact size of its kind.
+class Reader : public detail::ByteReader<std::endian::big> {
+public:
+    using ByteReader::ByteReader;
+
     std::optional<std::string> text(std::size_t field) {
-        const auto area = data_.subspan(pos_, field);
-        pos_ += field;
+        const auto area = take(field);
         const auto nul = std::find(area.begin(), area.end(), std::uint8_t{0});
-        if (nul == area.end() ||
-            !std::all_of(nul, area.end(), [](std::uint8_t b) { return b == 0; })) {
+        if (nul == area.end() || !allZero({nul, area.end()})) {
             return std::nullopt;
         }
         return std::string(area.begin(), nul);
     }
-    bool zeros(std::size_t count) {
-        const auto area = data_.subspan(pos_, count);
-        pos_ += count;
-        return std::all_of(area.begin(), area.end(), [](std::uint8_t b) { return b == 0; });
-    }
-
-private:
-    std::span<const std::uint8_t> data_;
-    std::size_t pos_ = 0;
+    // Moves past count bytes; false when any of them is not zero.
+    bool zeros(std::size_t count) { return allZero(take(count)); }
 };
+
+// Where the request id starts: magic, version, kind and the reserved bytes
+// come first, and peekKind has checked them all.
+constexpr std::size_t kRequestIdOffset = 8;
 
 // Checks header and exact size; on success returns a reader placed at the
 // request id.
@@ -97,7 +73,7 @@ std::optional<Reader> open(std::span<const std::uint8_t> datagram, MessageKind k
         return std::nullopt;
     }
     Reader reader(datagram);
-    reader.zeros(8);
+    reader.skip(kRequestIdOffset);
     return reader;
 }
 

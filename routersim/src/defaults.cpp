@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include <ipslan/records.h>
+#include <ipslan/variables.h>
 
 #include "routersim/model.h"
 
@@ -143,25 +144,25 @@ Settings factorySettings(const ResolvedConfig& config) {
         text(variable, ipslan::wire::formatIpv4(address).c_str(), mode);
     };
 
-    text(0x0106, config.password.c_str());
+    text(ipslan::var::kPassword, config.password.c_str());
 
     // Internet access over ISDN: dynamic WAN address, one provider number.
     text(0x4001, "0.0.0.0");
     text(0x4002, "office@isp.example");
     text(0x4003, "isdn4you");
-    dotted(0x4004, ipv4(192, 0, 2, 53));
+    dotted(ipslan::var::kPrimaryDns, ipv4(192, 0, 2, 53));
     text(0x4006, "0191011");
     text(0x4014, "");
     text(0x4015, "");
     integer(0x3801, 6); // Euro ISDN
     text(0x3823, "");
     text(0x3824, "");
-    integer(0x4008, 5); // minutes
+    integer(ipslan::var::kIdleMinutes, 5); // minutes
 
     // LAN: DHCP pool in the router's own network, two DNS servers.
-    integer(0x3004, 1);
-    dotted(0x3006, host(100));
-    dotted(0x3005, host(199));
+    integer(ipslan::var::kDhcpEnable, 1);
+    dotted(ipslan::var::kDhcpStart, host(100));
+    dotted(ipslan::var::kDhcpEnd, host(199));
     dotted(0x3012, ipv4(192, 0, 2, 53));
     dotted(0x3013, ipv4(192, 0, 2, 54));
     dotted(0x3014, 0);
@@ -215,14 +216,15 @@ Settings factorySettings(const ResolvedConfig& config) {
             integer(variable, static_cast<std::int32_t>(values[i]));
         }
     }
-    set(0x3501, Value::ofBytes(table(
-                    220,
-                    std::vector<WkInfo>{
-                        station("pc-anna", {0x00, 0x0A, 0x95, 0x9D, 0x68, 0x16}, host(120), 0),
-                        station("printer", {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}, host(121), 0),
-                        station("kiosk", {0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, 0, 2),
-                    },
-                    IPSConvStationToByte)));
+    set(ipslan::var::kWorkstationFirst,
+        Value::ofBytes(
+            table(220,
+                  std::vector<WkInfo>{
+                      station("pc-anna", {0x00, 0x0A, 0x95, 0x9D, 0x68, 0x16}, host(120), 0),
+                      station("printer", {0x00, 0x1B, 0x2C, 0x3D, 0x4E, 0x5F}, host(121), 0),
+                      station("kiosk", {0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, 0, 2),
+                  },
+                  IPSConvStationToByte)));
     for (int v = 0x3502; v <= 0x3505; ++v) {
         set(v, Value::ofBytes(Bytes(220, 0)));
     }
@@ -250,11 +252,11 @@ Settings factorySettings(const ResolvedConfig& config) {
     // LAN-to-LAN off; the incoming profile allows dial-in with PAP.
     integer(0x4017, 0);
     integer(0x400d, 1);
-    integer(0x4023, 0x10);
+    integer(ipslan::var::kAuthentication, 0x10);
     integer(0x371a, 0);
     integer(0x4017, kDialIn, 1);
     integer(0x400d, 0, 1);
-    integer(0x4023, 0x10, 1);
+    integer(ipslan::var::kAuthentication, 0x10, 1);
     integer(0x371a, 0, 1);
     integer(0x4018, 10, 1);
     for (int mode = 0; mode <= 1; ++mode) {
@@ -268,7 +270,7 @@ Settings factorySettings(const ResolvedConfig& config) {
     }
 
     // ISDN line.
-    integer(0x3806, 1); // two B channels on demand
+    integer(ipslan::var::kUsage, 1); // two B channels on demand
     text(0x3809, "4711");
     text(0x381c, "");
     text(0x381f, "4711");
@@ -276,13 +278,13 @@ Settings factorySettings(const ResolvedConfig& config) {
     integer(0x3804, 0); // 64 Kbps
     text(0x4009, "");
 
-    if (hasVariable(config, 0x4024, 0)) {
-        integer(0x4024, 300); // seconds
+    if (hasVariable(config, ipslan::var::kIdleSeconds, 0)) {
+        integer(ipslan::var::kIdleSeconds, 300); // seconds
     }
     if (config.family == 2) {
         integer(0x4025, 0);
-        integer(0x4026, 1);
-        integer(0x4027, 1); // remote management off
+        integer(ipslan::var::kRip, 1);
+        integer(ipslan::var::kRemoteManagement, 1); // remote management off
         integer(0x4028, 8080);
         integer(0x4029, 1);
         integer(0x402a, 161);

@@ -111,7 +111,7 @@ void RouterModel::boot() {
     addLog("System started, firmware " + config_.firmware);
     addLog("LAN " + ipslan::wire::formatIpv4(runningAddress_) + " mask " +
            ipslan::wire::formatIpv4(runningNetmask_));
-    addLog(integerSetting(0x3004) != 0 ? "DHCP server on" : "DHCP server off");
+    addLog(integerSetting(ipslan::var::kDhcpEnable) != 0 ? "DHCP server on" : "DHCP server off");
     addLog("ISDN layer 1 active");
 }
 
@@ -337,7 +337,7 @@ std::string RouterModel::statusText() const {
     // Lines end in CR LF: the utility shows this text as it comes. "Accont"
     // is how this firmware spells it; the utility corrects it.
     std::string text;
-    const std::int32_t usage = integerSetting(0x3806);
+    const std::int32_t usage = integerSetting(ipslan::var::kUsage);
     if (linkUp_) {
         const std::string fixed = textSetting(0x4001);
         const std::string wan = fixed.empty() || fixed == "0.0.0.0" ? kProviderAddress : fixed;
@@ -364,7 +364,7 @@ std::vector<std::uint8_t> RouterModel::logPart(int index) const {
 
 std::vector<std::uint8_t> RouterModel::leasePart(int index) const {
     std::vector<Lease> leases;
-    if (integerSetting(0x3004) != 0) {
+    if (integerSetting(ipslan::var::kDhcpEnable) != 0) {
         // Reservations from the workstation table.
         std::vector<Ipv4> taken{runningAddress_};
         for (int part = 0; part < ipslan::var::kWorkstationParts; ++part) {

@@ -49,9 +49,9 @@ std::string localNetworkText(const std::string& localAddress) {
     return localAddress.substr(0, pos) + "0";
 }
 
-CIpAddressDlg::CIpAddressDlg(AppContext& context, int* result)
+CIpAddressDlg::CIpAddressDlg(AppContext& context, LoginResult* result)
     : ui::Dialog(kIpAddressTemplate), context_(context), result_(result) {
-    *result_ = 0;
+    *result_ = kLoginWrong;
 }
 
 void CIpAddressDlg::onInitDialog() {
@@ -119,12 +119,12 @@ void CIpAddressDlg::onOK() {
         return;
     }
     device::setField(record.ipAddress, addressText);
-    *result_ = 1;
+    *result_ = kLoginAccepted;
     endDialog(ui::kIdOk);
 }
 
 void CIpAddressDlg::onCancel() {
-    *result_ = 0;
+    *result_ = kLoginWrong;
     endDialog(ui::kIdCancel);
 }
 
@@ -138,10 +138,11 @@ void runIpAddressOperation(AppContext& context, CMainDlg& main) {
     }
     CIpAddressDlg dialog(context, &state.loginResult);
     dialog.runModal(context.host);
-    if (state.loginResult == 1) {
+    if (state.loginResult == kLoginAccepted) {
         {
             ui::WaitCursor wait(context.host);
-            context.host.sleep(kAddressChangeWaitMs);
+            context.host.sleepWithProgress("The router is restarting at its new address.",
+                                           kAddressChangeWaitMs);
         }
         main.refresh();
     }

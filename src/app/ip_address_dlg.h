@@ -9,7 +9,9 @@
 
 namespace tolvaro {
 struct AppContext;
-}
+// app/app_state.h; the templates include this header without the library.
+enum LoginResult : int;
+} // namespace tolvaro
 
 namespace tolvaro::app {
 
@@ -34,12 +36,13 @@ inline constexpr const char* kMaskError =
 inline constexpr const char* kSetIpFailed = "IPSUdpSetIP fail";
 } // namespace ip_text
 
-// The dialog works on the record at the selected index. `*result` is 0 from
-// construction and after Cancel, 1 once the router accepted a new address,
+// The dialog works on the record at the selected index. `*result` is
+// kLoginWrong from construction and after Cancel, kLoginAccepted once the
+// router accepted a new address,
 // which is then also in the record's address text.
 class CIpAddressDlg : public ui::Dialog {
 public:
-    CIpAddressDlg(AppContext& context, int* result);
+    CIpAddressDlg(AppContext& context, LoginResult* result);
 
 protected:
     void onInitDialog() override;
@@ -48,7 +51,7 @@ protected:
 
 private:
     AppContext& context_;
-    int* result_;
+    LoginResult* result_;
 };
 
 // The network address handed to the free-address query: the local address

@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+#include <ipslan/variables.h>
+
 #include "app/remote_history.h"
 #include "ui/dialog.h"
 
@@ -41,7 +43,7 @@ namespace tolvaro::app {
 class CMainDlg;
 
 // Read to test a connection; any router answers it.
-inline constexpr int kConnectionTestVariable = 0x4027;
+inline constexpr int kConnectionTestVariable = ipslan::var::kRemoteManagement;
 // What the remote entry's record keeps, terminating zero not counted.
 inline constexpr std::size_t kRemoteAddressLimit = 19;
 inline constexpr std::size_t kRemotePasswordLimit = 12;

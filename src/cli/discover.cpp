@@ -1,5 +1,8 @@
 // discover: the routers that answer discovery.
 #include <iostream>
+#include <memory>
+
+#include <ipslan/diagnostics.h>
 
 #include "cli/cli.h"
 #include "device/device_record.h"
@@ -7,8 +10,13 @@
 namespace tolvaro::cli {
 namespace {
 
-int discoverCommand(Context& context) {
+int discoverCommand(Context& context, bool verbose) {
     const auto routers = discover(context.link());
+    // On standard error, so that the list and --json stay as they are.
+    if (verbose) {
+        for (const auto& line : ipslan::describeDiscovery(ipslan::lastDiscoveryReport()))
+            std::cerr << line << "\n";
+    }
     if (context.options.json) {
         auto list = nlohmann::ordered_json::array();
         for (const DEVICE_INFO& r : routers) {
@@ -33,8 +41,15 @@ int discoverCommand(Context& context) {
     return kExitOk;
 }
 
-Runner setUp(CLI::App& /*command*/) {
-    return discoverCommand;
+Runner setUp(CLI::App& command) {
+    auto verbose = std::make_shared<bool>(false);
+    command.add_flag("--verbose", *verbose,
+                     "Also write to standard error every interface searched with its address and "
+                     "mask, the routers that answered through it, and those outside its network "
+                     "(reachable only after an address change).");
+    return [verbose](Context& context) {
+        return discoverCommand(context, *verbose);
+    };
 }
 
 const Registration kDiscover{10, "discover",

@@ -1,7 +1,8 @@
-// show: a configuration file, entry by entry.
+// show: a configuration file, setting by setting or entry by entry.
 #include <iostream>
 
 #include "cli/cli.h"
+#include "device/config_file.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -11,6 +12,31 @@ nlohmann::ordered_json entryJson(const DecodedEntry& e) {
         {"variable", e.variable}, {"hex", hex(e.variable)},
         {"mode", e.mode},         {"type", e.type},
         {"length", e.length},     {e.isInteger ? "integer" : e.isText ? "text" : "hex", e.value}};
+}
+
+// The settings a file holds, by name.
+int showNamed(Context& context, const std::string& path) {
+    const DecodedFile file = readConfigFile(path); // the checks and their messages
+    std::string error;
+    const auto bytes = device::readFileBytes(path, device::largestFileSize() + 1, &error);
+    const auto named = bytes ? device::describeConfigFile(*bytes) : std::nullopt;
+    if (!named)
+        throw Failure{escaped(path) + ": " + (error.empty() ? "not readable" : escaped(error))};
+    if (context.options.json) {
+        auto settings = nlohmann::ordered_json::array();
+        for (const auto& v : *named)
+            settings.push_back({{"key", v.key}, {"name", v.name}, {"value", v.value}});
+        printJson({{"version", file.version},
+                   {"firmwareLevel", file.firmwareLevel},
+                   {"family", file.family},
+                   {"settings", settings}});
+        return kExitOk;
+    }
+    std::cout << "version: " << file.version << "\nfirmware level: " << file.firmwareLevel
+              << "\nfamily: " << file.family << " (from the file length)\n";
+    for (const auto& v : *named)
+        std::cout << escaped(v.name) << ": " << escaped(v.value) << "\n";
+    return kExitOk;
 }
 
 int show(Context& context, const std::string& path) {
@@ -41,18 +67,21 @@ int show(Context& context, const std::string& path) {
 Runner setUp(CLI::App& command) {
     auto path = std::make_shared<std::string>();
     command.add_option("FILE", *path, "The configuration file.");
-    return [path](Context& context) {
+    auto raw = std::make_shared<bool>(false);
+    command.add_flag("--raw", *raw, "Every entry with its variable number, mode, type and value.");
+    return [path, raw](Context& context) {
         if (path->empty())
             throw UsageError{"show needs one FILE"};
-        return show(context, *path);
+        return *raw ? show(context, *path) : showNamed(context, *path);
     };
 }
 
 const Registration kShow{40, "show FILE",
-                         "Print a configuration file: header, file version number, firmware "
-                         "level, layout family (which the file does not store: it follows from "
-                         "the length) and every entry with its variable number, mode, type and "
-                         "value.",
+                         "Print a configuration file: file version number, firmware level, "
+                         "layout family (which the file does not store: it follows from the "
+                         "length) and every setting by name, secrets shown only as set or "
+                         "empty (--raw: every entry with its variable number, mode, type and "
+                         "value).",
                          setUp};
 
 } // namespace

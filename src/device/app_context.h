@@ -4,20 +4,33 @@
 #pragma once
 
 #include "device/app_state.h"
+#include "device/commit.h"
 
-namespace tolvaro::ui {
-class Host;
-}
 namespace tolvaro::device {
-class DeviceLink;
+class SnapshotStore;
 }
 
 namespace tolvaro {
 
-struct AppContext {
+struct AppContext final : device::CommitTarget {
+    AppContext(AppState& state, ui::Host& host, device::DeviceLink& device)
+        : state(state), host(host), device(device) {}
+
     AppState& state;
     ui::Host& host;
     device::DeviceLink& device;
+    // Set while an operation watches its writes (Setup's sheet).
+    device::WriteGuard* guard = nullptr;
+    // The safety net around writes, handed in by the program (tests that
+    // script every device call leave it off): where snapshots go, none taking
+    // none, and whether the settings are read back after a restart.
+    device::SnapshotStore* snapshots = nullptr;
+    bool verifyAfterReset = false;
+
+    ui::Host& hostServices() override { return host; }
+    device::DeviceLink& deviceLink() override { return device; }
+    const char* routerAddress() override { return state.selected().ipAddress; }
+    device::WriteGuard* writeGuard() override { return guard; }
 };
 
 } // namespace tolvaro

@@ -28,7 +28,7 @@ struct AppState {
     int deviceCount = 0;
     int selectedIndex = 0;
     int remoteFlag = 0;
-    int loginResult = kLoginWrong;
+    LoginResult loginResult = kLoginWrong;
     int remotePort = 0;
     // Row of the "Remote" list entry, -1 while there is none: the row is
     // known by this, not by its text, which a LAN router may share.

@@ -29,8 +29,9 @@ constexpr std::array<int, 79> kFamily1 = {
 };
 // clang-format on
 
-constexpr std::array<int, 5> kFamily2Options = {0x4025, 0x4027, 0x4028, 0x4029, 0x402a};
-constexpr int kFamily2LanExtra = 0x4026;
+constexpr std::array<int, 5> kFamily2Options = {0x4025, ipslan::var::kRemoteManagement, 0x4028,
+                                                0x4029, 0x402a};
+constexpr int kFamily2LanExtra = ipslan::var::kRip;
 
 constexpr std::array<int, 85> makeFamily2() {
     std::array<int, 85> out{};

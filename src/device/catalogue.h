@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include <ipslan/variables.h>
+
 struct DEVICE_INFO;
 
 namespace tolvaro::device {
@@ -37,8 +39,8 @@ std::optional<int> family1Slot(int family2Slot);
 // level 60.
 inline constexpr int kIdleTimeoutSlot = 10;
 inline constexpr int kVersionSlot = 11;
-inline constexpr int kIdleMinutesVariable = 0x4008;
-inline constexpr int kIdleSecondsVariable = 0x4024;
+inline constexpr int kIdleMinutesVariable = ipslan::var::kIdleMinutes;
+inline constexpr int kIdleSecondsVariable = ipslan::var::kIdleSeconds;
 // Above this level slot 10 holds 0x4024 and files carry one more entry.
 inline constexpr int kSecondsFirmwareLevel = 60;
 

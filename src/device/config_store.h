@@ -79,8 +79,8 @@ public:
     void takeFirmwareLevel();
 
     int firmwareLevel = 0;
-    // 1 allows page applies to write.
-    int saveConfirmed = 0;
+    // Page applies write only while this holds.
+    bool saveConfirmed = false;
     // The page number of the page that sends the reset.
     int resetOwner = 0;
     // The user typed a primary DNS on the Quick Setup page: the LAN page's

@@ -19,6 +19,10 @@ public:
     virtual int setSnmpPort(int port) = 0;
     virtual int getInfo(const char* ip, int mode, int count, const int* variables,
                         MIB_RESPONSE* result) = 0;
+    // Several reads with IPSGetInfoBatch's outcome. This default makes them
+    // one getInfo at a time, which is what a fake needs; the library link
+    // keeps several on the wire.
+    virtual int getInfoBatch(const char* ip, IPS_READ* reads, int n);
     virtual int setInfo(const char* ip, int mode, int count, const int* variables,
                         const _snmp_packet* values) = 0;
     virtual int udpSetIp(const DEVICE_INFO* device, int reserved, const char* newIp,

@@ -1,5 +1,7 @@
 #include "device/fetch.h"
 
+#include <vector>
+
 #include "device/device_link.h"
 
 namespace tolvaro::device {
@@ -11,6 +13,67 @@ FetchResult resultFor(std::string_view failureMessage) {
     if (failureMessage == "IPSGetInfo1 fail")
         return FetchResult::Info1Fail;
     return FetchResult::InfoFail;
+}
+
+// The independent reads of a fetch, sent as one batch so that several can be
+// on the wire at once. Each read keeps the result its failure gives (Ok: its
+// failure is not examined); the first read that fails with a result ends the
+// batch, as it ended the sequence of single reads.
+class ReadPlan {
+public:
+    // Returns the read's index, for outcome().
+    std::size_t add(int mode, int count, const int* variables, MIB_RESPONSE* result,
+                    FetchResult onFailure, bool stops = true) {
+        reads_.push_back(IPS_READ{mode, count, variables, result,
+                                  stops && onFailure != FetchResult::Ok ? 1 : 0, 0});
+        failures_.push_back(onFailure);
+        return reads_.size() - 1;
+    }
+    // The result of the first read that failed and stops the batch.
+    FetchResult run(DeviceLink& link, const char* ip) {
+        link.getInfoBatch(ip, reads_.data(), static_cast<int>(reads_.size()));
+        for (const IPS_READ& read : reads_) {
+            if (read.status == 0 && read.stopOnFailure != 0)
+                return failures_[static_cast<std::size_t>(&read - reads_.data())];
+        }
+        return FetchResult::Ok;
+    }
+    FetchResult outcome(std::size_t index) const {
+        return reads_[index].status == 1 ? FetchResult::Ok : failures_[index];
+    }
+
+private:
+    std::vector<IPS_READ> reads_;
+    std::vector<FetchResult> failures_;
+};
+
+// The catalogue requests reach the read image from each request's first slot
+// on; the sixth single read and the 28-variable request share a slot, and the
+// later one wins there, as the batch keeps results in order.
+void planCatalogue(ReadPlan& plan, ConfigStore& store) {
+    const auto table = catalogue(store.family());
+    for (const CatalogueRequest& request : catalogueRequests(store.family())) {
+        plan.add(0, request.count, table.data() + request.firstSlot,
+                 store.readImage() + request.firstSlot,
+                 request.failureMessage.empty() ? FetchResult::Ok
+                                                : resultFor(request.failureMessage));
+    }
+}
+
+void planMode1Block(ReadPlan& plan, ConfigStore& store) {
+    plan.add(1, static_cast<int>(kMode1Block.size()), kMode1Block.data(), store.mode1ReadImage(),
+             FetchResult::Mode1Fail);
+}
+
+// The catalogue and the mode-1 block in one batch, then the idle time-out,
+// which waits for the firmware level. `extra` reads may join the batch; they
+// do not stop it, and their caller examines them afterwards.
+FetchResult fetchPlanned(DeviceLink& link, const char* ip, ConfigStore& store, ReadPlan& plan) {
+    store.clearWriteImage();
+    if (const FetchResult r = plan.run(link, ip); r != FetchResult::Ok)
+        return r;
+    store.clearMode1WriteImage();
+    return fetchIdleTimeout(link, ip, store);
 }
 
 } // namespace
@@ -34,15 +97,9 @@ std::string_view fetchFailureMessage(FetchResult result) {
 }
 
 FetchResult fetchCatalogue(DeviceLink& link, const char* ip, ConfigStore& store) {
-    const auto table = catalogue(store.family());
-    for (const CatalogueRequest& request : catalogueRequests(store.family())) {
-        const int* variables = table.data() + request.firstSlot;
-        const int ok =
-            link.getInfo(ip, 0, request.count, variables, store.readImage() + request.firstSlot);
-        if (ok == 0 && !request.failureMessage.empty())
-            return resultFor(request.failureMessage);
-    }
-    return FetchResult::Ok;
+    ReadPlan plan;
+    planCatalogue(plan, store);
+    return plan.run(link, ip);
 }
 
 FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store) {
@@ -61,24 +118,27 @@ FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& stor
 }
 
 FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store) {
-    store.clearWriteImage();
-    if (const FetchResult r = fetchCatalogue(link, ip, store); r != FetchResult::Ok)
-        return r;
-    store.clearMode1WriteImage();
-    if (const FetchResult r = fetchMode1Block(link, ip, store); r != FetchResult::Ok)
-        return r;
-    return fetchIdleTimeout(link, ip, store);
+    ReadPlan plan;
+    planCatalogue(plan, store);
+    planMode1Block(plan, store);
+    return fetchPlanned(link, ip, store, plan);
 }
 
 FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store) {
-    if (const FetchResult r = fetchConfiguration(link, ip, store); r != FetchResult::Ok)
-        return r;
-    const int last = store.slotCount() - 1;
+    ReadPlan plan;
+    planCatalogue(plan, store);
+    planMode1Block(plan, store);
     if (store.family() != Family::Two)
-        return FetchResult::Ok;
+        return fetchPlanned(link, ip, store, plan);
+    // Read with the others, judged after the idle time-out as when it was
+    // read last.
+    const int last = store.slotCount() - 1;
     const int variable = variableAt(store.family(), last);
-    const int ok = link.getInfo(ip, 0, 1, &variable, &store.read(last));
-    return ok == 0 ? FetchResult::InfoFail : FetchResult::Ok;
+    const std::size_t mode0Copy =
+        plan.add(0, 1, &variable, &store.read(last), FetchResult::InfoFail, false);
+    if (const FetchResult r = fetchPlanned(link, ip, store, plan); r != FetchResult::Ok)
+        return r;
+    return plan.outcome(mode0Copy);
 }
 
 } // namespace tolvaro::device

@@ -35,8 +35,10 @@ FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store
 // 0x4024 into slot 10 in place of 0x4008.
 FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& store);
 
-// Everything Setup and Save read, in order: clears the write images, then
-// the three steps above. Stops at the first failure.
+// Everything Setup and Save read: clears the write images, sends the
+// catalogue requests and the mode-1 block as one batch (several on the wire
+// at once), then reads the idle time-out. The outcome is that of the three
+// steps above in order: the first failure decides it.
 FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store);
 
 // What Save reads: fetchConfiguration and, for family 2, the mode-0 value of

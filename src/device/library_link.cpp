@@ -13,6 +13,9 @@ public:
                 MIB_RESPONSE* result) override {
         return IPSGetInfo(ip, mode, count, variables, result);
     }
+    int getInfoBatch(const char* ip, IPS_READ* reads, int n) override {
+        return IPSGetInfoBatch(ip, reads, n);
+    }
     int setInfo(const char* ip, int mode, int count, const int* variables,
                 const _snmp_packet* values) override {
         return IPSSetInfo(ip, mode, count, variables, values);

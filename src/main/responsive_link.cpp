@@ -100,6 +100,9 @@ public:
                 MIB_RESPONSE* result) override {
         return worker_.run([&] { return inner_->getInfo(ip, mode, count, variables, result); });
     }
+    int getInfoBatch(const char* ip, IPS_READ* reads, int n) override {
+        return worker_.run([&] { return inner_->getInfoBatch(ip, reads, n); });
+    }
     int setInfo(const char* ip, int mode, int count, const int* variables,
                 const _snmp_packet* values) override {
         return worker_.run([&] { return inner_->setInfo(ip, mode, count, variables, values); });

@@ -6,15 +6,19 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
+#include "app/remote_history.h"
 #include "app/startup.h"
 #include "device/app_context.h"
 #include "device/device_link.h"
+#include "device/snapshots.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"
+#include "main/verbose_link.h"
 #include "tolvaro_version.h"
 #include "ui/qt/qt_host.h"
 
@@ -31,6 +35,11 @@ struct Options {
                                            "loopback addresses, and look for routers on loopback "
                                            "only. They keep their settings in "
                                            "$XDG_DATA_HOME/tolvaro/demo.")};
+    QCommandLineOption verbose{
+        QStringLiteral("verbose"),
+        QStringLiteral("After each search for routers, write to standard error every interface "
+                       "searched with its address and mask, the routers that answered through it "
+                       "and those outside its network.")};
 
     Options() {
         parser.setApplicationDescription(
@@ -40,6 +49,7 @@ struct Options {
         parser.addOption(help);
         parser.addOption(version);
         parser.addOption(demo);
+        parser.addOption(verbose);
     }
 };
 
@@ -106,9 +116,25 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    auto link = tolvaro::program::makeResponsiveLink(tolvaro::device::makeLibraryLink());
+    std::unique_ptr<tolvaro::device::DeviceLink> library = tolvaro::device::makeLibraryLink();
+    if (options.parser.isSet(options.verbose)) {
+        library = tolvaro::program::makeVerboseLink(std::move(library));
+    }
+    auto link = tolvaro::program::makeResponsiveLink(std::move(library));
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
+    // How many snapshots of each router are kept: the "SnapshotsKept" value
+    // beside the program's other settings, 50 when absent or not a number.
+    int kept = tolvaro::device::kDefaultSnapshotsKept;
+    if (const auto value =
+            host.settings().readValue(tolvaro::app::kRemoteSettingsKey, "SnapshotsKept")) {
+        const int n = std::atoi(value->c_str());
+        if (n > 0)
+            kept = n;
+    }
+    tolvaro::device::SnapshotStore snapshots(tolvaro::device::SnapshotStore::defaultRoot(), kept);
+    context.snapshots = &snapshots;
+    context.verifyAfterReset = true;
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
     return tolvaro::app::runProgram(host, *link, [&] {
         tolvaro::app::CMainDlg window(context, operations);

@@ -96,6 +96,29 @@ int PSSetSnmpPort(int port);
 // left as it was.
 int IPSGetInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPONSE* result);
 
+// One read of IPSGetInfoBatch: the arguments of an IPSGetInfo call, whether
+// its failure ends the batch, and its outcome.
+struct IPS_READ {
+    int mode;
+    int count;
+    const int* variables;
+    MIB_RESPONSE* result;
+    int stopOnFailure; // nonzero: when this read fails, no later read counts
+    int status;        // set by the call: 1 read, 0 failed, -1 not counted
+};
+
+// Makes the reads of `reads` (1..64 of them) from one router with up to
+// readWindow() requests outstanding at once, matching answers to requests by
+// request id, each read with its own time-out and retries. The outcome is
+// that of calling IPSGetInfo for each read in order and stopping after the
+// first failed read marked stopOnFailure: results land in order (a later read
+// of the same entry wins), a failed read leaves its area as it was, and the
+// reads after a stopping failure leave theirs untouched and get status -1.
+// Reads past the stop that were already in flight are answered and thrown
+// away; later ones are not sent. Returns 1 when every read succeeded, else 0
+// (also for a null or malformed argument, when no status is set).
+int IPSGetInfoBatch(const char* ip, IPS_READ* reads, int n);
+
 // Writes `count` (1..64) variables from consecutive entries. Integer
 // variables (variables.h) go out as INTEGER parsed from the entry's
 // NUL-terminated decimal text, whatever the length word; a text that is not a

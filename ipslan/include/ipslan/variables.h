@@ -42,7 +42,8 @@ struct VariableInfo {
     const char* name; // short description, for messages and diagnostics
 };
 
-// Well-known variable numbers used outside the page code.
+// Variable numbers that more than one module names. Elsewhere a name may
+// alias one of these, never repeat its number.
 namespace var {
 inline constexpr int kReset = 0x0001;
 inline constexpr int kLinkStatus = 0x0002;
@@ -59,8 +60,13 @@ inline constexpr int kDhcpEnd = 0x3005;
 inline constexpr int kDhcpStart = 0x3006;
 inline constexpr int kWorkstationFirst = 0x3501; // 0x3501..0x3505
 inline constexpr int kWorkstationParts = 5;
+inline constexpr int kUsage = 0x3806;
+inline constexpr int kPrimaryDns = 0x4004;
 inline constexpr int kIdleMinutes = 0x4008;
+inline constexpr int kAuthentication = 0x4023;
 inline constexpr int kIdleSeconds = 0x4024;
+inline constexpr int kRip = 0x4026;
+// 1: remote management off. The remote dialog's connection test reads it.
 inline constexpr int kRemoteManagement = 0x4027;
 } // namespace var
 

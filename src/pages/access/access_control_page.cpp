@@ -38,7 +38,11 @@ constexpr std::size_t kWorkstationTableBytes = kWorkstationsPerVariable * ipslan
 // What the apply sends, in one request: the group records, the workstation
 // table, both user-port lists and the sixteen port values.
 std::vector<int> accessControlWrites() {
-    std::vector<int> variables(kGroupRecordVariables.begin(), kGroupRecordVariables.end());
+    std::vector<int> variables;
+    // Reserved first: GCC 12 at -O3 warns falsely on inserts that grow it.
+    variables.reserve(kGroupRecordVariables.size() + kWorkstationTable.size() + 2 +
+                      kPortValueVariables.size());
+    variables.insert(variables.end(), kGroupRecordVariables.begin(), kGroupRecordVariables.end());
     variables.insert(variables.end(), kWorkstationTable.begin(), kWorkstationTable.end());
     variables.push_back(kUdpPortListVariable);
     variables.push_back(kTcpPortListVariable);

@@ -88,7 +88,7 @@ void CUserNode::refreshTexts() {
     timeLimitText = record.timeLimit == 0 ? text::kUnlimited : std::to_string(record.timeLimit);
 }
 
-CUserDlg::CUserDlg(const UserList& users, UserInfo& record, int mode, int row)
+CUserDlg::CUserDlg(const UserList& users, UserInfo& record, Mode mode, int row)
     : ui::Dialog(ids::kTemplate), users_(users), record_(record), original_(record), mode_(mode),
       row_(row) {}
 

@@ -55,7 +55,7 @@ public:
     // `users` is read for the name check; the node at `row` is the one being
     // edited and is skipped (the Dial-in page passes a row no node has in
     // add mode). `record` must outlive the dialog's run.
-    CUserDlg(const UserList& users, UserInfo& record, int mode, int row);
+    CUserDlg(const UserList& users, UserInfo& record, Mode mode, int row);
 
 protected:
     void onInitDialog() override;
@@ -72,7 +72,7 @@ private:
     const UserList& users_;
     UserInfo& record_;
     UserInfo original_{};
-    int mode_;
+    Mode mode_;
     int row_;
 };
 

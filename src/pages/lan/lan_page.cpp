@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include <ipslan/variables.h>
+
 #include "device/commit.h"
 #include "device/device_record.h"
 #include "device/dotted_text.h"
@@ -20,15 +22,15 @@ namespace {
 
 namespace ids = res::lan;
 
-constexpr int kDhcpEnableVariable = 0x3004;
-constexpr int kPoolStartVariable = 0x3006;
-constexpr int kPoolEndVariable = 0x3005;
+constexpr int kDhcpEnableVariable = ipslan::var::kDhcpEnable;
+constexpr int kPoolStartVariable = ipslan::var::kDhcpStart;
+constexpr int kPoolEndVariable = ipslan::var::kDhcpEnd;
 constexpr int kDns1Variable = 0x3012;
 constexpr int kDns2Variable = 0x3013;
 constexpr int kDns3Variable = 0x3014;
-constexpr int kRipVariable = 0x4026; // family 2 only
+constexpr int kRipVariable = ipslan::var::kRip; // family 2 only
 // The primary DNS that the Quick Setup page edits too.
-constexpr int kPrimaryDnsVariable = 0x4004;
+constexpr int kPrimaryDnsVariable = ipslan::var::kPrimaryDns;
 // The route table: ten routes per variable, each sent whole.
 constexpr std::array<int, 2> kRouteVariables{0x3601, 0x3602};
 constexpr int kRoutesPerVariable = 10;

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include <ipslan/variables.h>
+
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "pages/store_access.h"
@@ -18,7 +20,7 @@ namespace {
 
 namespace ids = res::isdn;
 
-constexpr int kUsage = 0x3806;
+constexpr int kUsage = ipslan::var::kUsage;
 constexpr int kOutgoingMsn = 0x3809;
 constexpr int kOutgoingSad = 0x381c;
 constexpr int kIncomingMsn = 0x381f;

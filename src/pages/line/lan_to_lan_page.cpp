@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include <ipslan/variables.h>
+
 #include "device/catalogue.h"
 #include "device/commit.h"
 #include "device/config_store.h"
@@ -23,7 +25,7 @@ namespace {
 
 namespace ids = res::lan_to_lan;
 
-constexpr int kAuthenticationVariable = 0x4023;
+constexpr int kAuthenticationVariable = ipslan::var::kAuthentication;
 constexpr int kLanToLanSwitch = 0x371a;
 constexpr int kLoginName = 0x401a;
 constexpr int kPassword = 0x401b;

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include <ipslan/variables.h>
+
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_record.h"
@@ -17,9 +19,9 @@ namespace {
 
 namespace ids = res::option;
 
-constexpr int kAdminPassword = 0x0106;
+constexpr int kAdminPassword = ipslan::var::kPassword;
 constexpr int kAnswerPing = 0x4025;
-constexpr int kRemoteManagementOff = 0x4027;
+constexpr int kRemoteManagementOff = ipslan::var::kRemoteManagement;
 constexpr int kWebPort = 0x4028;
 constexpr int kWebManagementOff = 0x4029;
 constexpr int kUtilityPort = 0x402a;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <initializer_list>
 
+#include <ipslan/variables.h>
+
 #include "device/catalogue.h"
 #include "device/commit.h"
 #include "device/device_link.h"
@@ -23,23 +25,23 @@ namespace {
 
 namespace ids = res::quick_setup;
 
-constexpr int kLinkStateVariable = 0x0002;
+constexpr int kLinkStateVariable = ipslan::var::kLinkStatus;
 constexpr int kLinkUp = 1;
 
 constexpr int kWanAddress = 0x4001;
 constexpr int kAccountName = 0x4002;
 constexpr int kAccountPassword = 0x4003;
-constexpr int kDns = 0x4004;
+constexpr int kDns = ipslan::var::kPrimaryDns;
 constexpr int kTelephone1 = 0x4006;
 constexpr int kTelephone2 = 0x4014;
 constexpr int kTelephone3 = 0x4015;
 constexpr int kCountry = 0x3801;
 constexpr int kSpid1 = 0x3823;
 constexpr int kSpid2 = 0x3824;
-constexpr int kUsage = 0x3806;
-constexpr int kAuthentication = 0x4023;
-constexpr int kDhcpStart = 0x3006;
-constexpr int kDhcpEnd = 0x3005;
+constexpr int kUsage = ipslan::var::kUsage;
+constexpr int kAuthentication = ipslan::var::kAuthentication;
+constexpr int kDhcpStart = ipslan::var::kDhcpStart;
+constexpr int kDhcpEnd = ipslan::var::kDhcpEnd;
 
 constexpr std::string_view kNoAddress = "0.0.0.0";
 constexpr unsigned kOctetMax = 255;
@@ -135,7 +137,7 @@ void CMQuickSetup::prepareSharedValues() {
     device::parseDottedText(device::entryText(readEntry(s, kDhcpEnd)), state.dhcpRangeEnd);
     // Every sheet starts allowing writes; only this page's apply may take
     // that back.
-    s.saveConfirmed = 1;
+    s.saveConfirmed = true;
 }
 
 void CMQuickSetup::fillControls() {
@@ -380,9 +382,9 @@ bool CMQuickSetup::confirmSave() {
     if (device::entryInteger(link) == kLinkUp) {
         const ui::Answer answer =
             context().host.messageBox(text::kLinkInUse, ui::Buttons::OkCancel);
-        store().saveConfirmed = answer == ui::Answer::Ok ? 1 : 0;
+        store().saveConfirmed = answer == ui::Answer::Ok;
     }
-    return store().saveConfirmed == 1;
+    return store().saveConfirmed;
 }
 
 void CMQuickSetup::fillWriteImage() {

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include <ipslan/variables.h>
+
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
@@ -19,11 +21,11 @@ namespace {
 
 namespace ids = res::status;
 
-constexpr int kLinkStatus = 0x0002;
-constexpr int kLineCommand = 0x0003;
-constexpr int kFirmwareVersion = 0x0104;
-constexpr int kHardwareAddress = 0x0100;
-constexpr int kHardwareId = 0x0103;
+constexpr int kLinkStatus = ipslan::var::kLinkStatus;
+constexpr int kLineCommand = ipslan::var::kLineCommand;
+constexpr int kFirmwareVersion = ipslan::var::kFirmwareVersion;
+constexpr int kHardwareAddress = ipslan::var::kHardwareAddress;
+constexpr int kHardwareId = ipslan::var::kHardwareId;
 constexpr const char* kDial = "2";
 constexpr const char* kHangUp = "1";
 

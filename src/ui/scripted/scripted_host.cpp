@@ -1,6 +1,7 @@
 #include "ui/scripted/scripted_host.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "ui/control_rules.h"
 #include "ui/scripted/scripted_window.h"
@@ -26,18 +27,40 @@ bool hasText(ControlKind kind) {
 
 // ---- dialog driver ----
 
-bool ScriptedDialogDriver::usable(int id) const {
+bool ScriptedDialogDriver::isUsable(int id) const {
     const ScriptedWindow::Control* c = window_->control(id);
     return c && c->enabled && c->visible && !window_->isClosed();
 }
 
-bool ScriptedDialogDriver::type(int id, std::string_view text) {
-    if (!usable(id)) {
-        return false;
+void ScriptedDialogDriver::require(int id, const char* action) const {
+    const ScriptedWindow::Control* c = window_->control(id);
+    const char* why = window_->isClosed() ? "the window is closed"
+                      : !c                ? "there is no such control"
+                      : !c->visible       ? "the control is hidden"
+                      : !c->enabled       ? "the control is disabled"
+                                          : nullptr;
+    if (why) {
+        throw ScriptError(std::string(action) + " " + std::to_string(id) + " in dialog " +
+                          std::to_string(dialog_->templateNumber()) + ": " + why);
     }
+}
+
+namespace {
+
+[[noreturn]] void refuse(const char* action, int id, const std::string& why) {
+    throw ScriptError(std::string(action) + " " + std::to_string(id) + ": " + why);
+}
+
+} // namespace
+
+bool ScriptedDialogDriver::type(int id, std::string_view text) {
+    require(id, "type into");
     ScriptedWindow::Control* c = window_->control(id);
-    if (!hasText(c->spec->kind) || (c->spec->flags & kReadOnly)) {
-        return false;
+    if (!hasText(c->spec->kind)) {
+        refuse("type into", id, "the control takes no text");
+    }
+    if (c->spec->flags & kReadOnly) {
+        refuse("type into", id, "the control is read-only");
     }
     window_->moveFocus(id);
     if (window_->isClosed()) {
@@ -53,9 +76,7 @@ bool ScriptedDialogDriver::type(int id, std::string_view text) {
 }
 
 bool ScriptedDialogDriver::focus(int id) {
-    if (!usable(id)) {
-        return false;
-    }
+    require(id, "focus");
     window_->moveFocus(id);
     return true;
 }
@@ -65,9 +86,7 @@ void ScriptedDialogDriver::leave() {
 }
 
 bool ScriptedDialogDriver::click(int id) {
-    if (!usable(id)) {
-        return false;
-    }
+    require(id, "click");
     ScriptedWindow::Control* c = window_->control(id);
     window_->moveFocus(id);
     if (window_->isClosed()) {
@@ -86,33 +105,29 @@ bool ScriptedDialogDriver::click(int id) {
 }
 
 bool ScriptedDialogDriver::dropDown(int id) {
-    if (!usable(id)) {
-        return false;
-    }
+    require(id, "drop down");
     window_->moveFocus(id);
     dialog_->command(id, Notify::DropDown);
     return true;
 }
 
 bool ScriptedDialogDriver::select(int id, int index) {
-    if (!dropDown(id) || window_->isClosed()) {
-        return false;
-    }
+    dropDown(id);
+    require(id, "select in");
     if (!window_->comboSelect(id, index)) {
-        return false;
+        refuse("select in", id, "the list has no item " + std::to_string(index));
     }
     dialog_->command(id, Notify::SelectionChanged);
     return true;
 }
 
 bool ScriptedDialogDriver::select(int id, std::string_view item) {
-    if (!dropDown(id) || window_->isClosed()) {
-        return false;
-    }
+    dropDown(id);
+    require(id, "select in");
     const ScriptedWindow::Control* c = window_->control(id);
     auto it = std::find(c->items.begin(), c->items.end(), item);
     if (it == c->items.end()) {
-        return false;
+        refuse("select in", id, "the list has no item \"" + std::string(item) + "\"");
     }
     window_->comboSelect(id, static_cast<int>(it - c->items.begin()));
     dialog_->command(id, Notify::SelectionChanged);
@@ -120,13 +135,13 @@ bool ScriptedDialogDriver::select(int id, std::string_view item) {
 }
 
 bool ScriptedDialogDriver::clickRow(int id, int row) {
-    if (!usable(id)) {
-        return false;
-    }
+    require(id, "click a row of");
     ScriptedWindow::Control* c = window_->control(id);
-    if (c->spec->kind != ControlKind::ListView || row < -1 ||
-        row >= static_cast<int>(c->rows.size())) {
-        return false;
+    if (c->spec->kind != ControlKind::ListView) {
+        refuse("click a row of", id, "the control is not a list");
+    }
+    if (row < -1 || row >= static_cast<int>(c->rows.size())) {
+        refuse("click a row of", id, "the list has no row " + std::to_string(row));
     }
     window_->moveFocus(id);
     if (window_->isClosed()) {
@@ -150,13 +165,13 @@ bool ScriptedDialogDriver::clickRow(int id, int row) {
 }
 
 bool ScriptedDialogDriver::moveToRow(int id, int row) {
-    if (!usable(id)) {
-        return false;
-    }
+    require(id, "move to a row of");
     ScriptedWindow::Control* c = window_->control(id);
-    if (c->spec->kind != ControlKind::ListView || row < 0 ||
-        row >= static_cast<int>(c->rows.size())) {
-        return false;
+    if (c->spec->kind != ControlKind::ListView) {
+        refuse("move to a row of", id, "the control is not a list");
+    }
+    if (row < 0 || row >= static_cast<int>(c->rows.size())) {
+        refuse("move to a row of", id, "the list has no row " + std::to_string(row));
     }
     window_->moveFocus(id);
     if (window_->isClosed()) {
@@ -170,9 +185,7 @@ bool ScriptedDialogDriver::moveToRow(int id, int row) {
 }
 
 bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
-    if (!clickRow(id, row)) {
-        return false;
-    }
+    clickRow(id, row);
     if (!window_->isClosed()) {
         dialog_->command(id, Notify::ListDoubleClick);
     }
@@ -181,7 +194,7 @@ bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
 
 void ScriptedDialogDriver::pressEnter() {
     dialog_->command(enterCommand(window_->windowTemplate(), window_->focused(),
-                                  [this](int id) { return usable(id); }),
+                                  [this](int id) { return isUsable(id); }),
                      Notify::Clicked);
 }
 
@@ -276,12 +289,20 @@ public:
 };
 
 bool ScriptedSheetDriver::selectPage(int index) {
-    return sheet_->isOpen() && sheet_->activate(index);
+    if (!sheet_->isOpen()) {
+        throw ScriptError("select page " + std::to_string(index) + ": the sheet is closed");
+    }
+    if (index < 0 || index >= sheet_->pageCount()) {
+        throw ScriptError("select page " + std::to_string(index) + ": the sheet has no such page");
+    }
+    return sheet_->activate(index);
 }
 
 bool ScriptedSheetDriver::pressOK() {
-    const bool ok = sheet_->pressOK();
-    return ok;
+    if (!sheet_->isOpen()) {
+        throw ScriptError("press OK: the sheet is closed");
+    }
+    return sheet_->pressOK();
 }
 
 void ScriptedSheetDriver::pressCancel() {
@@ -341,12 +362,69 @@ bool MemorySettings::writeValue(std::string_view key, std::string_view name,
 
 // ---- host ----
 
+namespace {
+
+const char* answerName(Answer a) {
+    switch (a) {
+    case Answer::Ok:
+        return "OK";
+    case Answer::Cancel:
+        return "Cancel";
+    case Answer::Yes:
+        return "Yes";
+    case Answer::No:
+        return "No";
+    }
+    return "?";
+}
+
+std::function<void(const std::string&)>& unusedHandler() {
+    static std::function<void(const std::string&)> handler;
+    return handler;
+}
+
+} // namespace
+
 ScriptedHost::ScriptedHost() = default;
 
 ScriptedHost::~ScriptedHost() {
     for (auto& [dialog, window] : windows_) {
         dialog->detach();
     }
+    // A test that queued an answer nothing asked for expected a step that did
+    // not happen. While an exception unwinds, the queue says nothing new.
+    const std::vector<std::string> left = unused();
+    if (!left.empty() && unusedHandler() && std::uncaught_exceptions() == 0) {
+        std::string text = "scripted host ended with unused scripts or answers:";
+        for (const std::string& line : left) {
+            text += "\n  " + line;
+        }
+        unusedHandler()(text);
+    }
+}
+
+void ScriptedHost::onUnused(std::function<void(const std::string&)> handler) {
+    unusedHandler() = std::move(handler);
+}
+
+std::vector<std::string> ScriptedHost::unused() const {
+    std::vector<std::string> left;
+    for (const auto& [number, queue] : dialogScripts_) {
+        for (std::size_t i = 0; i < queue.size(); ++i) {
+            left.push_back("script for dialog " + std::to_string(number));
+        }
+    }
+    for (std::size_t i = 0; i < sheetScripts_.size(); ++i) {
+        left.emplace_back("script for a property sheet");
+    }
+    for (Answer a : answers_) {
+        left.push_back(std::string("message answer ") + answerName(a));
+    }
+    for (const auto& path : fileAnswers_) {
+        left.push_back("file dialog answer " +
+                       (path ? "\"" + *path + "\"" : std::string("Cancel")));
+    }
+    return left;
 }
 
 ScriptedWindow& ScriptedHost::build(Dialog& dialog, bool child) {
@@ -424,6 +502,7 @@ std::vector<std::string> ScriptedHost::messageTexts() const {
 void ScriptedHost::clearRecords() {
     messages_.clear();
     waits_.clear();
+    progress_.clear();
     cursorChanges_.clear();
     fileDialogs_.clear();
     helpTopics_.clear();
@@ -476,6 +555,11 @@ void ScriptedHost::sleep(int ms) {
     if (sleepHook_) {
         sleepHook_(ms);
     }
+}
+
+void ScriptedHost::sleepWithProgress(std::string_view what, int ms) {
+    progress_.push_back({std::string(what), ms});
+    sleep(ms);
 }
 
 int ScriptedHost::runDialog(Dialog& dialog) {

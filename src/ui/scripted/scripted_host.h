@@ -16,8 +16,11 @@
 //     host.answerMessage(Answer::Yes);
 //
 // An unexpected nested dialog or sheet, a script that leaves its dialog open,
-// and a message box with a choice but no queued answer throw ScriptError, so
-// a test cannot pass by accident.
+// a message box with a choice but no queued answer, and any action on a
+// control the user could not reach throw ScriptError, so a test cannot pass by
+// accident. Scripts and answers still queued when the host goes are reported
+// to the handler set with ScriptedHost::onUnused (the test support makes each
+// one a test failure).
 #pragma once
 
 #include <deque>
@@ -47,8 +50,9 @@ public:
     ScriptedDialogDriver(Dialog& dialog, ScriptedWindow& window)
         : dialog_(&dialog), window_(&window) {}
 
-    // User actions. Each returns false when the control is missing, hidden
-    // or disabled (and then does nothing).
+    // User actions. Each throws ScriptError when the control is missing,
+    // hidden, disabled or of the wrong kind, or the window is closed, and
+    // otherwise returns true (the result is kept for older callers).
     // Focuses the control and replaces its text as typing would: characters
     // beyond the limit, and non-digits in a digits-only edit, are refused;
     // letters of a lower-case edit become lower case. One TextChanged follows.
@@ -62,12 +66,14 @@ public:
     // rest of their group), then Clicked (ids 1 and 2: OK and Cancel).
     bool click(int id);
     // Drop-down list: opens the list (DropDown), picks an item, SelectionChanged.
+    // An index or item the list lacks throws after the list was opened.
     bool select(int id, int index);
     bool select(int id, std::string_view item);
     // Opens the drop-down list only (DropDown).
     bool dropDown(int id);
     // List view: click on a row (-1: empty space). The row becomes the only
     // selected row and the selection mark (-1 clears both); then ListClick.
+    // A row the list lacks throws.
     bool clickRow(int id, int row);
     bool doubleClickRow(int id, int row);
     // List view: an arrow key moves the selection to `row` (no click). As
@@ -81,6 +87,10 @@ public:
     void sysCommand(unsigned command);
 
     // What the user sees.
+    // True when an action on the control would be accepted: it exists, is
+    // visible and enabled, and the window is open. Tests of a disabled
+    // control ask this instead of trying the action.
+    bool isUsable(int id) const;
     std::string text(int id) const;
     bool isChecked(int id) const;
     bool isEnabled(int id) const;
@@ -102,7 +112,7 @@ public:
     Dialog& dialog() const { return *dialog_; }
 
 private:
-    bool usable(int id) const;
+    void require(int id, const char* action) const;
     Dialog* dialog_;
     ScriptedWindow* window_;
 };
@@ -113,8 +123,10 @@ class ScriptedHost;
 class ScriptedSheetDriver {
 public:
     ScriptedSheetDriver(ScriptedHost& host, PropertySheet& sheet) : host_(&host), sheet_(&sheet) {}
-    bool selectPage(int index); // tab click; false when the current page refuses
-    bool pressOK();             // false when the current page refuses
+    // Tab click; false when the current page refuses. A page the sheet lacks,
+    // or a closed sheet, throws.
+    bool selectPage(int index);
+    bool pressOK(); // false when the current page refuses; a closed sheet throws
     void pressCancel();
     int activePage() const { return sheet_->activeIndex(); }
     bool isCreated(int index) const { return sheet_->isCreated(index); }
@@ -189,9 +201,23 @@ public:
     // device on).
     void onSleep(std::function<void(int ms)> hook) { sleepHook_ = std::move(hook); }
 
+    // What is still queued: one line per dialog script, sheet script, message
+    // answer and file-dialog answer no action has used yet.
+    std::vector<std::string> unused() const;
+    // Called once per host that goes with unused scripts or answers, with a
+    // description of them. Process-wide; the default does nothing.
+    static void onUnused(std::function<void(const std::string&)> handler);
+
     const std::vector<MessageRecord>& messages() const { return messages_; }
     std::vector<std::string> messageTexts() const;
     const std::vector<WaitRecord>& waits() const { return waits_; }
+    // Waits shown with a progress window: what it said and how long; each is
+    // also one entry of waits().
+    struct ProgressRecord {
+        std::string what;
+        int ms;
+    };
+    const std::vector<ProgressRecord>& progressWindows() const { return progress_; }
     long long elapsedMs() const { return elapsedMs_; }
     const std::vector<CursorChange>& cursorChanges() const { return cursorChanges_; }
     int waitCursorDepth() const { return waitDepth_; }
@@ -213,6 +239,7 @@ public:
     void beginWaitCursor() override;
     void endWaitCursor() override;
     void sleep(int ms) override;
+    void sleepWithProgress(std::string_view what, int ms) override;
     int runDialog(Dialog& dialog) override;
     int runSheet(PropertySheet& sheet) override;
     void createModeless(Dialog& dialog) override;
@@ -247,6 +274,7 @@ private:
 
     std::vector<MessageRecord> messages_;
     std::vector<WaitRecord> waits_;
+    std::vector<ProgressRecord> progress_;
     long long elapsedMs_ = 0;
     std::vector<CursorChange> cursorChanges_;
     int waitDepth_ = 0;

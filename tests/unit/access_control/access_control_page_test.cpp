@@ -36,7 +36,7 @@ protected:
         state.devices[0] = test::makeRouter("Office", "192.168.1.1");
         state.dhcpRangeStart = {192, 168, 1, 2};
         state.dhcpRangeEnd = {192, 168, 1, 100};
-        store.saveConfirmed = 1;
+        store.saveConfirmed = true;
     }
     ScriptedDialogDriver open() {
         sheet.addPage(page);

@@ -20,7 +20,7 @@ struct DialogFixture {
     ui::ScriptedHost host;
     test::RecordingDevice device;
     AppContext context{state, host, device};
-    int result = 7;
+    LoginResult result = static_cast<LoginResult>(7);
 
     DialogFixture() {
         state.devices[1] = makeRouter("Office", "10.0.0.1", "", 2, "255.255.255.0", "10.0.0.7");

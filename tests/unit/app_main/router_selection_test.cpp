@@ -105,7 +105,7 @@ TEST(RemoteSelection, ChoosingTheRemoteRowAndThenALanRow) {
 TEST(ChooseRouter, NoMarkAsksForAChoice) {
     RemoteFixture f;
     f.state.selectedIndex = 1;
-    f.state.loginResult = 1;
+    f.state.loginResult = kLoginAccepted;
     f.drv.clickRow(kMainRouterList, -1);
     EXPECT_FALSE(chooseRouter(f.context, *f.main));
     EXPECT_EQ(f.host.messageTexts(), (std::vector<std::string>{"You have to select a router"}));

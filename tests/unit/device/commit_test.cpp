@@ -41,7 +41,7 @@ class CommitTest : public testing::Test {
 protected:
     CommitTest() {
         state.devices[0] = test::makeRouter("Office", "192.168.1.1");
-        store.saveConfirmed = 1;
+        store.saveConfirmed = true;
     }
     AppState state;
     ui::ScriptedHost host;
@@ -112,7 +112,7 @@ struct FinishRow {
     const char* name;
     int page;
     int owner;
-    int saveConfirmed;
+    bool saveConfirmed;
     const char* message;
     bool resets;
 };
@@ -124,7 +124,7 @@ TEST_P(CommitFinish, OnlyTheOwnerResetsAndOnlyWhenSavingIsConfirmed) {
     store.resetOwner = row.owner;
     store.saveConfirmed = row.saveConfirmed;
     Commit commit(context, store, row.page);
-    EXPECT_EQ(commit.allowed(), row.saveConfirmed == 1);
+    EXPECT_EQ(commit.allowed(), row.saveConfirmed);
     EXPECT_EQ(commit.finish(row.message), row.resets);
     const auto sets = device.callsOf(test::DeviceOp::SetInfo);
     if (!row.resets) {
@@ -150,12 +150,12 @@ TEST_P(CommitFinish, OnlyTheOwnerResetsAndOnlyWhenSavingIsConfirmed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, CommitFinish,
-    testing::Values(FinishRow{"QuickSetupOwns", 1, 1, 1, "Device reset finished", true},
-                    FinishRow{"QuickSetupWhenIsdnOwns", 1, 9, 1, "Device reset finished", false},
-                    FinishRow{"IsdnOwnsWithItsFullStop", 9, 9, 1, "Device reset finished.", true},
-                    FinishRow{"OwnerAfterCancelledQuestion", 9, 9, 0, "Device reset finished.",
-                              false},
-                    FinishRow{"LanOwns", 4, 4, 1, "Device reset finished", true}),
+    testing::Values(
+        FinishRow{"QuickSetupOwns", 1, 1, true, "Device reset finished", true},
+        FinishRow{"QuickSetupWhenIsdnOwns", 1, 9, true, "Device reset finished", false},
+        FinishRow{"IsdnOwnsWithItsFullStop", 9, 9, true, "Device reset finished.", true},
+        FinishRow{"OwnerAfterCancelledQuestion", 9, 9, false, "Device reset finished.", false},
+        FinishRow{"LanOwns", 4, 4, true, "Device reset finished", true}),
     [](const auto& info) { return info.param.name; });
 
 } // namespace

@@ -27,7 +27,7 @@ class DialinTest : public testing::Test {
 protected:
     DialinTest() {
         state.devices[0] = test::makeRouter("Office", "192.168.1.1");
-        store.saveConfirmed = 1;
+        store.saveConfirmed = true;
         // The mode-1 values as the Quick Setup page's start leaves them.
         device::setEntryText(store.mode1Write(0), "2");
         device::setEntryText(store.mode1Write(1), "1");
@@ -301,7 +301,7 @@ TEST_F(DialinTest, OnlyAFailedTableWriteIsReportedAndTheApplyGoesOn) {
 }
 
 TEST_F(DialinTest, NothingIsSentWhenSavingWasNotConfirmed) {
-    store.saveConfirmed = 0;
+    store.saveConfirmed = false;
     open();
     EXPECT_TRUE(applied().empty());
     EXPECT_TRUE(host.messageTexts().empty());

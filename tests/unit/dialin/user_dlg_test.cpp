@@ -28,7 +28,7 @@ protected:
 
 struct CheckRow {
     const char* name;
-    int mode;
+    CUserDlg::Mode mode;
     int row;
     std::function<void(ScriptedDialogDriver&)> fill;
     const char* message; // nullptr: accepted

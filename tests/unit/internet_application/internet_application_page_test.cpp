@@ -31,7 +31,7 @@ class InternetApplicationTest : public testing::Test {
 protected:
     InternetApplicationTest() {
         state.devices[0] = test::makeRouter("Office", "192.168.1.1");
-        store.saveConfirmed = 1;
+        store.saveConfirmed = true;
         setServers({makeServer("web", 80, 8080), makeServer("voip", 5060, 0, 2, 0)});
         setValue(0x371c, test::appBytes({makeApp("ichat", 6000, 6010, 113, 113)}));
         setValue(0x371e, {1, 192, 168, 1, 77});

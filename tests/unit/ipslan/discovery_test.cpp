@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <sstream>
@@ -8,6 +9,7 @@
 
 #include <ipslan/config.h>
 #include <ipslan/detail/discovery.h>
+#include <ipslan/diagnostics.h>
 #include <ipslan/ipslan.h>
 #include <ipslan/wire.h>
 
@@ -115,6 +117,12 @@ TEST_F(Discovery, BrowseKeepsDistinctValidRepliesUpToTheTable) {
     EXPECT_STREQ(table[0].name, "r");
     EXPECT_STREQ(table[1].ipAddress, "127.0.0.17");
     EXPECT_EQ(table[2].name[0], 'z');
+
+    const auto report = ipslan::lastDiscoveryReport();
+    EXPECT_EQ(report.replies, 2);
+    EXPECT_GE(report.ignored, 3) << "the malformed, the unterminated and the second replies";
+    ASSERT_EQ(report.interfaces.size(), 1u) << "only loopback is searched";
+    EXPECT_EQ(report.interfaces[0].routers.size(), 2u) << "attributed to the interface";
 
     routers = 40;
     IPSBrowse(table.data(), &count);
@@ -339,9 +347,9 @@ TEST(QueryFreeIp, ReadsTheArpTable) {
 
 TEST(DiscoveryDestinations, LoopbackOnlyOrEveryInterfaceBroadcast) {
     const std::vector<LocalInterface> interfaces = {
-        {0x7f000001, 0xff000000, std::nullopt},
-        {0xc0a80122, 0xffffff00, 0xc0a801ff},
-        {0x0a000001, 0xff000000, 0x0affffff},
+        {0x7f000001, 0xff000000, std::nullopt, "", 0},
+        {0xc0a80122, 0xffffff00, 0xc0a801ff, "", 0},
+        {0x0a000001, 0xff000000, 0x0affffff, "", 0},
     };
     ipslan::detail::Settings s;
     s.discoveryPort = 3721;
@@ -359,8 +367,8 @@ TEST(DiscoveryDestinations, LoopbackOnlyOrEveryInterfaceBroadcast) {
 TEST(LocalAddress, IsThisComputersAddressOnTheRoutersNetwork) {
     using ipslan::detail::localAddressFor;
     const std::vector<LocalInterface> interfaces = {
-        {0x7f000001, 0xff000000, std::nullopt},
-        {0xc0a80122, 0xffffff00, 0xc0a801ff},
+        {0x7f000001, 0xff000000, std::nullopt, "", 0},
+        {0xc0a80122, 0xffffff00, 0xc0a801ff, "", 0},
     };
     EXPECT_EQ(localAddressFor(0xc0a80101, 0xffffff00, interfaces), "192.168.1.34");
     EXPECT_EQ(localAddressFor(0x7f000005, 0xffffff00, interfaces), "127.0.0.1");
@@ -371,6 +379,55 @@ TEST(LocalAddress, IsThisComputersAddressOnTheRoutersNetwork) {
     EXPECT_EQ(localAddressFor(0x0a000001, 0xff000000, interfaces), "");
     EXPECT_EQ(localAddressFor(0x0a000001, 0xff000000, interfaces, interfaces[1]), "192.168.1.34");
     EXPECT_EQ(localAddressFor(0xc0a80101, 0xffffff00, interfaces, interfaces[0]), "192.168.1.34");
+}
+
+TEST(DiscoveryReport, PlacesEachRouterUnderTheInterfaceItCameThrough) {
+    const std::vector<LocalInterface> interfaces = {
+        {0x7f000001, 0xff000000, std::nullopt, "lo", 1},
+        {0xc0a80122, 0xffffff00, 0xc0a801ff, "eth0", 2},
+        {0x0a000001, 0xff000000, 0x0affffff, "eth0", 2}, // a second address
+        {0xac100001, 0xffff0000, 0xac10ffff, "eth1", 3}, // searched, silent
+    };
+    const auto reply = [](const char* name, Ipv4 ip) {
+        ipslan::wire::BrowseReply r;
+        r.name = name;
+        r.ip = ip;
+        r.netmask = 0xffffff00;
+        return r;
+    };
+    ipslan::detail::Settings s;
+    const auto report = ipslan::detail::discoveryReport(s, interfaces,
+                                                        {{reply("on eth0", 0xc0a80101), 2},
+                                                         {reply("second net", 0x0a000005), 2},
+                                                         {reply("elsewhere", 0x0b000001), 2},
+                                                         {reply("via lo", 0x7f000005), 1},
+                                                         {reply("no\nline", 0x7f000006), 9}},
+                                                        3);
+    ASSERT_EQ(report.interfaces.size(), 4u);
+    const auto names = [](const ipslan::SearchedInterface& i) {
+        std::vector<std::pair<std::string, bool>> out;
+        for (const auto& r : i.routers) {
+            out.emplace_back(r.name, r.outsideNetwork);
+        }
+        return out;
+    };
+    using Row = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(names(report.interfaces[0]), (Row{{"via lo", false}}));
+    EXPECT_EQ(names(report.interfaces[1]), (Row{{"on eth0", false}, {"elsewhere", true}}));
+    EXPECT_EQ(names(report.interfaces[2]), (Row{{"second net", false}}));
+    EXPECT_TRUE(report.interfaces[3].routers.empty());
+    EXPECT_FALSE(report.interfaces[0].broadcastSent) << "lo has no broadcast address";
+    ASSERT_EQ(report.unattributed.size(), 1u);
+
+    const auto lines = ipslan::describeDiscovery(report);
+    const auto has = [&lines](const std::string& text) {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.find(text) != l.npos; });
+    };
+    EXPECT_TRUE(has("discovery: 5 replies, 3 ignored"));
+    EXPECT_TRUE(has("\"elsewhere\" at 11.0.0.1 mask 255.255.255.0: outside this network, "
+                    "reachable only after an address change"));
+    EXPECT_TRUE(has("\"no\\x0aline\"")) << "names from the network are escaped";
 }
 
 struct TargetsCase {

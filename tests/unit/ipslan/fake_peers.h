@@ -69,6 +69,13 @@ public:
     bool ok() const { return handle_ != nullptr; }
     std::uint16_t port() const { return port_; }
     int requests() const { return requests_; }
+    // Sends a response of the handler's making (a clone, a late one); only
+    // from within the handler. Takes ownership.
+    void send(netsnmp_pdu* response) {
+        if (snmp_sess_send(handle_, response) == 0) {
+            snmp_free_pdu(response);
+        }
+    }
 
 private:
     static int callback(int op, netsnmp_session*, int, netsnmp_pdu* pdu, void* magic) {

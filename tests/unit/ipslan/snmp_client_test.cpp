@@ -53,6 +53,8 @@ public:
     // Shapes the next responses: drop them, or mangle them after filling.
     bool silent = false;
     std::function<void(netsnmp_pdu&)> mangle;
+    // Takes over sending a filled response: true lets it go out as it is.
+    std::function<bool(netsnmp_pdu& response, SnmpResponder& out)> route;
 
     std::uint16_t port() const { return responder_->port(); }
     int requests() const { return responder_->requests(); }
@@ -97,7 +99,7 @@ private:
         if (mangle) {
             mangle(response);
         }
-        return true;
+        return route ? route(response, *responder_) : true;
     }
 
     std::unique_ptr<SnmpResponder> responder_;
@@ -359,6 +361,146 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(IntegerTexts, UnterminatedTextIsRefused) {
     const std::vector<std::uint8_t> area(16, '7');
     EXPECT_EQ(ipslan::detail::parseIntegerText(area.data(), area.size()), std::nullopt);
+}
+
+// ---- Batches of reads with several requests outstanding ---------------------
+
+class SnmpBatch : public SnmpClient {
+protected:
+    void SetUp() override {
+        SnmpClient::SetUp();
+        ipslan::setReadWindow(8);
+    }
+    void TearDown() override { ipslan::setReadWindow(ipslan::kDefaultReadWindow); }
+
+    // Eight one-variable reads of 0x4001.. into their own entries.
+    int readEight() {
+        for (int i = 0; i < 8; ++i) {
+            router.values[{kFirst + i, 0}] = integer(100 + i);
+            reads[i] = IPS_READ{0, 1, &variables[i], &results[i], 1, 9};
+        }
+        return IPSGetInfoBatch("127.0.0.1", reads, 8);
+    }
+    std::vector<long> values() const {
+        std::vector<long> v;
+        for (const auto& r : results) {
+            v.push_back(static_cast<std::int32_t>(le32(r.value)));
+        }
+        return v;
+    }
+
+    static constexpr int kFirst = 0x4001;
+    const int variables[8] = {kFirst,     kFirst + 1, kFirst + 2, kFirst + 3,
+                              kFirst + 4, kFirst + 5, kFirst + 6, kFirst + 7};
+    IPS_READ reads[8]{};
+    MIB_RESPONSE results[8]{};
+};
+
+int firstVariable(const netsnmp_pdu& pdu) {
+    return ipslan::wire::variableFromOid(pdu.variables->name, pdu.variables->name_length)->variable;
+}
+
+TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
+    using Route = std::function<bool(netsnmp_pdu&, SnmpResponder&)>;
+    struct Row {
+        const char* name;
+        std::function<Route()> make;
+        int requests;
+    };
+    const Row rows[] = {
+        {"answers in reverse order",
+         [] {
+             auto stash = std::make_shared<std::vector<netsnmp_pdu*>>();
+             return Route([stash](netsnmp_pdu& response, SnmpResponder& out) {
+                 stash->push_back(snmp_clone_pdu(&response));
+                 if (stash->size() == 8) {
+                     for (auto it = stash->rbegin(); it != stash->rend(); ++it) {
+                         out.send(*it);
+                     }
+                 }
+                 return false;
+             });
+         },
+         8},
+        {"one answer of eight lost, its retry answered",
+         [] {
+             auto lost = std::make_shared<bool>(false);
+             return Route([lost](netsnmp_pdu& response, SnmpResponder&) {
+                 if (firstVariable(response) == kFirst + 3 && !*lost) {
+                     *lost = true;
+                     return false;
+                 }
+                 return true;
+             });
+         },
+         9},
+        {"every answer twice",
+         [] {
+             return Route([](netsnmp_pdu& response, SnmpResponder& out) {
+                 out.send(snmp_clone_pdu(&response));
+                 return true;
+             });
+         },
+         8},
+        {"an answer to a request id never sent comes first",
+         [] {
+             return Route([](netsnmp_pdu& response, SnmpResponder& out) {
+                 netsnmp_pdu* stray = snmp_clone_pdu(&response);
+                 stray->reqid += 100000;
+                 const long bogus = -1;
+                 snmp_set_var_typed_value(stray->variables, ASN_INTEGER, &bogus, sizeof bogus);
+                 out.send(stray);
+                 return true;
+             });
+         },
+         8},
+    };
+    ipslan::setTimeouts(100, 1);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        router.route = row.make();
+        const int before = router.requests();
+        std::fill(std::begin(results), std::end(results), MIB_RESPONSE{});
+        EXPECT_EQ(readEight(), 1);
+        EXPECT_EQ(values(), (std::vector<long>{100, 101, 102, 103, 104, 105, 106, 107}));
+        for (const auto& read : reads) {
+            EXPECT_EQ(read.status, 1);
+        }
+        EXPECT_EQ(router.requests() - before, row.requests);
+    }
+    router.route = nullptr;
+    EXPECT_EQ(readEight(), 1) << "nothing left over confuses the next batch";
+}
+
+TEST_F(SnmpBatch, StopsAndOrdersLikeSeparateReadsAtAnyWindow) {
+    router.values[{0x4001, 0}] = integer(1);
+    router.values[{0x4002, 0}] = integer(2);
+    router.values[{0x4003, 0}] = integer(3);
+    const int unknown = 0x4077;
+    const int v1 = 0x4001, v2 = 0x4002, v3 = 0x4003;
+    for (const int window : {1, 8}) {
+        SCOPED_TRACE(window);
+        ipslan::setReadWindow(window);
+        MIB_RESPONSE shared{}, skipped{}, untouched{};
+        untouched.type = 0x77;
+        skipped.type = 0x77;
+        IPS_READ batch[] = {
+            {0, 1, &unknown, &untouched, 0, 9}, // fails, the batch goes on
+            {0, 1, &v1, &shared, 1, 9},
+            {0, 1, &v2, &shared, 1, 9},         // same entry: the later read wins
+            {0, 1, &unknown, &untouched, 1, 9}, // fails and ends the batch
+            {0, 1, &v3, &skipped, 1, 9},
+        };
+        EXPECT_EQ(IPSGetInfoBatch("127.0.0.1", batch, 5), 0);
+        std::vector<int> statuses;
+        for (const auto& read : batch) {
+            statuses.push_back(read.status);
+        }
+        EXPECT_EQ(statuses, (std::vector<int>{0, 1, 1, 0, -1}));
+        EXPECT_EQ(le32(shared.value), 2u);
+        EXPECT_EQ(untouched.type, 0x77);
+        EXPECT_EQ(skipped.type, 0x77) << "a read after the stop leaves its area alone";
+    }
 }
 
 } // namespace

@@ -29,7 +29,7 @@ protected:
                  const char* mask = "255.255.255.0") {
         state.devices[0] = test::makeRouter("Office", "192.168.1.1", "", 2, mask);
         store = std::make_unique<device::ConfigStore>(family);
-        store->saveConfirmed = 1;
+        store->saveConfirmed = true;
         test::putEntry(entry(0x3004), kTypeInteger, &kOn, 4);
         test::putText(entry(0x3006), "192.168.1.100");
         test::putText(entry(0x3005), "192.168.1.199");

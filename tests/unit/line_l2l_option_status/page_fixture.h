@@ -29,7 +29,7 @@ struct PageFixture {
         state.devices[0] = makeRouter("Office", "192.168.1.1", "old", static_cast<int>(family));
         state.deviceCount = 1;
         store.firmwareLevel = firmwareLevel;
-        store.saveConfirmed = 1;
+        store.saveConfirmed = true;
         store.resetOwner = 1;
     }
 

@@ -86,7 +86,7 @@ TEST_F(ApplyTest, CancelOnABusyLineWritesNothingOnAnyPage) {
     ASSERT_TRUE(s.selectPage(kIsdnIndex));
     ASSERT_TRUE(s.pressOK());
     EXPECT_TRUE(writes().empty());
-    EXPECT_EQ(store.saveConfirmed, 0);
+    EXPECT_FALSE(store.saveConfirmed);
     EXPECT_EQ(host.messageTexts(),
               std::vector<std::string>{
                   "The ISDNLink is in use.\nSaving data now will break the connection.\nUsers may "

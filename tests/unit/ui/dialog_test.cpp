@@ -1,6 +1,7 @@
 // The scripted backend as dialog code sees it: typing rules, notifications
 // and their order, id lists, radio groups, Enter and Escape, list views with
 // a selection mark, drop-down lists, and nested modal runs.
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -147,8 +148,55 @@ TEST(IdLists, IdsTheTemplateLacksAreSkipped) {
     EXPECT_EQ(dlg.number(4242), 0u);
     EXPECT_FALSE(dlg.isChecked(4242));
     EXPECT_EQ(dlg.list(4242).selectionMark(), -1);
-    EXPECT_FALSE(drv.click(kAction)) << "a disabled button cannot be clicked";
+    EXPECT_FALSE(drv.isUsable(kAction));
     EXPECT_TRUE(dlg.events.empty());
+}
+
+// A test tool that ignores a step it cannot take lets a test pass without
+// doing what it says.
+TEST(StrictDriver, AnActionNoUserCouldTakeThrows) {
+    ui::ScriptedHost host;
+    RecordingDialog dlg;
+    auto drv = host.open(dlg);
+    dlg.enable({kAction}, false);
+    dlg.list(kList).insert(0, "only", false);
+    const std::vector<std::pair<const char*, std::function<void()>>> rows = {
+        {"DisabledButton",
+         [&] {
+             drv.click(kAction);
+         }},
+        {"HiddenButton",
+         [&] {
+             drv.click(kHiddenButton);
+         }},
+        {"MissingControl",
+         [&] {
+             drv.focus(4242);
+         }},
+        {"MissingRow",
+         [&] {
+             drv.doubleClickRow(kList, 5);
+         }},
+        {"MissingItem",
+         [&] {
+             drv.select(kCombo, "none");
+         }},
+    };
+    for (const auto& [name, action] : rows) {
+        EXPECT_THROW(action(), ui::ScriptError) << name;
+    }
+    EXPECT_EQ(dlg.events, (std::vector<std::string>{"dropdown 1020"}));
+}
+
+TEST(StrictDriver, ScriptsAndAnswersLeftUnusedFailTheTest) {
+    EXPECT_NONFATAL_FAILURE(
+        {
+            ui::ScriptedHost host;
+            host.expectDialog(kFormTemplate, [](ui::ScriptedDialogDriver&) {});
+            host.answerMessage(ui::Answer::Yes);
+            host.answerFileDialog(std::nullopt);
+        },
+        "script for dialog 9001\n  message answer Yes\n  file dialog answer Cancel");
 }
 
 TEST(RadioButtons, AClickChecksOneOfItsGroupOnly) {
@@ -254,7 +302,6 @@ TEST(ListView, DoubleClickFollowsTheClick) {
     dlg.list(kList).insert(0, "only", true);
     drv.doubleClickRow(kList, 0);
     EXPECT_EQ(dlg.events, (std::vector<std::string>{"click 1030", "dblclick 1030"}));
-    EXPECT_FALSE(drv.clickRow(kList, 5)) << "no such row";
 }
 
 TEST(DropDownList, OpeningNotifiesBeforeThePick) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ipslan/detail/state.h"
+#include "ipslan/diagnostics.h"
 #include "ipslan/wire.h"
 
 struct DEVICE_INFO;
@@ -24,6 +25,7 @@ struct LocalInterface {
     wire::Ipv4 address = 0;
     wire::Ipv4 netmask = 0;
     std::optional<wire::Ipv4> broadcast;
+    std::string name;
     int index = 0; // the system's interface index; 0 when unknown
 };
 
@@ -56,6 +58,19 @@ std::optional<wire::Ipv4> proposeFreeAddress(wire::Ipv4 network, const std::set<
 
 // The addresses listed in a /proc/net/arp style table.
 std::set<wire::Ipv4> arpTableAddresses(std::istream& table);
+
+// A reply as discovery saw it: through which interface (0 when unknown).
+struct HeardReply {
+    wire::BrowseReply reply;
+    int interfaceIndex = 0;
+};
+
+// The diagnostics of one browse: the interfaces searched (those a broadcast
+// went to, and those a reply came through) and each accepted reply under the
+// interface it came through.
+DiscoveryReport discoveryReport(const Settings& settings,
+                                const std::vector<LocalInterface>& interfaces,
+                                const std::vector<HeardReply>& accepted, int ignored);
 
 int browse(DEVICE_INFO* table, int* count);
 int udpSetIp(const DEVICE_INFO* device, const char* newIp, const char* mask, unsigned char flag);

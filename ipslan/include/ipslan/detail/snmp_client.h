@@ -17,6 +17,8 @@ namespace ipslan::detail {
 
 // Most variables one request may name (the program sends at most 29).
 inline constexpr int kMaxRequestVariables = 64;
+// Most reads one batch may hold.
+inline constexpr int kMaxBatchReads = 64;
 
 // Sets up Net-SNMP once; later calls do nothing.
 void initSnmp();
@@ -35,6 +37,7 @@ bool responseAnswers(const snmp_pdu& response, std::span<const wire::VariableOid
 std::optional<std::vector<MIB_RESPONSE>> readEntries(const snmp_pdu& response);
 
 int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPONSE* result);
+int getInfoBatch(const char* ip, IPS_READ* reads, int n);
 int setInfo(const char* ip, int mode, int count, const int* variables, const _snmp_packet* values);
 
 } // namespace ipslan::detail

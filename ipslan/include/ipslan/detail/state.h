@@ -18,6 +18,7 @@ struct Settings {
     DiscoveryTargets targets;
     std::uint16_t discoveryPort = wire::kDefaultDiscoveryPort;
     int windowMs = kDefaultDiscoveryWindowMs;
+    int readWindow = kDefaultReadWindow;
     std::string community = "public";
     int snmpPort = 161;
 };

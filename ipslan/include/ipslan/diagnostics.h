@@ -1,0 +1,50 @@
+// What the last discovery saw, for people looking for a router that does not
+// show up: each interface searched with its address and mask, the routers
+// that answered through it, and which of those sit outside its network (they
+// answer, but the utility reaches them only after an address change).
+//
+// The library never prints; front ends show describeDiscovery()'s lines
+// when asked to be verbose.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ipslan {
+
+struct DiscoveredRouter {
+    std::string name;
+    std::uint32_t address = 0; // IPv4, host order
+    std::uint32_t netmask = 0;
+    // The interface's network (under its own mask) does not hold the router.
+    bool outsideNetwork = false;
+};
+
+struct SearchedInterface {
+    std::string name;          // "lo", "eth0"; empty when unknown
+    std::uint32_t address = 0; // IPv4, host order
+    std::uint32_t netmask = 0;
+    bool broadcastSent = false; // a browse went to its broadcast address
+    std::vector<DiscoveredRouter> routers;
+};
+
+struct DiscoveryReport {
+    bool ran = false; // false until the first browse
+    std::vector<SearchedInterface> interfaces;
+    std::vector<std::string> extraTargets; // "a.b.c.d:port"
+    // Replies that counted, and those dropped (malformed, another request's,
+    // a second reply of the same router, past the table's 32 records).
+    int replies = 0;
+    int ignored = 0;
+    // Replies that came through no interface listed above.
+    std::vector<DiscoveredRouter> unattributed;
+};
+
+// The report of the last IPSBrowse in this process.
+DiscoveryReport lastDiscoveryReport();
+
+// The report as lines of text, without line ends.
+std::vector<std::string> describeDiscovery(const DiscoveryReport& report);
+
+} // namespace ipslan
