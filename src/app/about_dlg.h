@@ -2,12 +2,13 @@
 // the menu itself carries no entry for it.
 #pragma once
 
+#include "res/ids/about_ids.h"
 #include "ui/dialog.h"
 
 namespace tolvaro::app {
 
-inline constexpr int kAboutTemplate = 100;
-inline constexpr int kAboutVersionText = 1200;
+using res::about::kAboutTemplate;
+using res::about::kAboutVersionText;
 
 class CAboutDlg : public ui::Dialog {
 public:

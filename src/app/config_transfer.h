@@ -3,7 +3,7 @@
 // router of the same firmware and restart it.
 #pragma once
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 
 namespace tolvaro::app {
 

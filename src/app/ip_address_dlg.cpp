@@ -3,12 +3,12 @@
 #include <array>
 #include <string>
 
-#include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/login.h"
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
+#include "device/device_record.h"
 #include "device/dotted_text.h"
 #include "device/octet_fields.h"
 #include "ui/host.h"
@@ -56,8 +56,8 @@ CIpAddressDlg::CIpAddressDlg(AppContext& context, LoginResult* result)
 
 void CIpAddressDlg::onInitDialog() {
     const DEVICE_INFO& record = context_.state.selected();
-    setText(kIpCurrentAddress, fieldText(record.ipAddress));
-    setText(kIpCurrentMask, fieldText(record.netmask));
+    setText(kIpCurrentAddress, device::fieldText(record.ipAddress));
+    setText(kIpCurrentMask, device::fieldText(record.netmask));
 
     for (int id : kIpNewAddress) {
         limitText(id, kIpOctetLimit);
@@ -65,11 +65,11 @@ void CIpAddressDlg::onInitDialog() {
     for (int id : kIpNewMask) {
         limitText(id, kIpOctetLimit);
     }
-    showOctets(*this, kIpNewMask, device::parseDottedAddress(fieldText(record.netmask)));
+    showOctets(*this, kIpNewMask, device::parseDottedAddress(device::fieldText(record.netmask)));
 
     // Without our address on the router's link there is no network to propose
     // from; asking on 0.0.0.0 would offer an address nobody can reach.
-    const std::string local = fieldText(record.localAddress);
+    const std::string local = device::fieldText(record.localAddress);
     if (local.empty() || device::parseDottedAddress(local)[0] == 0) {
         return;
     }
@@ -118,7 +118,7 @@ void CIpAddressDlg::onOK() {
         host().messageBox(ip_text::kSetIpFailed);
         return;
     }
-    setField(record.ipAddress, addressText);
+    device::setField(record.ipAddress, addressText);
     *result_ = kLoginAccepted;
     endDialog(ui::kIdOk);
 }

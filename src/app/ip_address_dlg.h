@@ -4,6 +4,7 @@
 // unreachable.
 #pragma once
 
+#include "res/ids/main_ids.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -16,13 +17,12 @@ namespace tolvaro::app {
 
 class CMainDlg;
 
-inline constexpr int kIpAddressTemplate = 144;
-inline constexpr int kIpCurrentAddress = 1040;
-inline constexpr int kIpCurrentMask = 1041;
-// The four address fields 1134..1137 and the four mask fields 1138..1141.
-inline constexpr int kIpNewAddress[4] = {1134, 1135, 1136, 1137};
-inline constexpr int kIpNewMask[4] = {1138, 1139, 1140, 1141};
-inline constexpr int kIpOctetLimit = 3;
+using res::ip_address::kIpAddressTemplate;
+using res::ip_address::kIpCurrentAddress;
+using res::ip_address::kIpCurrentMask;
+using res::ip_address::kIpNewAddress;
+using res::ip_address::kIpNewMask;
+using res::ip_address::kIpOctetLimit;
 
 // Time the router needs to restart at its new address.
 inline constexpr int kAddressChangeWaitMs = 6000;

@@ -18,7 +18,7 @@
 // two library calls travel over the discovery protocol, which uses neither.
 #pragma once
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/login_rule.h"
 
 namespace tolvaro::app {

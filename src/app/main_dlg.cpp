@@ -4,12 +4,12 @@
 #include <array>
 
 #include "app/about_dlg.h"
-#include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/ip_address_dlg.h"
 #include "app/router_selection.h"
 #include "app/search_wait_dlg.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
+#include "device/device_record.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
@@ -67,7 +67,7 @@ void CMainDlg::discoverAtStart() {
 
     fillRows();
     markRow(0);
-    showSelected(fieldText(state.devices[0].name));
+    showSelected(device::fieldText(state.devices[0].name));
 
     if (state.deviceCount == 0) {
         enableOperations(false);
@@ -81,8 +81,8 @@ void CMainDlg::fillRows() {
     auto routers = routerList();
     for (int i = 0; i < state.deviceCount; ++i) {
         const DEVICE_INFO& record = state.devices[static_cast<std::size_t>(i)];
-        routers.insert(i, fieldText(record.name), false);
-        routers.setText(i, 1, fieldText(record.ipAddress));
+        routers.insert(i, device::fieldText(record.name), false);
+        routers.setText(i, 1, device::fieldText(record.ipAddress));
     }
 }
 
@@ -109,7 +109,7 @@ CMainDlg::RouterIdentity CMainDlg::chosenRouter() const {
         return {};
     }
     RouterIdentity identity;
-    identity.address = fieldText(state.devices[static_cast<std::size_t>(row)].ipAddress);
+    identity.address = device::fieldText(state.devices[static_cast<std::size_t>(row)].ipAddress);
     std::array<unsigned char, 6> hardware{};
     if (context_.device.hardwareAddress(identity.address.c_str(), hardware.data()) == 1) {
         identity.hardware = hardware;
@@ -120,7 +120,8 @@ CMainDlg::RouterIdentity CMainDlg::chosenRouter() const {
 int CMainDlg::rowOf(const RouterIdentity& identity) const {
     const AppState& state = context_.state;
     for (int i = 0; i < state.deviceCount; ++i) {
-        const std::string address = fieldText(state.devices[static_cast<std::size_t>(i)].ipAddress);
+        const std::string address =
+            device::fieldText(state.devices[static_cast<std::size_t>(i)].ipAddress);
         if (!identity.hardware) {
             if (address == identity.address) {
                 return i;
@@ -165,7 +166,7 @@ void CMainDlg::refresh() {
     // A router that is gone leaves nothing chosen: the operations ask for a
     // choice rather than act on whichever router now has its row.
     if (row >= 0 && row < state.deviceCount) {
-        showSelected(fieldText(state.devices[static_cast<std::size_t>(row)].name));
+        showSelected(device::fieldText(state.devices[static_cast<std::size_t>(row)].name));
     } else {
         showNoneSelected();
     }
@@ -181,7 +182,7 @@ void CMainDlg::onListClick() {
     }
     // A Remote row added after 32 listed routers has no record of its own.
     if (mark < kDeviceTableSize) {
-        showSelected(fieldText(state.devices[static_cast<std::size_t>(mark)].name));
+        showSelected(device::fieldText(state.devices[static_cast<std::size_t>(mark)].name));
     } else {
         showNoneSelected();
     }
@@ -217,7 +218,7 @@ void CMainDlg::run(const std::function<void(CMainDlg&)>& operation) {
 }
 
 void CMainDlg::openWwwSetup() {
-    context_.host.openUrl("http://" + fieldText(context_.state.selected().ipAddress));
+    context_.host.openUrl("http://" + device::fieldText(context_.state.selected().ipAddress));
 }
 
 void CMainDlg::onCommand(int id, ui::Notify notification) {

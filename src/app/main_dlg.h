@@ -28,7 +28,7 @@
 #include <string>
 #include <string_view>
 
-#include "tolvaro_version.h"
+#include "res/ids/main_ids.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -37,21 +37,21 @@ struct AppContext;
 
 namespace tolvaro::app {
 
-inline constexpr int kMainTemplate = 102;
+using res::main_window::kMainTemplate;
 
-inline constexpr int kMainSelectedLabel = 1210;
-inline constexpr int kMainRouterList = 1038;
-inline constexpr int kMainRefresh = 1019;
-inline constexpr int kMainRemote = 1222;
-inline constexpr int kMainSetup = ui::kIdOk;
-inline constexpr int kMainSave = 1208;
-inline constexpr int kMainLoad = 1207;
-inline constexpr int kMainIpAddress = 1020;
-inline constexpr int kMainWwwSetup = 1092;
-inline constexpr int kMainClose = ui::kIdCancel;
+using res::main_window::kMainClose;
+using res::main_window::kMainIpAddress;
+using res::main_window::kMainLoad;
+using res::main_window::kMainRefresh;
+using res::main_window::kMainRemote;
+using res::main_window::kMainRouterList;
+using res::main_window::kMainSave;
+using res::main_window::kMainSelectedLabel;
+using res::main_window::kMainSetup;
+using res::main_window::kMainWwwSetup;
 
 namespace main_text {
-inline constexpr const char* kCaption = "Tolvaro V" TOLVARO_VERSION_SHORT;
+inline constexpr const char* kCaption = res::main_window::kCaption;
 inline constexpr const char* kLabelPrefix = "Selected ISDN Router:";
 inline constexpr const char* kNoDevices = "No compatible devices detected on LAN";
 inline constexpr const char* kColumnMachine = "Machine";

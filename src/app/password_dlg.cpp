@@ -1,7 +1,7 @@
 #include "app/password_dlg.h"
 
-#include "app/app_context.h"
 #include "app/login.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
 
 namespace tolvaro::app {

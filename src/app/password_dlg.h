@@ -4,6 +4,7 @@
 // follow. Cancel records "cancelled". The dialog itself shows no message.
 #pragma once
 
+#include "res/ids/main_ids.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -12,9 +13,9 @@ struct AppContext;
 
 namespace tolvaro::app {
 
-inline constexpr int kPasswordTemplate = 143;
-inline constexpr int kPasswordEdit = 1039;
-inline constexpr int kPasswordLimit = 9;
+using res::password::kPasswordEdit;
+using res::password::kPasswordLimit;
+using res::password::kPasswordTemplate;
 
 class CPasswordDlg : public ui::Dialog {
 public:

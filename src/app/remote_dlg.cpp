@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/local_address.h"
 #include "app/login.h"
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
+#include "device/device_record.h"
 #include "res/ids/remote_ids.h"
 #include "ui/host.h"
 
@@ -144,7 +144,7 @@ void runRemoteOperation(AppContext& context, CMainDlg& main) {
     const int rows = routers.count();
     const int records = std::min(rows, kDeviceTableSize);
     for (int i = 0; i < records; ++i) {
-        if (fieldText(state.devices[static_cast<std::size_t>(i)].ipAddress) ==
+        if (device::fieldText(state.devices[static_cast<std::size_t>(i)].ipAddress) ==
             state.connectedAddress) {
             return;
         }
@@ -155,7 +155,8 @@ void runRemoteOperation(AppContext& context, CMainDlg& main) {
     }
     // The record behind the new row may still hold a router an earlier
     // discovery listed there; its name would caption the settings sheet.
-    setField(context.state.devices[static_cast<std::size_t>(rows)].name, main_text::kRemoteRow);
+    device::setField(context.state.devices[static_cast<std::size_t>(rows)].name,
+                     main_text::kRemoteRow);
     routers.insert(rows, main_text::kRemoteRow, rows % 2 == 0);
     context.state.remoteRow = rows;
     routers.setText(rows, 1, state.connectedAddress);

@@ -3,9 +3,9 @@
 #include <climits>
 #include <string>
 
-#include "app/device_record.h"
 #include "app/ip_address_dlg.h"
 #include "app/main_dlg.h"
+#include "device/device_record.h"
 #include "device/dotted_text.h"
 #include "ui/host.h"
 
@@ -71,10 +71,10 @@ void runRemoteSelection(AppContext& context, CMainDlg& main) {
         if (connection.ip != address) {
             continue;
         }
-        setField(record.ipAddress, connection.ip);
-        setField(record.password, connection.password);
-        setField(record.localAddress, connection.localAddress);
-        setField(record.netmask, connection.mask);
+        device::setField(record.ipAddress, connection.ip);
+        device::setField(record.password, connection.password);
+        device::setField(record.localAddress, connection.localAddress);
+        device::setField(record.netmask, connection.mask);
         state.remotePort = portNumber(connection.port);
     }
 }
@@ -104,9 +104,9 @@ bool chooseRouterForAddressChange(AppContext& context, CMainDlg& main) {
 }
 
 bool outsideLocalNetwork(const DEVICE_INFO& record) {
-    const auto address = device::parseDottedAddress(fieldText(record.ipAddress));
-    const auto local = device::parseDottedAddress(fieldText(record.localAddress));
-    const auto mask = device::parseDottedAddress(fieldText(record.netmask));
+    const auto address = device::parseDottedAddress(device::fieldText(record.ipAddress));
+    const auto local = device::parseDottedAddress(device::fieldText(record.localAddress));
+    const auto mask = device::parseDottedAddress(device::fieldText(record.netmask));
     return !device::sameNetwork(address, local, mask);
 }
 

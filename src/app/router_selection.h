@@ -4,8 +4,8 @@
 // network is first given an address on it.
 #pragma once
 
-#include "app/app_context.h"
 #include "app/login.h"
+#include "device/app_context.h"
 
 namespace tolvaro::app {
 

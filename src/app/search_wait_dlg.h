@@ -1,11 +1,12 @@
 // The small captionless window shown while the first discovery runs.
 #pragma once
 
+#include "res/ids/main_ids.h"
 #include "ui/dialog.h"
 
 namespace tolvaro::app {
 
-inline constexpr int kSearchWaitTemplate = 129;
+using res::search_wait::kSearchWaitTemplate;
 
 class CSearchWaitDlg : public ui::Dialog {
 public:

@@ -1,7 +1,7 @@
 #include "app/settings_sheet.h"
 
-#include "app/device_record.h"
 #include "device/commit.h"
+#include "device/device_record.h"
 #include "pages/access/access_control_page.h"
 #include "pages/access/dialin_page.h"
 #include "pages/lan/internet_application_page.h"
@@ -14,12 +14,8 @@
 
 namespace tolvaro::app {
 
-void SettingsPage::claimReset() {
-    device::claimReset(store_, pageNumber_);
-}
-
 SettingsSheet::SettingsSheet(AppContext& context, device::ConfigStore& store)
-    : context_(context), store_(store), sheet_(fieldText(context.state.selected().name)) {
+    : context_(context), store_(store), sheet_(device::fieldText(context.state.selected().name)) {
     pages_.push_back(std::make_unique<pages::CMQuickSetup>(context, store));
     pages_.push_back(std::make_unique<pages::CMStatus>(context, store));
     pages_.push_back(std::make_unique<pages::CMPass>(context, store));

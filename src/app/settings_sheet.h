@@ -8,34 +8,12 @@
 #include <memory>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/config_store.h"
+#include "pages/settings_page.h"
 #include "ui/property_sheet.h"
 
 namespace tolvaro::app {
-
-// What every settings page shares: the run's context, the store of this
-// Setup, and its number in the reset-owner numbering.
-class SettingsPage : public ui::PropertyPage {
-public:
-    SettingsPage(int templateNumber, int pageNumber, AppContext& context,
-                 device::ConfigStore& store)
-        : ui::PropertyPage(templateNumber), pageNumber_(pageNumber), context_(context),
-          store_(store) {}
-
-    int pageNumber() const { return pageNumber_; }
-
-protected:
-    AppContext& context() const { return context_; }
-    device::ConfigStore& store() const { return store_; }
-    // Page start: takes part in the reset-owner numbering.
-    void claimReset();
-
-private:
-    int pageNumber_;
-    AppContext& context_;
-    device::ConfigStore& store_;
-};
 
 class SettingsSheet {
 public:
@@ -53,7 +31,7 @@ private:
     AppContext& context_;
     device::ConfigStore& store_;
     // The sheet refers to the pages, so they go after it.
-    std::vector<std::unique_ptr<SettingsPage>> pages_;
+    std::vector<std::unique_ptr<pages::SettingsPage>> pages_;
     ui::PropertySheet sheet_;
 };
 

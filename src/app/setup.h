@@ -4,7 +4,7 @@
 // changes back and restarts the router.
 #pragma once
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 
 namespace tolvaro::app {
 

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/config_store.h"
 #include "device/snapshots.h"
 #include "device/verify.h"

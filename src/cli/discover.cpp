@@ -4,8 +4,8 @@
 
 #include <ipslan/diagnostics.h>
 
-#include "app/device_record.h"
 #include "cli/cli.h"
+#include "device/device_record.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -20,10 +20,10 @@ int discoverCommand(Context& context, bool verbose) {
     if (context.options.json) {
         auto list = nlohmann::ordered_json::array();
         for (const DEVICE_INFO& r : routers) {
-            list.push_back({{"name", app::fieldText(r.name)},
-                            {"address", app::fieldText(r.ipAddress)},
+            list.push_back({{"name", device::fieldText(r.name)},
+                            {"address", device::fieldText(r.ipAddress)},
                             {"family", r.family == 1 ? 1 : 2},
-                            {"netmask", app::fieldText(r.netmask)},
+                            {"netmask", device::fieldText(r.netmask)},
                             {"password", r.password[0] != 0},
                             {"hardware", announcedHardware(r)}});
         }
@@ -31,9 +31,10 @@ int discoverCommand(Context& context, bool verbose) {
         return kExitOk;
     }
     for (const DEVICE_INFO& r : routers) {
-        std::cout << escaped(app::fieldText(r.name)) << "\t" << escaped(app::fieldText(r.ipAddress))
-                  << "\tfamily " << (r.family == 1 ? 1 : 2) << "\t"
-                  << escaped(app::fieldText(r.netmask)) << "\n";
+        std::cout << escaped(device::fieldText(r.name)) << "\t"
+                  << escaped(device::fieldText(r.ipAddress)) << "\tfamily "
+                  << (r.family == 1 ? 1 : 2) << "\t" << escaped(device::fieldText(r.netmask))
+                  << "\n";
     }
     if (routers.empty())
         std::cerr << "No compatible devices detected on LAN\n";

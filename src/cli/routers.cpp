@@ -11,8 +11,8 @@
 
 #include <ipslan/discovered.h>
 
-#include "app/device_record.h"
 #include "cli/cli.h"
+#include "device/device_record.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -101,7 +101,7 @@ std::vector<DEVICE_INFO> discover(device::DeviceLink& link) {
 }
 
 std::string announcedHardware(const DEVICE_INFO& router) {
-    const auto hardware = ipslan::announcedHardware(app::fieldText(router.ipAddress).c_str());
+    const auto hardware = ipslan::announcedHardware(device::fieldText(router.ipAddress).c_str());
     if (!hardware)
         return {};
     std::uint8_t bytes[6];
@@ -114,7 +114,7 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
     // An address or hardware address names one router; a name may not, since
     // every router leaves the factory with the same one.
     for (const DEVICE_INFO& r : routers) {
-        if (app::fieldText(r.ipAddress) == wanted)
+        if (device::fieldText(r.ipAddress) == wanted)
             return r;
     }
     std::vector<DEVICE_INFO> named;
@@ -122,7 +122,7 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
         const std::string hardware = announcedHardware(r);
         if (!hardware.empty() && hardware == normalHardware(wanted))
             return r;
-        if (app::fieldText(r.name) == wanted)
+        if (device::fieldText(r.name) == wanted)
             named.push_back(r);
     }
     if (named.empty())
@@ -132,8 +132,8 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
                            escaped(wanted) + "\"; name one by its IP address or hardware address:";
         for (const DEVICE_INFO& r : named) {
             const std::string hardware = announcedHardware(r);
-            text += "\n  " + escaped(app::fieldText(r.name)) + "\t" +
-                    escaped(app::fieldText(r.ipAddress)) + "\t" +
+            text += "\n  " + escaped(device::fieldText(r.name)) + "\t" +
+                    escaped(device::fieldText(r.ipAddress)) + "\t" +
                     (hardware.empty() ? "(hardware address unknown)" : hardware);
         }
         throw Failure{text};
@@ -156,7 +156,7 @@ DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor 
     } else if (typed) {
         // A password for a router that announces none: most likely another
         // router than the one meant, or one announcing on its behalf.
-        warn("the router " + escaped(app::fieldText(router.ipAddress)) +
+        warn("the router " + escaped(device::fieldText(router.ipAddress)) +
              " announces no password, although one was given: it may not be the router meant");
         if (operation == device::LoginFor::Load && !context.options.yes)
             throw Failure{"not loading into a router that does not match the password (use "

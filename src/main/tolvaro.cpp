@@ -9,11 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/app_context.h"
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
 #include "app/remote_history.h"
 #include "app/startup.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
 #include "device/snapshots.h"
 #include "main/demo.h"

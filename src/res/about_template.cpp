@@ -1,5 +1,5 @@
 // About box: reached through window-menu commands 16 to 31 of the main window.
-#include "app/about_dlg.h"
+#include "res/ids/about_ids.h"
 #include "tolvaro_version.h"
 #include "ui/template.h"
 
@@ -9,10 +9,10 @@ namespace {
 using ui::ControlKind;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t{app::kAboutTemplate, "About Tolvaro", 217, 55, ui::kSystemMenu};
+    ui::Template t{about::kAboutTemplate, "About Tolvaro", 217, 55, ui::kSystemMenu};
     t.controls = {
         {ui::kNoId, ControlKind::Icon, "", {11, 17, 20, 20}},
-        {app::kAboutVersionText,
+        {about::kAboutVersionText,
          ControlKind::Static,
          "Tolvaro Version " TOLVARO_VERSION_SHORT,
          {40, 10, 119, 8}},

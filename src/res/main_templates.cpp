@@ -1,9 +1,6 @@
 // The main window, the discovery wait window, the password prompt and the
 // address dialog.
-#include "app/ip_address_dlg.h"
-#include "app/main_dlg.h"
-#include "app/password_dlg.h"
-#include "app/search_wait_dlg.h"
+#include "res/ids/main_ids.h"
 #include "ui/template.h"
 
 namespace tolvaro::res {
@@ -12,35 +9,38 @@ namespace {
 using ui::ControlKind;
 
 const ui::TemplateRegistration mainWindow{[] {
-    ui::Template t{app::kMainTemplate, app::main_text::kCaption, 237, 148};
+    ui::Template t{main_window::kMainTemplate, main_window::kCaption, 237, 148};
     t.style = ui::kSystemMenu | ui::kMinimizeBox;
     t.controls = {
-        {app::kMainSelectedLabel, ControlKind::Static, "Selected ISDN Router", {5, 10, 198, 13}},
+        {main_window::kMainSelectedLabel,
+         ControlKind::Static,
+         "Selected ISDN Router",
+         {5, 10, 198, 13}},
         {ui::kNoId, ControlKind::Static, "Available ISDN Routers", {5, 36, 115, 10}},
-        {app::kMainRouterList,
+        {main_window::kMainRouterList,
          ControlKind::ListView,
          "",
          {5, 50, 180, 49},
          ui::kAlwaysShowSel | ui::kBorder | ui::kGroupStart},
-        {app::kMainRefresh, ControlKind::Button, "Refresh", {190, 57, 40, 14}},
-        {app::kMainRemote, ControlKind::Button, "Remote", {190, 80, 40, 14}},
-        {app::kMainSetup, ControlKind::Button, "Setup", {7, 105, 40, 14}},
-        {app::kMainSave, ControlKind::Button, "Save", {53, 105, 40, 14}},
-        {app::kMainLoad, ControlKind::Button, "Load", {99, 105, 40, 14}},
-        {app::kMainIpAddress, ControlKind::Button, "IP Address", {145, 105, 40, 14}},
-        {app::kMainWwwSetup,
+        {main_window::kMainRefresh, ControlKind::Button, "Refresh", {190, 57, 40, 14}},
+        {main_window::kMainRemote, ControlKind::Button, "Remote", {190, 80, 40, 14}},
+        {main_window::kMainSetup, ControlKind::Button, "Setup", {7, 105, 40, 14}},
+        {main_window::kMainSave, ControlKind::Button, "Save", {53, 105, 40, 14}},
+        {main_window::kMainLoad, ControlKind::Button, "Load", {99, 105, 40, 14}},
+        {main_window::kMainIpAddress, ControlKind::Button, "IP Address", {145, 105, 40, 14}},
+        {main_window::kMainWwwSetup,
          ControlKind::Button,
          "WWW Setup",
          {49, 127, 50, 14},
          ui::kHidden | ui::kDisabled},
         {ui::kIdHelp, ControlKind::Button, "Help", {146, 127, 40, 14}},
-        {app::kMainClose, ControlKind::Button, "Close", {190, 127, 40, 14}},
+        {main_window::kMainClose, ControlKind::Button, "Close", {190, 127, 40, 14}},
     };
     return t;
 }()};
 
 const ui::TemplateRegistration searchWait{[] {
-    ui::Template t{app::kSearchWaitTemplate, "", 178, 38};
+    ui::Template t{search_wait::kSearchWaitTemplate, "", 178, 38};
     t.style = ui::kCaptionless;
     t.controls = {
         {ui::kNoId,
@@ -53,11 +53,11 @@ const ui::TemplateRegistration searchWait{[] {
 }()};
 
 const ui::TemplateRegistration password{[] {
-    ui::Template t{app::kPasswordTemplate, "Password", 219, 47};
+    ui::Template t{password::kPasswordTemplate, "Password", 219, 47};
     t.style = ui::kSystemMenu;
     t.controls = {
         {ui::kNoId, ControlKind::Static, "Administrator Password", {7, 9, 85, 8}},
-        {app::kPasswordEdit,
+        {password::kPasswordEdit,
          ControlKind::Edit,
          "",
          {95, 7, 117, 12},
@@ -84,20 +84,20 @@ void addOctetRow(std::vector<ui::ControlSpec>& controls, const int (&ids)[4], in
 }
 
 const ui::TemplateRegistration ipAddress{[] {
-    ui::Template t{app::kIpAddressTemplate, "IP Address", 200, 134};
+    ui::Template t{ip_address::kIpAddressTemplate, "IP Address", 200, 134};
     t.style = ui::kSystemMenu;
     t.controls = {
         {ui::kNoId, ControlKind::GroupBox, "Current Settings", {7, 7, 186, 42}},
         {ui::kNoId, ControlKind::Static, "IP Address", {15, 20, 60, 8}},
-        {app::kIpCurrentAddress, ControlKind::Static, "", {80, 20, 100, 8}},
+        {ip_address::kIpCurrentAddress, ControlKind::Static, "", {80, 20, 100, 8}},
         {ui::kNoId, ControlKind::Static, "Network Mask", {15, 33, 60, 8}},
-        {app::kIpCurrentMask, ControlKind::Static, "", {80, 33, 100, 8}},
+        {ip_address::kIpCurrentMask, ControlKind::Static, "", {80, 33, 100, 8}},
         {ui::kNoId, ControlKind::GroupBox, "Suggested Settings", {7, 55, 186, 50}},
         {ui::kNoId, ControlKind::Static, "IP Address", {15, 69, 60, 8}},
     };
-    addOctetRow(t.controls, app::kIpNewAddress, 80, 67);
+    addOctetRow(t.controls, ip_address::kIpNewAddress, 80, 67);
     t.controls.push_back({ui::kNoId, ControlKind::Static, "Network Mask", {15, 86, 60, 8}});
-    addOctetRow(t.controls, app::kIpNewMask, 80, 84);
+    addOctetRow(t.controls, ip_address::kIpNewMask, 80, 84);
     t.controls.push_back({ui::kIdOk,
                           ControlKind::Button,
                           "Change",

@@ -14,9 +14,9 @@
 
 #include <memory>
 
-#include "app/app_context.h"
-#include "app/app_state.h"
 #include "app/main_dlg.h"
+#include "device/app_context.h"
+#include "device/app_state.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 

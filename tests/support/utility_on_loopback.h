@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
 #include "support/simulated_network.h"
 #include "ui/scripted/scripted_host.h"

@@ -10,12 +10,12 @@
 
 #include <ipslan/records.h>
 
-#include "app/settings_sheet.h"
 #include "pages/access/workstation_dlg.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class CMAccess : public app::SettingsPage {
+class CMAccess : public SettingsPage {
 public:
     CMAccess(AppContext& context, device::ConfigStore& store);
 

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <string>
 
-#include "app/device_record.h"
 #include "device/commit.h"
 #include "device/config_store.h"
+#include "device/device_record.h"
 #include "pages/entry_number.h"
 #include "pages/list_choice.h"
 #include "res/ids/dialin_ids.h"
@@ -121,7 +121,7 @@ void dialin::appendRow(const CUserNode& node) {
 void dialin::showRow(int row, const CUserNode& node) {
     ui::ListViewRef list = this->list(ids::kUserList);
     list.setText(row, 0, node.dialInText);
-    list.setText(row, 1, app::fieldText(node.record.name));
+    list.setText(row, 1, device::fieldText(node.record.name));
     list.setText(row, 2, node.callBackText);
     list.setText(row, 3, node.timeLimitText);
 }

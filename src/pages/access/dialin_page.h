@@ -11,13 +11,13 @@
 
 #include <ipslan/records.h>
 
-#include "app/settings_sheet.h"
 #include "pages/access/user_dlg.h"
 #include "pages/authentication.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class dialin : public app::SettingsPage {
+class dialin : public SettingsPage {
 public:
     dialin(AppContext& context, device::ConfigStore& store);
 

@@ -1,6 +1,6 @@
 #include "pages/access/filter_port_dlg.h"
 
-#include "app/device_record.h"
+#include "device/device_record.h"
 #include "pages/port_range.h"
 #include "res/ids/filter_port_ids.h"
 #include "res/list_contents.h"
@@ -57,8 +57,8 @@ void CFilterPortDlg::onOK() {
         return;
     }
 
-    app::setField(name_, text(ids::kName));
-    const std::string name = app::fieldText(name_);
+    device::setField(name_, text(ids::kName));
+    const std::string name = device::fieldText(name_);
     if (name.empty()) {
         host().messageBox(text::kFillName);
         return;

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/device_record.h"
+#include "device/device_record.h"
 #include "res/ids/user_ids.h"
 #include "ui/host.h"
 
@@ -52,7 +52,7 @@ std::uint16_t timeLimitOf(std::string_view text) {
 bool nameTaken(const UserList& users, const std::string& name, int skipRow) {
     int row = 0;
     for (const CUserNode& node : users) {
-        if (row != skipRow && app::fieldText(node.record.name) == name)
+        if (row != skipRow && device::fieldText(node.record.name) == name)
             return true;
         ++row;
     }
@@ -77,7 +77,7 @@ void CUserNode::refreshTexts() {
         callBackText = text::kNoCallBack;
         break;
     case kCallBackFixed:
-        callBackText = app::fieldText(record.callback);
+        callBackText = device::fieldText(record.callback);
         break;
     case kCallBackRoaming:
         callBackText = text::kRoaming;
@@ -100,9 +100,9 @@ void CUserDlg::onInitDialog() {
     limitText(ids::kTimeLimit, ids::kTimeLimitLimit);
 
     if (mode_ == kEdit) {
-        setText(ids::kName, app::fieldText(record_.name));
-        setText(ids::kPassword, app::fieldText(record_.password));
-        setText(ids::kCallBackNumber, app::fieldText(record_.callback));
+        setText(ids::kName, device::fieldText(record_.name));
+        setText(ids::kPassword, device::fieldText(record_.password));
+        setText(ids::kCallBackNumber, device::fieldText(record_.callback));
         setNumber(ids::kTimeLimit, record_.timeLimit);
         switch (callBackModeOf(record_)) {
         case kCallBackNone:
@@ -159,9 +159,9 @@ void CUserDlg::onCommand(int id, ui::Notify notification) {
 }
 
 void CUserDlg::copyFieldsToRecord() {
-    app::setField(record_.name, text(ids::kName));
-    app::setField(record_.password, text(ids::kPassword));
-    app::setField(record_.callback, text(ids::kCallBackNumber));
+    device::setField(record_.name, text(ids::kName));
+    device::setField(record_.password, text(ids::kPassword));
+    device::setField(record_.callback, text(ids::kCallBackNumber));
     record_.timeLimit = timeLimitOf(text(ids::kTimeLimit));
 
     record_.flags &= static_cast<std::uint8_t>(~kUserDialIn);
@@ -184,7 +184,7 @@ void CUserDlg::onOK() {
         host().messageBox(text::kFillCallBack);
         return;
     }
-    const std::string name = app::fieldText(record_.name);
+    const std::string name = device::fieldText(record_.name);
     if (name.empty()) {
         host().messageBox(text::kFillName);
         return;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "app/device_record.h"
+#include "device/device_record.h"
 #include "pages/octet_edits.h"
 #include "res/ids/workstation_ids.h"
 #include "res/list_contents.h"
@@ -82,7 +82,7 @@ CWorkstationNode::CWorkstationNode(const WkInfo& source) {
 }
 
 void CWorkstationNode::refreshTexts() {
-    nameText = app::fieldText(record.name);
+    nameText = device::fieldText(record.name);
     groupText = record.group == 0 ? text::kEveryone : std::to_string(record.group);
     hardwareText.clear();
     for (std::size_t i = 0; i < std::size(record.hardware); ++i)
@@ -116,7 +116,7 @@ void CWorkstationDlg::onInitDialog() {
         group.add(item);
 
     if (mode_ == kEdit) {
-        setText(ids::kName, app::fieldText(record_.name));
+        setText(ids::kName, device::fieldText(record_.name));
         for (std::size_t i = 0; i < ids::kHardwareAddress.size(); ++i)
             setText(ids::kHardwareAddress[i], hexByte(record_.hardware[i]));
         setOctetEdits(
@@ -130,7 +130,7 @@ void CWorkstationDlg::onInitDialog() {
 }
 
 void CWorkstationDlg::copyFieldsToRecord() {
-    app::setField(record_.name, text(ids::kName));
+    device::setField(record_.name, text(ids::kName));
     for (std::size_t i = 0; i < ids::kHardwareAddress.size(); ++i)
         record_.hardware[i] = hardwareByte(text(ids::kHardwareAddress[i]));
     // A router may hold a group the list does not offer; with no entry
@@ -143,12 +143,12 @@ void CWorkstationDlg::copyFieldsToRecord() {
 }
 
 const char* CWorkstationDlg::duplicateMessage() const {
-    const std::string name = app::fieldText(record_.name);
+    const std::string name = device::fieldText(record_.name);
     int row = 0;
     for (const CWorkstationNode& node : workstations_) {
         if (row++ == row_)
             continue;
-        if (app::fieldText(node.record.name) == name)
+        if (device::fieldText(node.record.name) == name)
             return text::kNameInUse;
         if (std::equal(std::begin(node.record.hardware), std::end(node.record.hardware),
                        std::begin(record_.hardware)))

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "pages/lan/special_app_dlg.h"

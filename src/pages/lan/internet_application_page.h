@@ -4,8 +4,8 @@
 
 #include <ipslan/records.h>
 
-#include "app/settings_sheet.h"
 #include "pages/lan/internet_application_tables.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
@@ -24,7 +24,7 @@ inline constexpr const char* kResetFinished = "Device reset finished";
 
 // The page owns both tables for its whole life: row i of a list is node i
 // of its table. The editor dialogs it opens see the tables read-only.
-class CMVirtual3 : public app::SettingsPage {
+class CMVirtual3 : public SettingsPage {
 public:
     CMVirtual3(AppContext& context, device::ConfigStore& store);
 

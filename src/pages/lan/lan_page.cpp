@@ -7,8 +7,8 @@
 
 #include <ipslan/variables.h>
 
-#include "app/device_record.h"
 #include "device/commit.h"
+#include "device/device_record.h"
 #include "device/dotted_text.h"
 #include "pages/lan/dhcp_status_dlg.h"
 #include "pages/list_choice.h"
@@ -256,8 +256,8 @@ void CMLan::keepPrimaryDnsInStep() {
 
 CMLan::Validation CMLan::validate() const {
     const DEVICE_INFO& device = context().state.selected();
-    const device::Octets address = device::parseDottedAddress(app::fieldText(device.ipAddress));
-    const device::Octets mask = device::parseDottedAddress(app::fieldText(device.netmask));
+    const device::Octets address = device::parseDottedAddress(device::fieldText(device.ipAddress));
+    const device::Octets mask = device::parseDottedAddress(device::fieldText(device.netmask));
     // A router reached over the WAN may hand out any pool.
     const bool checkNetwork = context().state.remoteFlag == 0;
 

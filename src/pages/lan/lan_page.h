@@ -5,15 +5,15 @@
 
 #include <ipslan/records.h>
 
-#include "app/settings_sheet.h"
 #include "pages/lan/route_dlg.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
 // Its route table lives as long as the page and is filled at page start.
 // Leaving the page with DHCP enabled and a valid pool makes that pool the
 // run's DHCP range (AppState), which the workstation dialog checks against.
-class CMLan : public app::SettingsPage {
+class CMLan : public SettingsPage {
 public:
     CMLan(AppContext& context, device::ConfigStore& store);
 

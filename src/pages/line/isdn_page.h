@@ -3,11 +3,11 @@
 // shown.
 #pragma once
 
-#include "app/settings_sheet.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class CMISDN : public app::SettingsPage {
+class CMISDN : public SettingsPage {
 public:
     CMISDN(AppContext& context, device::ConfigStore& store);
 

@@ -13,11 +13,11 @@
 #include <span>
 #include <string>
 
-#include "app/settings_sheet.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class MLan2Lan : public app::SettingsPage {
+class MLan2Lan : public SettingsPage {
 public:
     MLan2Lan(AppContext& context, device::ConfigStore& store);
 

@@ -5,9 +5,9 @@
 
 #include <ipslan/variables.h>
 
-#include "app/device_record.h"
 #include "device/commit.h"
 #include "device/config_store.h"
+#include "device/device_record.h"
 #include "pages/signed_number.h"
 #include "pages/store_access.h"
 #include "res/ids/option_ids.h"
@@ -128,7 +128,7 @@ void CMPass::onApply() {
     const std::string password = cut(text(ids::kPassword), kPasswordLength);
     device::setEntryText(writeEntry(store(), kAdminPassword), password);
     // The router answers to the new password once it has restarted.
-    app::setField(context().state.selected().password, password);
+    device::setField(context().state.selected().password, password);
 
     if (store().family() == device::Family::One) {
         commit.writeVariables(std::array{kAdminPassword});

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string>
 
-#include "app/settings_sheet.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class CMPass : public app::SettingsPage {
+class CMPass : public SettingsPage {
 public:
     CMPass(AppContext& context, device::ConfigStore& store);
 

@@ -6,10 +6,10 @@
 
 #include <ipslan/variables.h>
 
-#include "app/device_record.h"
 #include "device/catalogue.h"
 #include "device/commit.h"
 #include "device/device_link.h"
+#include "device/device_record.h"
 #include "device/dotted_text.h"
 #include "pages/idle_timeout.h"
 #include "pages/line/feature_flags.h"
@@ -145,8 +145,8 @@ void CMQuickSetup::fillControls() {
     setChecked(ids::kEnableInternet, dialsOut(s));
 
     const DEVICE_INFO& router = context().state.selected();
-    setText(ids::kDeviceIp, app::fieldText(router.ipAddress));
-    setText(ids::kNetworkMask, app::fieldText(router.netmask));
+    setText(ids::kDeviceIp, device::fieldText(router.ipAddress));
+    setText(ids::kNetworkMask, device::fieldText(router.netmask));
 
     const std::string wan = device::entryText(readEntry(s, kWanAddress));
     const bool fixed = !wan.empty() && wan != kNoAddress;

@@ -7,11 +7,11 @@
 #include <optional>
 #include <string_view>
 
-#include "app/settings_sheet.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class CMQuickSetup : public app::SettingsPage {
+class CMQuickSetup : public SettingsPage {
 public:
     CMQuickSetup(AppContext& context, device::ConfigStore& store);
 

@@ -4,11 +4,11 @@
 // waits for the line run inside the dial and hang-up buttons.
 #pragma once
 
-#include "app/settings_sheet.h"
+#include "pages/settings_page.h"
 
 namespace tolvaro::pages {
 
-class CMStatus : public app::SettingsPage {
+class CMStatus : public SettingsPage {
 public:
     CMStatus(AppContext& context, device::ConfigStore& store);
 

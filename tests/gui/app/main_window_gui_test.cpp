@@ -8,8 +8,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "app/app_context.h"
 #include "app/main_dlg.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
 #include "support/simulated_network.h"
 #include "ui/qt/qt_host.h"

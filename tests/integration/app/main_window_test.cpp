@@ -4,13 +4,13 @@
 
 #include <set>
 
-#include "app/app_context.h"
 #include "app/ip_address_dlg.h"
 #include "app/login.h"
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
 #include "app/password_dlg.h"
 #include "app/router_selection.h"
+#include "device/app_context.h"
 #include "device/device_link.h"
 #include "support/simulated_network.h"
 #include "ui/scripted/scripted_host.h"

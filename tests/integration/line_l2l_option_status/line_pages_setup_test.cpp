@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/device_record.h"
+#include "device/device_record.h"
 #include "res/ids/lan_to_lan_ids.h"
 #include "res/ids/option_ids.h"
 #include "res/ids/status_ids.h"
@@ -59,7 +59,7 @@ TEST(LinePagesOnLoopback, LanToLanAndOptionSettingsReachTheRouter) {
     EXPECT_EQ(office.text(router, 0x0106), "n3w");
     EXPECT_EQ(office.integer(router, 0x4027), 0);
     EXPECT_EQ(office.integer(router, 0x4028), 8443);
-    EXPECT_EQ(fieldText(office.state.selected().password), "n3w");
+    EXPECT_EQ(device::fieldText(office.state.selected().password), "n3w");
 }
 
 TEST(LinePagesOnLoopback, StatusDialsUpAndHangsUpTheLine) {

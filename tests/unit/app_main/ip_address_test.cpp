@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_context.h"
-#include "app/device_record.h"
 #include "app/main_dlg.h"
 #include "app/password_dlg.h"
+#include "device/app_context.h"
+#include "device/device_record.h"
 #include "support/main_window_harness.h"
 
 namespace tolvaro::app {
@@ -75,7 +75,7 @@ TEST(IpAddressDialog, NothingWrittenByTheLibraryProposesTheNetworkItself) {
 TEST(IpAddressDialog, UnknownLocalAddressProposesNoAddress) {
     for (const char* local : {"", "0.0.0.0"}) {
         DialogFixture f;
-        setField(f.state.devices[1].localAddress, local);
+        device::setField(f.state.devices[1].localAddress, local);
         CIpAddressDlg dialog(f.context, &f.result);
         auto d = f.host.open(dialog);
         EXPECT_TRUE(f.device.callsOf(DeviceOp::QueryFreeIp).empty()) << local;

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_context.h"
 #include "app/password_dlg.h"
+#include "device/app_context.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "support/recording_device.h"

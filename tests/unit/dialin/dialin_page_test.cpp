@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/config_store.h"
 #include "pages/access/dialin_page.h"
 #include "res/ids/dialin_ids.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/config_store.h"
 #include "pages/lan/internet_application_page.h"
 #include "records.h"

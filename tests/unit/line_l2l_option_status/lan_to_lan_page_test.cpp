@@ -260,7 +260,7 @@ TEST_F(LanToLanOffTest, LeavesWithoutChecksAndSendsEmptyFieldsEmpty) {
 
 // Leaves the shared values as Quick Setup and Dial-in do when left with
 // Internet access on, a new idle time-out and no authentication.
-class InternetAccessPage : public app::SettingsPage {
+class InternetAccessPage : public pages::SettingsPage {
 public:
     using SettingsPage::SettingsPage;
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/device_record.h"
+#include "device/device_record.h"
 #include "page_fixture.h"
 #include "pages/line/option_page.h"
 #include "res/ids/option_ids.h"
@@ -88,7 +88,7 @@ TEST_P(OptionApply, SendsSixVariablesAsSmallIntegersAndTheNewPassword) {
         EXPECT_EQ(w[0].values[i].type, kTypeInteger) << i;
         EXPECT_EQ(device::entryLength(w[0].values[i]), 1u) << i;
     }
-    EXPECT_EQ(app::fieldText(f.state.selected().password), "n3w");
+    EXPECT_EQ(device::fieldText(f.state.selected().password), "n3w");
     EXPECT_EQ(f.host.messageTexts(), Texts{"Device reset finished"});
 }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/catalogue.h"
 #include "device/config_store.h"
 #include "support/recording_device.h"

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_context.h"
+#include "device/app_context.h"
 #include "device/config_store.h"
 #include "pages/line/isdn_page.h"
 #include "pages/line/quick_setup_page.h"

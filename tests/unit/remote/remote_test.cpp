@@ -7,11 +7,11 @@
 #include <tuple>
 #include <vector>
 
-#include "app/device_record.h"
 #include "app/local_address.h"
 #include "app/login.h"
 #include "app/password_dlg.h"
 #include "app/router_selection.h"
+#include "device/device_record.h"
 #include "res/ids/remote_ids.h"
 #include "support/main_window_harness.h"
 
@@ -53,7 +53,7 @@ struct RemoteTest : testing::Test {
 };
 
 TEST_F(RemoteTest, ConnectTestsTheRouterAndListsItAsTheRemoteRow) {
-    setField(h.state.devices[1].name, "Lab"); // left by an earlier discovery
+    device::setField(h.state.devices[1].name, "Lab"); // left by an earlier discovery
     remote("127.0.0.9", "8161", "secret");
     EXPECT_EQ(h.device.opNames(),
               (std::vector<std::string>{"PSSetCommunity", "PSSetSnmpPort", "IPSGetInfo"}));

@@ -3,7 +3,7 @@
 // every dialog and page.
 #pragma once
 
-#include "app/app_state.h"
+#include "device/app_state.h"
 #include "device/commit.h"
 
 namespace tolvaro::device {

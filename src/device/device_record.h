@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace tolvaro::app {
+namespace tolvaro::device {
 
 template <std::size_t N> std::string fieldText(const char (&field)[N]) {
     const char* end = std::find(field, field + N, '\0');
@@ -23,4 +23,4 @@ template <std::size_t N> void setField(char (&field)[N], std::string_view text) 
     std::memcpy(field, text.data(), n);
 }
 
-} // namespace tolvaro::app
+} // namespace tolvaro::device

@@ -1,0 +1,80 @@
+# Refuses every #include that points up the layers. Run as
+#   cmake -DROOT=<source tree> -P scripts/check_layers.cmake
+# The build runs it before compiling and CTest runs it as a test.
+#
+# A layer is a folder; an include belongs to the layer its first path
+# component names ("device/commit.h" is device). Includes without a folder
+# ("wire_internal.h") stay in their own layer; "../" is never allowed.
+
+cmake_minimum_required(VERSION 3.25)
+
+if(NOT ROOT)
+    get_filename_component(ROOT "${CMAKE_CURRENT_LIST_DIR}/.." ABSOLUTE)
+endif()
+
+# What each layer may include besides itself. res_ids are the id and list
+# headers shared by templates and code; res proper is the templates.
+set(allowed_ui "")
+set(allowed_ui_qt ui)
+set(allowed_ui_scripted ui)
+set(allowed_ipslan "")
+set(allowed_routersim ipslan)
+set(allowed_res ui res_ids)
+set(allowed_device ui ipslan)
+set(allowed_pages device ui res_ids ipslan)
+set(allowed_app pages device ui res_ids ipslan)
+set(allowed_cli device ipslan)
+set(allowed_main app pages device ui ui_qt res_ids ipslan routersim)
+
+# The layer a path names, relative to src/ or the source root; empty when it
+# names none of ours.
+function(layer_of path out)
+    set(layer "")
+    if(path MATCHES "^ui/qt/")
+        set(layer ui_qt)
+    elseif(path MATCHES "^ui/scripted/")
+        set(layer ui_scripted)
+    elseif(path MATCHES "^res/(ids/|list_contents\\.h$)")
+        set(layer res_ids)
+    elseif(path MATCHES "^(ui|res|device|pages|app|cli|main|ipslan|routersim)/")
+        set(layer ${CMAKE_MATCH_1})
+    endif()
+    set(${out} "${layer}" PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE files RELATIVE ${ROOT} ${ROOT}/src/*.h ${ROOT}/src/*.cpp
+     ${ROOT}/ipslan/*.h ${ROOT}/ipslan/*.cpp ${ROOT}/routersim/*.h ${ROOT}/routersim/*.cpp)
+set(faults "")
+foreach(file IN LISTS files)
+    string(REGEX REPLACE "^src/" "" inner "${file}")
+    layer_of("${inner}" own)
+    if(own STREQUAL "res_ids")
+        set(own res)
+    endif()
+    if(NOT own)
+        continue()
+    endif()
+    set(ok ${own} ${allowed_${own}})
+    if(own STREQUAL "res")
+        list(APPEND ok res_ids)
+    endif()
+    file(STRINGS ${ROOT}/${file} lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
+    foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[\"<]([^\">]*)[\">].*" "\\1" target "${line}")
+        if(target MATCHES "\\.\\./")
+            list(APPEND faults "${file}: ${target} (no \"../\")")
+            continue()
+        endif()
+        layer_of("${target}" layer)
+        if(layer AND NOT layer IN_LIST ok)
+            list(APPEND faults "${file}: ${target} (${own} may not include ${layer})")
+        endif()
+    endforeach()
+endforeach()
+
+if(faults)
+    list(JOIN faults "\n  " text)
+    message(FATAL_ERROR "Includes that point up the layers:\n  ${text}")
+endif()
+list(LENGTH files count)
+message(STATUS "Includes point down only (${count} files)")
