@@ -4,20 +4,30 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "device/commit.h"
 
-namespace tolvaro::ui {
-class Host;
-}
 namespace tolvaro::device {
-class DeviceLink;
+class SnapshotStore;
 }
 
 namespace tolvaro {
 
-struct AppContext {
+struct AppContext final : device::CommitTarget {
+    AppContext(AppState& state, ui::Host& host, device::DeviceLink& device)
+        : state(state), host(host), device(device) {}
+
     AppState& state;
     ui::Host& host;
     device::DeviceLink& device;
+    // Set while an operation watches its writes (Setup's sheet).
+    device::WriteGuard* guard = nullptr;
+    // Where snapshots go; none (tests, no home directory) takes none.
+    device::SnapshotStore* snapshots = nullptr;
+
+    ui::Host& hostServices() override { return host; }
+    device::DeviceLink& deviceLink() override { return device; }
+    const char* routerAddress() override { return state.selected().ipAddress; }
+    device::WriteGuard* writeGuard() override { return guard; }
 };
 
 } // namespace tolvaro

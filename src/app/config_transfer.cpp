@@ -4,6 +4,7 @@
 
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
+#include "app/write_safety.h"
 #include "device/commit.h"
 #include "device/config_file.h"
 #include "device/fetch.h"
@@ -108,6 +109,9 @@ void runLoad(AppContext& context, CMainDlg& main) {
         return;
     }
 
+    WriteSafety safety(context, store, device::SnapshotReason::Load);
+    if (!safety.snapshotOrAsk())
+        return;
     context.state.firmwareLevel = plan.file.firmwareLevel;
     {
         ui::WaitCursor wait(context.host);
@@ -115,6 +119,10 @@ void runLoad(AppContext& context, CMainDlg& main) {
         device::writeLoad(context.device, record.ipAddress, *file, plan.file,
                           device::OnSilence::GoOn);
     }
+    for (const device::FileWrite& w : plan.file.writes)
+        safety.sent().add(w.mode, w.variable, device::fileEntryAt(*file, w.offset));
     device::sendReset(context, text::kResetFinished);
+    safety.verifyAndWarn();
 }
+
 } // namespace tolvaro::app

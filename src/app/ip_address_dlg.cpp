@@ -135,7 +135,8 @@ void runIpAddressOperation(AppContext& context, CMainDlg& main) {
     if (state.loginResult == 1) {
         {
             ui::WaitCursor wait(context.host);
-            context.host.sleep(kAddressChangeWaitMs);
+            context.host.sleepWithProgress("The router is restarting at its new address.",
+                                           kAddressChangeWaitMs);
         }
         main.refresh();
     }

@@ -2,6 +2,7 @@
 
 #include "app/router_selection.h"
 #include "app/settings_sheet.h"
+#include "app/write_safety.h"
 #include "device/fetch.h"
 #include "ui/host.h"
 
@@ -26,6 +27,10 @@ void runSetup(AppContext& context, CMainDlg& main) {
     }
     context.state.firmwareLevel = store.firmwareLevel;
 
+    // Declared before the sheet: the pages' applies reach it through the
+    // context until the sheet is gone.
+    WriteSafety safety(context, store, device::SnapshotReason::Setup);
+    safety.watchCommits();
     SettingsSheet sheet(context, store);
     sheet.run();
 }

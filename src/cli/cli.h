@@ -26,6 +26,8 @@
 
 #include "device/device_link.h"
 #include "device/login_rule.h"
+#include "device/setting_names.h"
+#include "device/snapshots.h"
 
 namespace tolvaro::cli {
 
@@ -149,5 +151,25 @@ struct DecodedFile {
 // the one it is checked against, and the layout follows from its length and
 // entries. Throws Failure.
 DecodedFile readConfigFile(const std::string& path);
+
+// ---- the safety net around writes (safety.cpp) ------------------------------
+
+struct LoadRun {
+    device::SnapshotReason reason = device::SnapshotReason::Load;
+    bool dryRun = false;     // print what would change, write nothing
+    bool noSnapshot = false; // write even when no snapshot can be kept
+};
+
+// Load of `path` into the router: the checks, a snapshot first (its path is
+// printed), the writes, the reset and the verify. Settings that did not
+// take are listed and give status 1.
+int loadWithSafety(Context& context, const std::string& router, const std::string& path,
+                   const LoadRun& run);
+
+// The snapshot store of this user.
+device::SnapshotStore snapshotStore();
+
+// "NAME: BEFORE -> AFTER" lines, or JSON with key, name, old and new.
+void printDifferences(const Context& context, const std::vector<device::NamedDifference>& found);
 
 } // namespace tolvaro::cli

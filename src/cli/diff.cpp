@@ -1,12 +1,53 @@
 // diff: the entries in which two configuration files differ.
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
 
 #include "cli/cli.h"
+#include "device/config_file.h"
+#include "device/fetch.h"
 
 namespace tolvaro::cli {
 namespace {
+
+// A file against the live router: what loading the file would change.
+int diffWithRouter(Context& context, const std::string& path, const std::string& routerName) {
+    std::string error;
+    const auto file = device::readFileBytes(path, device::largestFileSize() + 1, &error);
+    if (!file) {
+        warn(escaped(error));
+        return kExitUsage;
+    }
+    const DEVICE_INFO router = login(context, routerName, device::LoginFor::Save);
+    device::ConfigStore store(device::familyOf(router));
+    const device::FetchResult fetched =
+        device::fetchForFile(context.link(), router.ipAddress, store);
+    if (fetched != device::FetchResult::Ok)
+        throw Failure{std::string(device::fetchFailureMessage(fetched))};
+    const auto live = device::snapshotFile(store);
+    const auto found = live ? device::diffConfigFiles(*live, *file) : std::nullopt;
+    if (!found) {
+        warn(escaped(path) + ": not a configuration file that can be compared");
+        return kExitUsage;
+    }
+    printDifferences(context, *found);
+    return found->empty() ? kExitOk : kExitFailed;
+}
+
+int namedDiff(Context& context, const std::string& first, const std::string& second) {
+    std::string error;
+    const auto a = device::readFileBytes(first, device::largestFileSize() + 1, &error);
+    const auto b =
+        a ? device::readFileBytes(second, device::largestFileSize() + 1, &error) : std::nullopt;
+    const auto found = (a && b) ? device::diffConfigFiles(*a, *b) : std::nullopt;
+    if (!found) {
+        warn(error.empty() ? "a file is not a configuration file" : escaped(error));
+        return kExitUsage;
+    }
+    printDifferences(context, *found);
+    return found->empty() ? kExitOk : kExitFailed;
+}
 
 int diff(Context& context, const std::string& first, const std::string& second) {
     DecodedFile a;
@@ -71,16 +112,22 @@ Runner setUp(CLI::App& command) {
     auto first = std::make_shared<std::string>();
     auto second = std::make_shared<std::string>();
     command.add_option("FILE1", *first, "The first configuration file.");
-    command.add_option("FILE2", *second, "The second configuration file.");
-    return [first, second](Context& context) {
+    command.add_option("FILE2", *second,
+                       "The second configuration file, or a ROUTER to compare FILE1 with.");
+    auto raw = std::make_shared<bool>(false);
+    command.add_flag("--raw", *raw, "Compare entry by entry instead of by named setting.");
+    return [first, second, raw](Context& context) {
         if (second->empty())
             throw UsageError{"diff needs two FILEs"};
-        return diff(context, *first, *second);
+        if (!std::filesystem::exists(*second))
+            return diffWithRouter(context, *first, *second);
+        return *raw ? diff(context, *first, *second) : namedDiff(context, *first, *second);
     };
 }
 
-const Registration kDiff{50, "diff FILE1 FILE2",
-                         "Print the entries in which two configuration files differ. Exit status "
+const Registration kDiff{50, "diff FILE1 FILE2|ROUTER",
+                         "Print the settings in which two configuration files, or a file and the "
+                         "live router, differ (--raw: the entries). Writes nothing. Exit status "
                          "0 when they are equal, 1 when they differ, 2 when a file cannot be "
                          "read.",
                          setUp};

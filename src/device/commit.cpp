@@ -4,7 +4,6 @@
 #include <cassert>
 #include <vector>
 
-#include "app/app_context.h"
 #include "device/config_file.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
@@ -19,17 +18,18 @@ void claimReset(ConfigStore& store, int page) {
         store.resetOwner = std::max(store.resetOwner, page);
 }
 
-void sendReset(AppContext& context, std::string_view message) {
+void sendReset(CommitTarget& target, std::string_view message) {
+    ui::Host& host = target.hostServices();
     {
-        ui::WaitCursor wait(context.host);
-        sendResetRequest(context.device, context.state.selected().ipAddress);
-        context.host.sleep(kResetWaitMs);
+        ui::WaitCursor wait(host);
+        sendResetRequest(target.deviceLink(), target.routerAddress());
+        host.sleepWithProgress(kRestartProgress, kResetWaitMs);
     }
-    context.host.messageBox(message, ui::Buttons::Ok, ui::Icon::Information);
+    host.messageBox(message, ui::Buttons::Ok, ui::Icon::Information);
 }
 
-Commit::Commit(AppContext& context, ConfigStore& store, int page)
-    : context_(context), store_(store), page_(page) {}
+Commit::Commit(CommitTarget& target, ConfigStore& store, int page)
+    : target_(target), store_(store), page_(page) {}
 
 bool Commit::allowed() const {
     return store_.saveConfirmed == 1;
@@ -61,21 +61,30 @@ bool Commit::write(int mode, std::span<const int> variables, std::span<const _sn
                    OnFailure onFailure) {
     assert(variables.size() == entries.size());
     const int count = static_cast<int>(std::min(variables.size(), entries.size()));
+    WriteGuard* guard = target_.writeGuard();
+    if (guard && !guard->beforeWrite(store_))
+        return false;
+    ui::Host& host = target_.hostServices();
     int ok = 0;
     {
-        ui::WaitCursor wait(context_.host);
-        ok = context_.device.setInfo(context_.state.selected().ipAddress, mode, count,
-                                     variables.data(), entries.data());
+        ui::WaitCursor wait(host);
+        ok = target_.deviceLink().setInfo(target_.routerAddress(), mode, count, variables.data(),
+                                          entries.data());
     }
+    if (guard)
+        guard->written(mode, variables.first(static_cast<std::size_t>(count)),
+                       entries.first(static_cast<std::size_t>(count)));
     if (ok == 0 && onFailure == OnFailure::Report)
-        context_.host.messageBox(kIpsSetInfoFail);
+        host.messageBox(kIpsSetInfoFail);
     return ok != 0;
 }
 
 bool Commit::finish(std::string_view resetMessage) {
     if (!allowed() || store_.resetOwner != page_)
         return false;
-    sendReset(context_, resetMessage);
+    sendReset(target_, resetMessage);
+    if (WriteGuard* guard = target_.writeGuard())
+        guard->afterReset();
     return true;
 }
 

@@ -14,13 +14,48 @@
 
 #include <ipslan/ipslan.h>
 
-namespace tolvaro {
-struct AppContext;
+namespace tolvaro::ui {
+class Host;
 }
 
 namespace tolvaro::device {
 
 class ConfigStore;
+class DeviceLink;
+
+// Watches the writes of one operation (a Setup's OK): may hold them back
+// before the first, learns what each sent, and follows the reset.
+class WriteGuard {
+public:
+    // Asked before every write; false skips it. A guard that refuses once
+    // goes on refusing, and clears the store's save-confirmed flag so that
+    // later applies write nothing and no reset is sent.
+    virtual bool beforeWrite(ConfigStore& store) = 0;
+    // After every write that was sent, whatever its result.
+    virtual void written(int mode, std::span<const int> variables,
+                         std::span<const _snmp_packet> entries) = 0;
+    // After the reset wait and the reset message.
+    virtual void afterReset() = 0;
+
+protected:
+    ~WriteGuard() = default;
+};
+
+// What a commit needs of the program around it: the platform services, the
+// door to the device library and the router every write names. The
+// application implements it; nothing below it knows the application.
+class CommitTarget {
+public:
+    virtual ui::Host& hostServices() = 0;
+    virtual DeviceLink& deviceLink() = 0;
+    // The IP address text of the selected router.
+    virtual const char* routerAddress() = 0;
+    // The guard of the running operation, if any.
+    virtual WriteGuard* writeGuard() { return nullptr; }
+
+protected:
+    ~CommitTarget() = default;
+};
 
 // Page numbers in sheet order.
 enum PageNumber : int {
@@ -44,16 +79,20 @@ inline constexpr std::string_view kIpsSetInfoFail = "IPSSetInfo fail";
 // raises the number to its own.
 void claimReset(ConfigStore& store, int page);
 
-// Sends the reset, waits 6000 ms through the host and shows `message` with
-// the information icon. The outcome of the write is not reported: the
-// router restarts or it does not, and nothing is read back.
-void sendReset(AppContext& context, std::string_view message);
+// What the progress window says during the reset wait.
+inline constexpr std::string_view kRestartProgress =
+    "The router is restarting with its new settings.";
+
+// Sends the reset, waits 6000 ms through the host (with a progress window)
+// and shows `message` with the information icon. The outcome of the write
+// is not reported here; a guard's afterReset() checks what took.
+void sendReset(CommitTarget& target, std::string_view message);
 
 enum class OnFailure { Report, Ignore };
 
 class Commit {
 public:
-    Commit(AppContext& context, ConfigStore& store, int page);
+    Commit(CommitTarget& target, ConfigStore& store, int page);
 
     // False when the save-confirmed flag is not 1: the apply writes nothing
     // and sends no reset.
@@ -74,7 +113,7 @@ public:
     bool finish(std::string_view resetMessage);
 
 private:
-    AppContext& context_;
+    CommitTarget& target_;
     ConfigStore& store_;
     int page_;
 };

@@ -6,13 +6,16 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/app_context.h"
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
+#include "app/remote_history.h"
 #include "app/startup.h"
 #include "device/device_link.h"
+#include "device/snapshots.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"
 #include "tolvaro_version.h"
@@ -109,6 +112,17 @@ int main(int argc, char** argv) {
     auto link = tolvaro::program::makeResponsiveLink(tolvaro::device::makeLibraryLink());
     tolvaro::AppState state;
     tolvaro::AppContext context{state, host, *link};
+    // How many snapshots of each router are kept: the "SnapshotsKept" value
+    // beside the program's other settings, 50 when absent or not a number.
+    int kept = tolvaro::device::kDefaultSnapshotsKept;
+    if (const auto value =
+            host.settings().readValue(tolvaro::app::kRemoteSettingsKey, "SnapshotsKept")) {
+        const int n = std::atoi(value->c_str());
+        if (n > 0)
+            kept = n;
+    }
+    tolvaro::device::SnapshotStore snapshots(tolvaro::device::SnapshotStore::defaultRoot(), kept);
+    context.snapshots = &snapshots;
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
     return tolvaro::app::runProgram(host, *link, [&] {
         tolvaro::app::CMainDlg window(context, operations);

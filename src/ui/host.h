@@ -60,6 +60,13 @@ public:
     virtual void endWaitCursor() = 0;
     // Blocks for `ms` milliseconds; the windows keep painting, input is held.
     virtual void sleep(int ms) = 0;
+    // A long wait the user should see (a restart, a poll): a small window
+    // says `what` and a bar moves with the wait. Blocks like sleep() and
+    // goes through it, so an injected clock drives both.
+    virtual void sleepWithProgress(std::string_view what, int ms) {
+        (void)what;
+        sleep(ms);
+    }
 
     virtual int runDialog(Dialog& dialog) = 0;
     virtual int runSheet(PropertySheet& sheet) = 0;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTextBrowser>
 #include <QThread>
@@ -187,6 +188,28 @@ void QtHost::sleep(int ms) {
         const int left = ms - static_cast<int>(timer.elapsed());
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, std::min(left, 20));
         QThread::msleep(static_cast<unsigned long>(std::clamp(left, 0, 10)));
+    }
+}
+
+void QtHost::sleepWithProgress(std::string_view what, int ms) {
+    // The wait runs in steps through sleep(), so an injected clock drives the
+    // bar exactly as it drives the wait.
+    constexpr int kSteps = 20;
+    QProgressDialog progress(QString::fromStdString(std::string(what)), QString(), 0, kSteps,
+                             activeWindow());
+    progress.setWindowTitle(QApplication::applicationName());
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setCancelButton(nullptr);
+    progress.setValue(0);
+    progress.show();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    int done = 0;
+    for (int step = 1; step <= kSteps; ++step) {
+        const int until = static_cast<int>(static_cast<long long>(ms) * step / kSteps);
+        sleep(until - done);
+        done = until;
+        progress.setValue(step);
     }
 }
 

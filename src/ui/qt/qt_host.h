@@ -33,6 +33,7 @@ public:
     void beginWaitCursor() override;
     void endWaitCursor() override;
     void sleep(int ms) override;
+    void sleepWithProgress(std::string_view what, int ms) override;
     int runDialog(Dialog& dialog) override;
     int runSheet(PropertySheet& sheet) override;
     void createModeless(Dialog& dialog) override;

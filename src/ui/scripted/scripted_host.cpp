@@ -412,6 +412,7 @@ std::vector<std::string> ScriptedHost::messageTexts() const {
 void ScriptedHost::clearRecords() {
     messages_.clear();
     waits_.clear();
+    progress_.clear();
     cursorChanges_.clear();
     fileDialogs_.clear();
     helpTopics_.clear();
@@ -466,6 +467,11 @@ void ScriptedHost::sleep(int ms) {
     if (sleepHook_) {
         sleepHook_(ms);
     }
+}
+
+void ScriptedHost::sleepWithProgress(std::string_view what, int ms) {
+    progress_.push_back({std::string(what), ms});
+    sleep(ms);
 }
 
 int ScriptedHost::runDialog(Dialog& dialog) {

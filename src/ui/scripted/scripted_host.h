@@ -188,6 +188,13 @@ public:
     const std::vector<MessageRecord>& messages() const { return messages_; }
     std::vector<std::string> messageTexts() const;
     const std::vector<WaitRecord>& waits() const { return waits_; }
+    // Waits shown with a progress window: what it said and how long; each is
+    // also one entry of waits().
+    struct ProgressRecord {
+        std::string what;
+        int ms;
+    };
+    const std::vector<ProgressRecord>& progressWindows() const { return progress_; }
     long long elapsedMs() const { return elapsedMs_; }
     const std::vector<CursorChange>& cursorChanges() const { return cursorChanges_; }
     int waitCursorDepth() const { return waitDepth_; }
@@ -209,6 +216,7 @@ public:
     void beginWaitCursor() override;
     void endWaitCursor() override;
     void sleep(int ms) override;
+    void sleepWithProgress(std::string_view what, int ms) override;
     int runDialog(Dialog& dialog) override;
     int runSheet(PropertySheet& sheet) override;
     void createModeless(Dialog& dialog) override;
@@ -243,6 +251,7 @@ private:
 
     std::vector<MessageRecord> messages_;
     std::vector<WaitRecord> waits_;
+    std::vector<ProgressRecord> progress_;
     long long elapsedMs_ = 0;
     std::vector<CursorChange> cursorChanges_;
     int waitDepth_ = 0;

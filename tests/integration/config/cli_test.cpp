@@ -38,7 +38,9 @@ protected:
     }
 
     CliRun cli(const std::string& arguments) {
-        const std::string command = cliPath().string() + " --discovery loopback --discovery-port " +
+        // Snapshots go to the test's own directory, never the user's.
+        const std::string command = "XDG_DATA_HOME=" + (dir_ / "data").string() + " " +
+                                    cliPath().string() + " --discovery loopback --discovery-port " +
                                     std::to_string(net.discoveryPort()) + " " + arguments +
                                     " </dev/null 2>&1";
         CliRun run{-1, {}};
@@ -105,6 +107,45 @@ TEST_F(CliTest, SaveShowLoadAndDiffEndToEnd) {
 
     const CliRun same = cli("diff " + file("a.cfg") + " " + file("a.cfg"));
     EXPECT_EQ(same.status, 0);
+    EXPECT_EQ(same.output, "");
+}
+
+TEST_F(CliTest, LoadKeepsASnapshotThatDiffAndRestoreUse) {
+    routersim::Router& router = addRouter(2, "Office", "127.0.0.85", "pw");
+    const routersim::Settings before = router.settings();
+    ASSERT_EQ(cli("--password pw save Office " + file("a.cfg")).status, 0);
+    // A changed copy: the account name of slot 1 (entry at 18 + 1504).
+    ASSERT_EQ(cli("--password pw save Office " + file("b.cfg")).status, 0);
+    {
+        std::FILE* f = std::fopen(file("b.cfg").c_str(), "r+b");
+        ASSERT_NE(f, nullptr);
+        std::fseek(f, 18 + 1504 + 2, SEEK_SET);
+        const unsigned char entry[] = {5, 0, 'o', 't', 'h', 'e', 'r', 0};
+        std::fwrite(entry, 1, sizeof entry, f);
+        std::fclose(f);
+    }
+
+    const CliRun dry = cli("--password pw load --dry-run Office " + file("b.cfg"));
+    EXPECT_EQ(dry.status, 0) << dry.output;
+    EXPECT_NE(dry.output.find("Quick Setup / Account Name: "), std::string::npos) << dry.output;
+    EXPECT_EQ(router.settings(), before);
+
+    const CliRun loaded = cli("--password pw --yes --reset-wait 0 load Office " + file("b.cfg"));
+    ASSERT_EQ(loaded.status, 0) << loaded.output;
+    EXPECT_NE(loaded.output.find("snapshot: " + (dir_ / "data" / "tolvaro" / "snapshots").string()),
+              std::string::npos)
+        << loaded.output;
+    const CliRun listed = cli("--password pw snapshots Office");
+    EXPECT_NE(listed.output.find("load"), std::string::npos) << listed.output;
+    const CliRun changed = cli("--password pw diff " + file("a.cfg") + " Office");
+    EXPECT_EQ(changed.status, 1) << changed.output;
+    EXPECT_NE(changed.output.find("\"other\""), std::string::npos) << changed.output;
+
+    const CliRun restored = cli("--password pw --yes --reset-wait 0 restore Office");
+    ASSERT_EQ(restored.status, 0) << restored.output;
+    EXPECT_EQ(router.settings(), before);
+    const CliRun same = cli("--password pw diff " + file("a.cfg") + " Office");
+    EXPECT_EQ(same.status, 0) << same.output;
     EXPECT_EQ(same.output, "");
 }
 

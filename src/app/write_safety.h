@@ -1,0 +1,64 @@
+// The safety net of an operation that writes to a router (Setup's OK, Load,
+// Restore): a snapshot of what the router held before the first write, a
+// record of what was sent, and the verify after the restart.
+//
+// None of it changes a specified text or step: a snapshot that cannot be
+// written adds one question before the first write, and settings that did
+// not take add one warning after the reset message.
+#pragma once
+
+#include <string>
+
+#include "app/app_context.h"
+#include "device/config_store.h"
+#include "device/snapshots.h"
+#include "device/verify.h"
+
+namespace tolvaro::app {
+
+namespace safety_text {
+inline constexpr const char* kSnapshotFailed =
+    "The router's current configuration could not be kept as a snapshot before this change:\n";
+inline constexpr const char* kGoOnWithout = "\n\nWrite to the router without a snapshot?";
+} // namespace safety_text
+
+class WriteSafety final : public device::WriteGuard {
+public:
+    // `before` holds what the router held (a fetch's read image); it must
+    // outlive this object.
+    WriteSafety(AppContext& context, device::ConfigStore& before, device::SnapshotReason reason);
+    ~WriteSafety();
+
+    // Watches the commits of the context's operation while it lives (Setup).
+    void watchCommits();
+
+    // Takes the snapshot once; when it cannot be written, asks whether to go
+    // on. False when the user declined. Without a snapshot store it does
+    // nothing and returns true.
+    bool snapshotOrAsk();
+    const std::string& snapshotPath() const { return snapshotPath_; }
+
+    device::SentLog& sent() { return sent_; }
+
+    // Reads back what was sent and warns about what did not take.
+    void verifyAndWarn();
+
+    // WriteGuard.
+    bool beforeWrite(device::ConfigStore& store) override;
+    void written(int mode, std::span<const int> variables,
+                 std::span<const _snmp_packet> entries) override;
+    void afterReset() override;
+
+private:
+    AppContext& context_;
+    device::ConfigStore& before_;
+    device::SnapshotReason reason_;
+    device::WriteGuard* previous_ = nullptr;
+    bool watching_ = false;
+    bool asked_ = false;
+    bool refused_ = false;
+    std::string snapshotPath_;
+    device::SentLog sent_;
+};
+
+} // namespace tolvaro::app

@@ -1,0 +1,78 @@
+// snapshots: the snapshots kept of a router, newest first.
+#include <iostream>
+
+#include "cli/cli.h"
+#include "device/config_file.h"
+#include "device/fetch.h"
+
+namespace tolvaro::cli {
+namespace {
+
+int list(Context& context, const std::string& routerName) {
+    const DEVICE_INFO router = login(context, routerName, device::LoginFor::Save);
+    device::ConfigStore store(device::familyOf(router));
+    const device::FetchResult fetched =
+        device::fetchCatalogue(context.link(), router.ipAddress, store);
+    if (fetched != device::FetchResult::Ok)
+        throw Failure{std::string(device::fetchFailureMessage(fetched))};
+    const auto found = snapshotStore().list(device::routerKey(store, router.ipAddress));
+    if (context.options.json) {
+        auto json = nlohmann::ordered_json::array();
+        for (const auto& s : found)
+            json.push_back({{"path", s.path},
+                            {"time", s.time},
+                            {"reason", s.reason},
+                            {"firmware", s.firmware}});
+        printJson(json);
+    } else {
+        for (const auto& s : found)
+            std::cout << s.time << "  " << s.reason << "  " << escaped(s.firmware) << "  "
+                      << escaped(s.path) << "\n";
+    }
+    return kExitOk;
+}
+
+Runner setUpList(CLI::App& command) {
+    auto router = std::make_shared<std::string>();
+    command.add_option("ROUTER", *router, "The router.")->required();
+    return [router](Context& context) {
+        return list(context, *router);
+    };
+}
+
+const Registration kSnapshots{60, "snapshots ROUTER",
+                              "List the snapshots kept of ROUTER before each write, newest first.",
+                              setUpList};
+
+Runner setUpRestore(CLI::App& command) {
+    auto router = std::make_shared<std::string>();
+    auto snapshot = std::make_shared<std::string>();
+    auto noSnapshot = std::make_shared<bool>(false);
+    command.add_option("ROUTER", *router, "The router.")->required();
+    command.add_option("SNAPSHOT", *snapshot, "The snapshot file (default: the newest).");
+    command.add_flag("--no-snapshot", *noSnapshot, "Write even when no snapshot can be kept.");
+    return [router, snapshot, noSnapshot](Context& context) {
+        std::string path = *snapshot;
+        if (path.empty()) {
+            const DEVICE_INFO found = login(context, *router, device::LoginFor::Load);
+            device::ConfigStore store(device::familyOf(found));
+            if (device::fetchCatalogue(context.link(), found.ipAddress, store) !=
+                device::FetchResult::Ok)
+                throw Failure{"the router did not answer"};
+            const auto all = snapshotStore().list(device::routerKey(store, found.ipAddress));
+            if (all.empty())
+                throw Failure{"no snapshot of " + escaped(*router) + " is kept"};
+            path = all.front().path;
+        }
+        return loadWithSafety(context, *router, path,
+                              {device::SnapshotReason::Restore, false, *noSnapshot});
+    };
+}
+
+const Registration kRestore{61, "restore ROUTER [SNAPSHOT]",
+                            "Load a snapshot (default: the newest) back into ROUTER, keeping a "
+                            "snapshot of what it holds first, and verify it after the restart.",
+                            setUpRestore};
+
+} // namespace
+} // namespace tolvaro::cli

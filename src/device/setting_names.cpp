@@ -1,0 +1,664 @@
+#include "device/setting_names.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include <ipslan/records.h>
+
+#include "device/config_file.h"
+#include "device/config_store.h"
+
+namespace tolvaro::device {
+namespace {
+
+using namespace ipslan;
+
+constexpr SettingName named(int variable, std::string_view key, std::string_view name, Shown shown,
+                            int mode = 0) {
+    return {variable, mode, key, name, shown};
+}
+constexpr SettingName table(int variable, std::string_view key, std::string_view name,
+                            TableKind kind, int firstRecord = 0) {
+    return {variable, 0, key, name, Shown::Table, kind, firstRecord};
+}
+
+// Record numbers in keys and names count from 1, as the lists show them.
+constexpr auto kSettings = std::to_array<SettingName>({
+    // Quick Setup
+    named(0x4001, "quick_setup.fixed_address", "Quick Setup / IP Address from ISP", Shown::Address),
+    named(0x4002, "quick_setup.account_name", "Quick Setup / Account Name", Shown::Text),
+    named(0x4003, "quick_setup.account_password", "Quick Setup / Account Password", Shown::Secret),
+    named(0x4004, "quick_setup.dns", "Quick Setup / DNS IP Address", Shown::Address),
+    named(0x4006, "quick_setup.telephone", "Quick Setup / Telephone", Shown::Text),
+    named(0x4014, "quick_setup.telephone_2", "Quick Setup / Telephone 2", Shown::Text),
+    named(0x4015, "quick_setup.telephone_3", "Quick Setup / Telephone 3", Shown::Text),
+    named(0x3801, "quick_setup.country", "Quick Setup / Country", Shown::Number),
+    named(0x3823, "quick_setup.spid_1", "Quick Setup / SPID (1st B Channel)", Shown::Text),
+    named(0x3824, "quick_setup.spid_2", "Quick Setup / SPID (2nd B Channel)", Shown::Text),
+    named(0x4008, "quick_setup.idle_timeout", "Quick Setup / Idle Time-out (minutes)",
+          Shown::Number),
+    named(0x4024, "quick_setup.idle_timeout_seconds", "Quick Setup / Idle Time-out (seconds)",
+          Shown::Number),
+    named(0x4017, "quick_setup.features",
+          "Quick Setup / Enable Internet Access / Disable Lan to Lan (feature byte)", Shown::Flags),
+    named(0x400d, "quick_setup.dial_out", "Quick Setup / Internet Access (dial-out)", Shown::OnOff),
+    // Status
+    named(0x0104, "status.firmware_version", "Status / Firmware Version", Shown::Text),
+    named(0x0100, "status.hardware_address", "Status / Hardware Address", Shown::Hardware),
+    named(0x0103, "status.hardware_id", "Status / Hardware ID", Shown::Hardware),
+    named(0x0002, "status.link_state", "Status / ISDN Link State", Shown::Number),
+    // Option
+    named(0x0106, "option.administrator_password", "Option / Administrator Password",
+          Shown::Secret),
+    named(0x4025, "option.respond_to_ping", "Option / Respond to ICMP request (Ping) via WAN port",
+          Shown::OnOff),
+    named(0x4027, "option.remote_management_off", "Option / Remote Management (off switch)",
+          Shown::OnOff),
+    named(0x4028, "option.web_port", "Option / Port Number (Web Browser)", Shown::Number),
+    named(0x4029, "option.web_management_off", "Option / Web Management (off switch)",
+          Shown::OnOff),
+    named(0x402a, "option.utility_port", "Option / Port Number (Windows utility)", Shown::Number),
+    // LAN
+    named(0x3004, "lan.dhcp_server", "LAN / DHCP Server Enable", Shown::OnOff),
+    named(0x3006, "lan.dhcp_start", "LAN / Start IP Address", Shown::Address),
+    named(0x3005, "lan.dhcp_end", "LAN / End IP Address", Shown::Address),
+    named(0x3012, "lan.dns_1", "LAN / DNS IP Address 1.", Shown::Address),
+    named(0x3013, "lan.dns_2", "LAN / DNS IP Address 2.", Shown::Address),
+    named(0x3014, "lan.dns_3", "LAN / DNS IP Address 3.", Shown::Address),
+    named(0x4026, "lan.rip_1", "LAN / RIP 1 (Routing Information Protocol 1)", Shown::OnOff),
+    table(0x3601, "lan.route", "LAN / Static Routing Table", TableKind::Routes, 0),
+    table(0x3602, "lan.route", "LAN / Static Routing Table", TableKind::Routes, 10),
+    table(0x1006, "lan.dhcp_lease", "LAN / DHCP Lease Status", TableKind::Leases, 0),
+    table(0x1007, "lan.dhcp_lease", "LAN / DHCP Lease Status", TableKind::Leases, 17),
+    table(0x1008, "lan.dhcp_lease", "LAN / DHCP Lease Status", TableKind::Leases, 34),
+    table(0x1009, "lan.dhcp_lease", "LAN / DHCP Lease Status", TableKind::Leases, 51),
+    // Dial-in
+    table(0x3201, "dialin.user", "Dial-in / User List", TableKind::Users, 0),
+    table(0x3202, "dialin.user", "Dial-in / User List", TableKind::Users, 5),
+    table(0x3203, "dialin.user", "Dial-in / User List", TableKind::Users, 10),
+    table(0x3204, "dialin.user", "Dial-in / User List", TableKind::Users, 15),
+    table(0x3205, "dialin.user", "Dial-in / User List", TableKind::Users, 20),
+    named(0x4023, "dialin.authentication", "Dial-in / Authentication (authentication byte)",
+          Shown::Flags),
+    // Access Control
+    table(0x3401, "access_control.group_everyone", "Access Control / Group Everyone",
+          TableKind::Groups),
+    table(0x3402, "access_control.group_1", "Access Control / Group1", TableKind::Groups),
+    table(0x3403, "access_control.group_2", "Access Control / Group2", TableKind::Groups),
+    table(0x3404, "access_control.group_3", "Access Control / Group3", TableKind::Groups),
+    table(0x3405, "access_control.group_4", "Access Control / Group4", TableKind::Groups),
+    table(0x3501, "access_control.workstation", "Access Control / Workstations",
+          TableKind::Workstations, 0),
+    table(0x3502, "access_control.workstation", "Access Control / Workstations",
+          TableKind::Workstations, 10),
+    table(0x3503, "access_control.workstation", "Access Control / Workstations",
+          TableKind::Workstations, 20),
+    table(0x3504, "access_control.workstation", "Access Control / Workstations",
+          TableKind::Workstations, 30),
+    table(0x3505, "access_control.workstation", "Access Control / Workstations",
+          TableKind::Workstations, 40),
+    table(0x3301, "access_control.udp_port", "Access Control / Filter Port (UDP)",
+          TableKind::UserPortNames),
+    table(0x3302, "access_control.tcp_port", "Access Control / Filter Port (TCP)",
+          TableKind::UserPortNames),
+    named(0x3701, "access_control.port_value_1", "Access Control / Filter Port 1 Port Number",
+          Shown::PortValue),
+    named(0x3702, "access_control.port_value_2", "Access Control / Filter Port 2 Port Number",
+          Shown::PortValue),
+    named(0x3703, "access_control.port_value_3", "Access Control / Filter Port 3 Port Number",
+          Shown::PortValue),
+    named(0x3704, "access_control.port_value_4", "Access Control / Filter Port 4 Port Number",
+          Shown::PortValue),
+    named(0x3705, "access_control.port_value_5", "Access Control / Filter Port 5 Port Number",
+          Shown::PortValue),
+    named(0x3706, "access_control.port_value_6", "Access Control / Filter Port 6 Port Number",
+          Shown::PortValue),
+    named(0x3707, "access_control.port_value_7", "Access Control / Filter Port 7 Port Number",
+          Shown::PortValue),
+    named(0x3708, "access_control.port_value_8", "Access Control / Filter Port 8 Port Number",
+          Shown::PortValue),
+    named(0x3709, "access_control.port_value_9", "Access Control / Filter Port 9 Port Number",
+          Shown::PortValue),
+    named(0x370a, "access_control.port_value_10", "Access Control / Filter Port 10 Port Number",
+          Shown::PortValue),
+    named(0x3710, "access_control.port_value_11", "Access Control / Filter Port 11 Port Number",
+          Shown::PortValue),
+    named(0x3711, "access_control.port_value_12", "Access Control / Filter Port 12 Port Number",
+          Shown::PortValue),
+    named(0x3712, "access_control.port_value_13", "Access Control / Filter Port 13 Port Number",
+          Shown::PortValue),
+    named(0x3713, "access_control.port_value_14", "Access Control / Filter Port 14 Port Number",
+          Shown::PortValue),
+    named(0x3714, "access_control.port_value_15", "Access Control / Filter Port 15 Port Number",
+          Shown::PortValue),
+    named(0x3715, "access_control.port_value_16", "Access Control / Filter Port 16 Port Number",
+          Shown::PortValue),
+    // Internet Application
+    table(0x3717, "internet_application.virtual_server", "Internet Application / Virtual Server",
+          TableKind::VirtualServers),
+    table(0x371c, "internet_application.special_application",
+          "Internet Application / Special Applications", TableKind::SpecialApps),
+    table(0x371e, "internet_application.exposed_computer",
+          "Internet Application / Exposed Computer", TableKind::ExposedComputer),
+    // LAN-to-LAN
+    named(0x371a, "lan_to_lan.enabled", "LAN-to-LAN / Enable LAN to LAN", Shown::OnOff),
+    named(0x401a, "lan_to_lan.login_name", "LAN-to-LAN / Act as a Receiver / Login Name",
+          Shown::Text),
+    named(0x401b, "lan_to_lan.password", "LAN-to-LAN / Act as a Receiver / Password",
+          Shown::Secret),
+    named(0x401c, "lan_to_lan.remote_login_name", "LAN-to-LAN / Login Using : Name", Shown::Text),
+    named(0x401d, "lan_to_lan.remote_login_password", "LAN-to-LAN / Login Using : Password",
+          Shown::Secret),
+    named(0x401e, "lan_to_lan.phone_number", "LAN-to-LAN / Phone Number to Dial", Shown::Text),
+    named(0x401f, "lan_to_lan.remote_address", "LAN-to-LAN / Remote Site IP Address",
+          Shown::Address),
+    named(0x4020, "lan_to_lan.remote_mask", "LAN-to-LAN / Remote Site Network Mask",
+          Shown::Address),
+    // ISDN
+    named(0x3806, "isdn.usage", "ISDN / Usage (B channels)", Shown::Number),
+    named(0x3809, "isdn.outgoing_msn", "ISDN / Outgoing Call ID MSN", Shown::Text),
+    named(0x381c, "isdn.outgoing_sad", "ISDN / Outgoing Call ID SAD", Shown::Text),
+    named(0x381f, "isdn.incoming_msn", "ISDN / Incoming Call ID MSN", Shown::Text),
+    named(0x3822, "isdn.incoming_sad", "ISDN / Incoming Call ID SAD", Shown::Text),
+    named(0x3804, "isdn.line_speed", "ISDN / Line Speed", Shown::Number),
+    named(0x4009, "isdn.initial_string", "ISDN / Initial String", Shown::Text),
+    // Variables no page edits
+    named(0x0001, "device.reset", "Router restart request", Shown::Number),
+    named(0x3716, "reserved.0x3716", "Reserved variable 0x3716 (no page edits it)", Shown::Number),
+    table(0x371b, "reserved.0x371b", "Reserved table 0x371b (no page edits it)", TableKind::Opaque),
+    // The mode-1 block: the router's incoming-call profile
+    named(0x4017, "incoming.features", "Incoming profile / feature byte", Shown::Flags, 1),
+    named(0x400d, "incoming.dial_out", "Incoming profile / dial-out flag", Shown::OnOff, 1),
+    named(0x4023, "incoming.authentication", "Incoming profile / authentication byte", Shown::Flags,
+          1),
+    named(0x371a, "incoming.lan_to_lan", "Incoming profile / LAN to LAN switch", Shown::OnOff, 1),
+    named(0x4018, "dialin.idle_timeout", "Dial-in / Idle Time-out (minutes)", Shown::Number, 1),
+});
+
+constexpr auto kUserFields = std::to_array<RecordField>({
+    {"name", "Name"},
+    {"password", "Password", true},
+    {"enabled", "Enable Dial-in"},
+    {"time_limit", "Connect Time Limit (min)"},
+    {"call_back", "Call Back"},
+    {"call_back_number", "Fixed - Tel No."},
+});
+constexpr auto kGroupFields = std::to_array<RecordField>({
+    {"access", "Internet Access Control"},
+    {"blocked_ports", "Blocked well-known ports (mask)"},
+    {"blocked_user_ports", "Blocked user ports (mask)"},
+});
+constexpr auto kPortNameFields = std::to_array<RecordField>({{"name", "Name"}});
+constexpr auto kStationFields = std::to_array<RecordField>({
+    {"name", "Name"},
+    {"hardware", "H/W Address"},
+    {"address", "IP Address"},
+    {"reserve", "Reserve IP Address in DHCP Table"},
+    {"group", "Group"},
+});
+constexpr auto kRouteFields = std::to_array<RecordField>({
+    {"name", "Name"},
+    {"destination", "Destination"},
+    {"mask", "Mask"},
+    {"gateway", "Gateway"},
+    {"metric", "Metric"},
+    {"interface", "Interface"},
+});
+constexpr auto kServerFields = std::to_array<RecordField>({
+    {"enabled", "Enable"},
+    {"address", "IP Addr"},
+    {"name", "Name"},
+    {"protocol", "Protocol"},
+    {"external_port", "External Port"},
+    {"internal_port", "Internal Port"},
+});
+constexpr auto kSpecialFields = std::to_array<RecordField>({
+    {"enabled", "Enable"},
+    {"name", "Name"},
+    {"outgoing_protocol", "Outgoing Data Protocol"},
+    {"outgoing_start", "Outgoing Data Range: Start"},
+    {"outgoing_end", "Outgoing Data Range: End"},
+    {"incoming_protocol", "Incoming Data Protocol"},
+    {"incoming_start", "Incoming Data Range: Start"},
+    {"incoming_end", "Incoming Data Range: End"},
+});
+constexpr auto kExposedFields = std::to_array<RecordField>({
+    {"enabled", "Enable"},
+    {"address", "PC LAN IP Address"},
+});
+constexpr auto kLeaseFields = std::to_array<RecordField>({
+    {"address", "IP Address"},
+    {"hardware", "H/W Address"},
+    {"dynamic", "Dynamic"},
+    {"lease", "Lease"},
+});
+constexpr auto kOpaqueFields = std::to_array<RecordField>({{"bytes", "Bytes"}});
+
+struct TableShape {
+    std::size_t recordBytes;
+    int perVariable;
+};
+
+TableShape shapeOf(TableKind kind) {
+    switch (kind) {
+    case TableKind::Users:
+        return {kUserBytes, 5};
+    case TableKind::Groups:
+        return {kGroupBytes, 1};
+    case TableKind::UserPortNames:
+        return {kPortNameBytes, kMaxUserPorts};
+    case TableKind::Workstations:
+        return {kStationBytes, 10};
+    case TableKind::Routes:
+        return {kRouteBytes, 10};
+    case TableKind::VirtualServers:
+        return {kLocalServerBytes, 10};
+    case TableKind::SpecialApps:
+        return {kSpecialApBytes, 10};
+    case TableKind::ExposedComputer:
+        return {kExposedBytes, 1};
+    case TableKind::Leases:
+        return {kLeaseBytes, 17};
+    case TableKind::Opaque:
+        return {kEntryValueSize, 1};
+    case TableKind::None:
+        break;
+    }
+    return {kEntryValueSize, 1};
+}
+
+std::string quoted(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+std::string fieldText(const char* field, std::size_t width) {
+    return std::string(field, strnlen(field, width));
+}
+
+std::string dotted(const std::uint8_t* octets) {
+    char out[20];
+    std::snprintf(out, sizeof out, "%u.%u.%u.%u", octets[0], octets[1], octets[2], octets[3]);
+    return out;
+}
+
+std::string hexPairs(const std::uint8_t* bytes, std::size_t count, char separator) {
+    std::string out;
+    for (std::size_t i = 0; i < count; ++i) {
+        char pair[4];
+        std::snprintf(pair, sizeof pair, "%02X", bytes[i]);
+        if (i != 0 && separator != 0)
+            out += separator;
+        out += pair;
+    }
+    return out;
+}
+
+std::string onOff(long value) {
+    return value != 0 ? "on" : "off";
+}
+
+std::string protocolOf(std::uint8_t protocol) {
+    return protocol == 0 ? "UDP" : "TCP";
+}
+
+long integerOf(const _snmp_packet& entry) {
+    // Integers travel as NUL-terminated decimal text whatever the length word.
+    const std::string text = entryText(entry);
+    return std::strtol(text.c_str(), nullptr, 10);
+}
+
+std::string_view valueBytes(const _snmp_packet& entry) {
+    return {reinterpret_cast<const char*>(entry.value), entryLength(entry)};
+}
+
+std::string scalarValue(Shown shown, const _snmp_packet& entry) {
+    const std::string_view bytes = valueBytes(entry);
+    switch (shown) {
+    case Shown::Number:
+        return std::to_string(integerOf(entry));
+    case Shown::OnOff:
+        return onOff(integerOf(entry));
+    case Shown::Flags: {
+        char out[16];
+        std::snprintf(out, sizeof out, "0x%02lx", static_cast<unsigned long>(integerOf(entry)));
+        return out;
+    }
+    case Shown::Text:
+        return quoted(entryText(entry).substr(0, bytes.size()));
+    case Shown::Address:
+        return entryText(entry).substr(0, bytes.size());
+    case Shown::Secret:
+        return entryText(entry).empty() ? "(empty)" : "(set)";
+    case Shown::Hardware:
+        return hexPairs(entry.value, std::min<std::size_t>(bytes.size(), 6), '-');
+    case Shown::PortValue: {
+        const auto value = static_cast<std::uint32_t>(integerOf(entry));
+        if (value == 0)
+            return "none";
+        if ((value & 0xffffu) != 0)
+            return "TCP " + std::to_string(value & 0xffffu);
+        return "UDP " + std::to_string(value >> 16);
+    }
+    case Shown::Table:
+        break;
+    }
+    return hexPairs(entry.value, bytes.size(), ' ');
+}
+
+// The fields of one record, in recordFields() order; nothing when the
+// record's bytes do not decode (then only its raw bytes can be compared).
+std::vector<std::string> decodeRecord(TableKind kind, const std::uint8_t* bytes,
+                                      std::size_t length) {
+    switch (kind) {
+    case TableKind::Users: {
+        UserInfo u{};
+        if (IPSConvByteToUser(&u, bytes, length) == 0)
+            return {};
+        const int callBack = (u.flags >> 3) & 3;
+        static constexpr std::array<const char*, 4> kCallBack = {"Disable", "Roaming",
+                                                                 "Fixed - Tel No.", "3"};
+        return {fieldText(u.name, sizeof u.name),
+                fieldText(u.password, sizeof u.password),
+                onOff(u.flags & 0x02),
+                std::to_string(u.timeLimit),
+                kCallBack[static_cast<std::size_t>(callBack)],
+                quoted(fieldText(u.callback, sizeof u.callback))};
+    }
+    case TableKind::Groups: {
+        S_GPCFG g{};
+        if (IPSConvByteToGroup(&g, bytes, length) == 0)
+            return {};
+        static constexpr std::array<const char*, 3> kAccess = {"No Restriction", "Block all access",
+                                                               "Use List Below"};
+        char well[16], user[16];
+        std::snprintf(well, sizeof well, "0x%08x", g.wellKnownMask);
+        std::snprintf(user, sizeof user, "0x%08x", g.userPortMask);
+        return {g.mode < kAccess.size() ? kAccess[g.mode] : std::to_string(g.mode), well, user};
+    }
+    case TableKind::UserPortNames:
+        if (length < kPortNameBytes)
+            return {};
+        return {quoted(fieldText(reinterpret_cast<const char*>(bytes), kPortNameBytes))};
+    case TableKind::Workstations: {
+        WkInfo w{};
+        if (IPSConvByteToStation(&w, bytes, length) == 0)
+            return {};
+        return {quoted(fieldText(w.name, sizeof w.name)), hexPairs(w.hardware, 6, '-'),
+                dotted(w.address), onOff(w.reserve),
+                w.group == 0 ? std::string("Everyone") : "Group" + std::to_string(w.group)};
+    }
+    case TableKind::Routes: {
+        S_ROUTE r{};
+        if (IPSConvByteToRoute(&r, bytes, length) == 0)
+            return {};
+        return {quoted(fieldText(r.name, sizeof r.name)),
+                dotted(r.destination),
+                dotted(r.netmask),
+                dotted(r.gateway),
+                std::to_string(r.metric),
+                r.interface == 0 ? "LAN" : "WAN"};
+    }
+    case TableKind::VirtualServers: {
+        LOCAL_S s{};
+        if (IPSConvByteToLocalServer(&s, bytes, length) == 0)
+            return {};
+        return {onOff(s.enabled),
+                dotted(s.address),
+                quoted(fieldText(s.name, sizeof s.name)),
+                protocolOf(s.protocol),
+                std::to_string(s.externalPort),
+                std::to_string(s.internalPort)};
+    }
+    case TableKind::SpecialApps: {
+        SP_AP a{};
+        if (IPSConvByteToSpecialAP(&a, bytes, length) == 0)
+            return {};
+        return {onOff(a.enabled),          quoted(fieldText(a.name, sizeof a.name)),
+                protocolOf(a.outProtocol), std::to_string(a.outStart),
+                std::to_string(a.outEnd),  protocolOf(a.inProtocol),
+                std::to_string(a.inStart), std::to_string(a.inEnd)};
+    }
+    case TableKind::ExposedComputer:
+        if (length < kExposedBytes)
+            return {};
+        return {onOff(bytes[0]), dotted(bytes + 1)};
+    case TableKind::Leases: {
+        dhcp_tmp_s l{};
+        if (IPSConvByteToDHCPTable(&l, bytes, length) == 0)
+            return {};
+        return {dotted(l.address), hexPairs(l.hardware, 6, '-'), onOff(l.dynamic),
+                l.lease < 0 ? std::string("none") : std::to_string(l.lease)};
+    }
+    case TableKind::Opaque:
+        return {hexPairs(bytes, length, ' ')};
+    case TableKind::None:
+        break;
+    }
+    return {};
+}
+
+// A table variable cut into its records; bytes past the value length read
+// as zeros, so a shorter image compares like the empty rows it stands for.
+struct Record {
+    int number; // from 1, across the table's variables
+    std::array<std::uint8_t, kEntryValueSize> bytes{};
+    std::size_t size = 0;
+};
+
+std::vector<Record> recordsOf(const SettingName& setting, const _snmp_packet& entry,
+                              std::size_t wanted) {
+    const TableShape shape = shapeOf(setting.table);
+    const std::size_t length = entryLength(entry);
+    std::vector<Record> records;
+    const std::size_t count =
+        setting.table == TableKind::Opaque
+            ? 1
+            : std::min<std::size_t>(static_cast<std::size_t>(shape.perVariable),
+                                    kEntryValueSize / shape.recordBytes);
+    for (std::size_t i = 0; i < count && i < wanted; ++i) {
+        Record record;
+        record.number = setting.firstRecord + static_cast<int>(i) + 1;
+        const std::size_t at = i * shape.recordBytes;
+        const std::size_t size = setting.table == TableKind::Opaque ? length : shape.recordBytes;
+        record.size = size;
+        if (at < length)
+            std::memcpy(record.bytes.data(), entry.value + at, std::min(size, length - at));
+        records.push_back(record);
+    }
+    return records;
+}
+
+bool allZero(const Record& record) {
+    return std::all_of(record.bytes.begin(), record.bytes.begin() + record.size,
+                       [](std::uint8_t b) { return b == 0; });
+}
+
+std::string recordKey(const SettingName& setting, const Record& record, std::string_view field) {
+    std::string key(setting.key);
+    if (shapeOf(setting.table).perVariable > 1)
+        key += "[" + std::to_string(record.number) + "]";
+    if (!field.empty())
+        key += "." + std::string(field);
+    return key;
+}
+
+std::string recordName(const SettingName& setting, const Record& record, std::string_view label) {
+    std::string name(setting.name);
+    if (shapeOf(setting.table).perVariable > 1)
+        name += " / Row " + std::to_string(record.number);
+    if (!label.empty())
+        name += " / " + std::string(label);
+    return name;
+}
+
+} // namespace
+
+std::span<const SettingName> allSettingNames() {
+    return kSettings;
+}
+
+const SettingName* settingName(int variable, int mode) {
+    const auto it = std::find_if(kSettings.begin(), kSettings.end(), [&](const SettingName& s) {
+        return s.variable == variable && s.mode == mode;
+    });
+    return it == kSettings.end() ? nullptr : &*it;
+}
+
+SettingName unnamedSetting(int variable, int mode) {
+    return {variable, mode, "unnamed", "Unnamed variable", Shown::Table, TableKind::Opaque};
+}
+
+std::span<const RecordField> recordFields(TableKind kind) {
+    switch (kind) {
+    case TableKind::Users:
+        return kUserFields;
+    case TableKind::Groups:
+        return kGroupFields;
+    case TableKind::UserPortNames:
+        return kPortNameFields;
+    case TableKind::Workstations:
+        return kStationFields;
+    case TableKind::Routes:
+        return kRouteFields;
+    case TableKind::VirtualServers:
+        return kServerFields;
+    case TableKind::SpecialApps:
+        return kSpecialFields;
+    case TableKind::ExposedComputer:
+        return kExposedFields;
+    case TableKind::Leases:
+        return kLeaseFields;
+    case TableKind::Opaque:
+        return kOpaqueFields;
+    case TableKind::None:
+        break;
+    }
+    return {};
+}
+
+std::vector<NamedValue> describeEntry(const SettingName& setting, const _snmp_packet& entry) {
+    if (setting.shown != Shown::Table)
+        return {{std::string(setting.key), std::string(setting.name),
+                 scalarValue(setting.shown, entry)}};
+    std::vector<NamedValue> out;
+    const auto fields = recordFields(setting.table);
+    for (const Record& record : recordsOf(setting, entry, kEntryValueSize)) {
+        if (allZero(record))
+            continue;
+        const auto values = decodeRecord(setting.table, record.bytes.data(), record.size);
+        if (values.size() != fields.size()) {
+            out.push_back({recordKey(setting, record, "bytes"),
+                           recordName(setting, record, "Bytes"),
+                           hexPairs(record.bytes.data(), record.size, ' ')});
+            continue;
+        }
+        for (std::size_t f = 0; f < fields.size(); ++f) {
+            const std::string value =
+                fields[f].secret ? (values[f].empty() ? "(empty)" : "(set)") : values[f];
+            out.push_back({recordKey(setting, record, fields[f].key),
+                           recordName(setting, record, fields[f].label), value});
+        }
+    }
+    return out;
+}
+
+std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp_packet& before,
+                                         const _snmp_packet& after) {
+    std::vector<NamedDifference> out;
+    if (setting.shown != Shown::Table) {
+        const std::string a = scalarValue(setting.shown, before);
+        const std::string b = scalarValue(setting.shown, after);
+        if (setting.shown == Shown::Secret) {
+            if (entryText(before) != entryText(after))
+                out.push_back(
+                    {std::string(setting.key), std::string(setting.name), "unchanged", "changed"});
+        } else if (a != b) {
+            out.push_back({std::string(setting.key), std::string(setting.name), a, b});
+        }
+        return out;
+    }
+    const auto fields = recordFields(setting.table);
+    const auto was = recordsOf(setting, before, kEntryValueSize);
+    const auto now = recordsOf(setting, after, kEntryValueSize);
+    for (std::size_t r = 0; r < std::min(was.size(), now.size()); ++r) {
+        const Record& a = was[r];
+        const Record& b = now[r];
+        if (a.size == b.size && std::memcmp(a.bytes.data(), b.bytes.data(), a.size) == 0)
+            continue;
+        const auto va = decodeRecord(setting.table, a.bytes.data(), a.size);
+        const auto vb = decodeRecord(setting.table, b.bytes.data(), b.size);
+        bool named = false;
+        if (va.size() == fields.size() && vb.size() == fields.size()) {
+            for (std::size_t f = 0; f < fields.size(); ++f) {
+                if (va[f] == vb[f])
+                    continue;
+                named = true;
+                out.push_back(
+                    {recordKey(setting, b, fields[f].key), recordName(setting, b, fields[f].label),
+                     fields[f].secret ? "unchanged" : va[f], fields[f].secret ? "changed" : vb[f]});
+            }
+        }
+        // Bytes that differ where no field shows it (padding, a text without
+        // its terminator) are still a difference.
+        if (!named)
+            out.push_back({recordKey(setting, b, "bytes"), recordName(setting, b, "Bytes"),
+                           hexPairs(a.bytes.data(), a.size, ' '),
+                           hexPairs(b.bytes.data(), b.size, ' ')});
+    }
+    return out;
+}
+
+namespace {
+
+// The entries of a file by variable and mode; the last of a pair wins, as
+// it does on the router after a Load.
+std::optional<std::map<std::pair<int, int>, _snmp_packet>>
+entriesOf(std::span<const std::uint8_t> file) {
+    if (file.size() < kFileHeaderSize)
+        return std::nullopt;
+    // The file's own version number (low byte first), so it checks against itself.
+    const auto version = static_cast<std::int32_t>(file[10] | (std::uint32_t{file[11]} << 8) |
+                                                   (std::uint32_t{file[12]} << 16) |
+                                                   (std::uint32_t{file[13]} << 24));
+    const CheckedFile checked = checkConfigFile(file, Family::Two, version);
+    if (checked.check != FileCheck::Ok)
+        return std::nullopt;
+    std::map<std::pair<int, int>, _snmp_packet> out;
+    for (const FileWrite& w : checked.writes)
+        out[{w.variable, w.mode}] = fileEntryAt(file, w.offset);
+    return out;
+}
+
+} // namespace
+
+std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std::uint8_t> before,
+                                                            std::span<const std::uint8_t> after) {
+    const auto a = entriesOf(before);
+    const auto b = entriesOf(after);
+    if (!a || !b)
+        return std::nullopt;
+    std::vector<NamedDifference> out;
+    const _snmp_packet empty{};
+    for (const auto& [key, entry] : *a) {
+        const auto it = b->find(key);
+        const SettingName* known = settingName(key.first, key.second);
+        const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
+        for (NamedDifference& d : diffEntries(setting, entry, it == b->end() ? empty : it->second))
+            out.push_back(std::move(d));
+    }
+    for (const auto& [key, entry] : *b) {
+        if (a->count(key) != 0)
+            continue;
+        const SettingName* known = settingName(key.first, key.second);
+        const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
+        for (NamedDifference& d : diffEntries(setting, empty, entry))
+            out.push_back(std::move(d));
+    }
+    return out;
+}
+
+} // namespace tolvaro::device

@@ -1,0 +1,112 @@
+// Named settings: a stable key and a human name for every variable of both
+// catalogues, the mode-1 block and the variables outside the catalogue, and
+// for every field of the table records, with the value decoded for display.
+// `show`, `diff`, the verify after a restart and the Snapshots window all
+// read this one table.
+//
+// Keys are lower-case, dotted and stable across releases
+// ("quick_setup.account_name"); names are "Page / Label" as the page that
+// edits the setting captions it. Variables no page edits carry honest names
+// of what they hold. Secrets are never decoded: a display shows whether a
+// secret is set, a difference only that it changed.
+//
+// Values are taken in the write-entry (file) form: integers as decimal text,
+// texts and table images as bytes. Read entries go through fileEntryOf()
+// first. Everything here is pure.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <ipslan/ipslan.h>
+
+namespace tolvaro::device {
+
+enum class Shown {
+    Number,    // decimal
+    OnOff,     // "on" for any value but 0
+    Flags,     // a bit field, hexadecimal
+    Text,      // quoted
+    Address,   // dotted text as stored
+    Secret,    // never shown: set or empty, changed or unchanged
+    Hardware,  // six bytes, upper-case hexadecimal pairs
+    PortValue, // TCP port in the low 16 bits, UDP port in the high 16 bits
+    Table,     // records of a table; see TableKind
+};
+
+enum class TableKind {
+    None,
+    Users,          // UserInfo, 5 per variable
+    Groups,         // S_GPCFG, 1 per variable
+    UserPortNames,  // 16 names of 6 bytes per variable
+    Workstations,   // WkInfo, 10 per variable
+    Routes,         // S_ROUTE, 10 per variable
+    VirtualServers, // LOCAL_S, 10
+    SpecialApps,    // SP_AP, 10
+    ExposedComputer,
+    Leases, // dhcp_tmp_s, 17 per variable (read only)
+    Opaque, // bytes no page decodes
+};
+
+struct SettingName {
+    int variable;
+    int mode;
+    std::string_view key;
+    std::string_view name;
+    Shown shown;
+    TableKind table = TableKind::None;
+    // Records of a table split over consecutive variables: the number of the
+    // first record this variable carries (0 for the first variable).
+    int firstRecord = 0;
+};
+
+// Every named variable: both catalogues, the mode-1 block, 0x4024, the
+// variables outside the catalogue and the lease table.
+std::span<const SettingName> allSettingNames();
+// The entry for a variable in a mode; nullptr when it has none.
+const SettingName* settingName(int variable, int mode);
+
+// A field of a table record.
+struct RecordField {
+    std::string_view key;   // "name", "password" ...
+    std::string_view label; // as the editor dialog captions it
+    bool secret = false;
+};
+std::span<const RecordField> recordFields(TableKind table);
+
+// One setting as shown: key, name and decoded value. Table variables give
+// one row per non-empty record field.
+struct NamedValue {
+    std::string key;
+    std::string name;
+    std::string value;
+};
+std::vector<NamedValue> describeEntry(const SettingName& setting, const _snmp_packet& entry);
+
+// One setting that differs between two entries of the same variable.
+// `before` and `after` are decoded; for secrets they read "unchanged" and
+// "changed".
+struct NamedDifference {
+    std::string key;
+    std::string name;
+    std::string before;
+    std::string after;
+};
+std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp_packet& before,
+                                         const _snmp_packet& after);
+
+// Named differences between two configuration files (whole file images),
+// entries matched by variable and mode so that files of either layout
+// compare setting by setting. Nothing when either is not a readable file.
+std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std::uint8_t> before,
+                                                            std::span<const std::uint8_t> after);
+
+// Named entries for a variable that the table does not know: the honest
+// fallback ("variable 0x1234").
+SettingName unnamedSetting(int variable, int mode);
+
+} // namespace tolvaro::device

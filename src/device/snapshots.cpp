@@ -1,0 +1,321 @@
+#include "device/snapshots.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
+
+#include <ipslan/variables.h>
+
+#include "device/config_file.h"
+#include "device/device_link.h"
+#include "device/fetch.h"
+
+namespace tolvaro::device {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kIndexName = "index";
+constexpr std::string_view kExtension = ".cfg";
+
+std::string systemError(std::string_view what, const std::string& path) {
+    return std::string(what) + " " + path + ": " + std::strerror(errno);
+}
+
+// Index fields never carry the separators of the index.
+std::string cleanField(std::string_view text) {
+    std::string out(text);
+    std::replace_if(
+        out.begin(), out.end(), [](char c) { return c == '\t' || c == '\n' || c == '\r'; }, ' ');
+    return out;
+}
+
+std::string utcStamp(std::chrono::system_clock::time_point now) {
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char out[32];
+    std::strftime(out, sizeof out, "%Y%m%dT%H%M%SZ", &tm);
+    return out;
+}
+
+// A private directory, made or tightened.
+bool makePrivateDirectory(const std::string& path, std::string* error) {
+    std::error_code ec;
+    fs::create_directories(path, ec);
+    if (ec) {
+        if (error)
+            *error = "Cannot create " + path + ": " + ec.message();
+        return false;
+    }
+    if (::chmod(path.c_str(), 0700) != 0) {
+        if (error)
+            *error = systemError("Cannot protect", path);
+        return false;
+    }
+    return true;
+}
+
+bool writePrivateFile(const std::string& path, std::span<const std::uint8_t> bytes,
+                      std::string* error) {
+    if (!writeFileReplacing(path, bytes, error))
+        return false;
+    // The directory is already private, so the moment before this is closed
+    // to others.
+    if (::chmod(path.c_str(), 0600) != 0) {
+        if (error)
+            *error = systemError("Cannot protect", path);
+        return false;
+    }
+    return true;
+}
+
+std::vector<std::string> split(const std::string& line, char separator) {
+    std::vector<std::string> out;
+    std::string field;
+    std::istringstream in(line);
+    while (std::getline(in, field, separator))
+        out.push_back(field);
+    return out;
+}
+
+// "<time>[-n]-<reason>.cfg": the time and the reason.
+std::pair<std::string, std::string> partsOfName(const std::string& fileName) {
+    const std::string stem = fileName.substr(0, fileName.size() - kExtension.size());
+    const auto dash = stem.rfind('-');
+    if (dash == std::string::npos)
+        return {stem, ""};
+    std::string time = stem.substr(0, dash);
+    return {time.substr(0, time.find('-')), stem.substr(dash + 1)};
+}
+
+// 1 for "<time>-<reason>.cfg", n for "<time>-n-<reason>.cfg".
+int sequenceOf(const std::string& fileName) {
+    const auto first = fileName.find('-');
+    const auto second = fileName.find('-', first + 1);
+    if (first == std::string::npos || second == std::string::npos)
+        return 1;
+    const std::string middle = fileName.substr(first + 1, second - first - 1);
+    if (middle.empty() || !std::all_of(middle.begin(), middle.end(), ::isdigit))
+        return 1;
+    return std::atoi(middle.c_str());
+}
+
+} // namespace
+
+std::string_view reasonText(SnapshotReason reason) {
+    switch (reason) {
+    case SnapshotReason::Setup:
+        return "setup";
+    case SnapshotReason::Load:
+        return "load";
+    case SnapshotReason::Restore:
+        return "restore";
+    }
+    return "setup";
+}
+
+std::string routerKey(const ConfigStore& store, std::string_view ipAddress) {
+    const auto slot = store.slotOf(ipslan::var::kHardwareAddress);
+    if (slot) {
+        const MIB_RESPONSE& entry = store.read(*slot);
+        const bool present = entryLength(entry) >= 6 && std::any_of(entry.value, entry.value + 6,
+                                                                    [](auto b) { return b != 0; });
+        if (present) {
+            char out[24];
+            std::snprintf(out, sizeof out, "%02X-%02X-%02X-%02X-%02X-%02X", entry.value[0],
+                          entry.value[1], entry.value[2], entry.value[3], entry.value[4],
+                          entry.value[5]);
+            return out;
+        }
+    }
+    std::string key = "address-";
+    for (const char c : ipAddress)
+        key += (std::isalnum(static_cast<unsigned char>(c)) || c == '.') ? c : '_';
+    return key;
+}
+
+bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, bool catalogueOnly) {
+    if (catalogueOnly) {
+        if (fetchMode1Block(link, ip, store) != FetchResult::Ok ||
+            fetchIdleTimeout(link, ip, store) != FetchResult::Ok)
+            return false;
+    }
+    // The catalogue requests leave family 2's last slot (0x371a, mode 0)
+    // empty; a snapshot with zeros there would switch LAN-to-LAN off when
+    // it is loaded back.
+    if (store.family() != Family::Two)
+        return true;
+    const int last = store.slotCount() - 1;
+    const int variable = variableAt(store.family(), last);
+    return link.getInfo(ip, 0, 1, &variable, &store.read(last)) == 1;
+}
+
+std::optional<std::vector<std::uint8_t>> snapshotFile(const ConfigStore& store) {
+    const auto version = fileVersionNumber(store);
+    if (!version)
+        return std::nullopt;
+    return buildConfigFile(store, *version);
+}
+
+SnapshotStore::SnapshotStore(std::string root, int kept) : root_(std::move(root)), kept_(kept) {}
+
+std::string SnapshotStore::defaultRoot() {
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && *data == '/')
+        return (fs::path(data) / "tolvaro" / "snapshots").string();
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return (fs::path(home) / ".local" / "share" / "tolvaro" / "snapshots").string();
+    return {};
+}
+
+std::string SnapshotStore::directoryOf(std::string_view router) const {
+    return (fs::path(root_) / std::string(router)).string();
+}
+
+std::optional<std::string> SnapshotStore::take(std::string_view router, SnapshotReason reason,
+                                               const SnapshotSource& source,
+                                               std::span<const std::uint8_t> file,
+                                               std::string* error,
+                                               std::chrono::system_clock::time_point now) {
+    if (root_.empty()) {
+        if (error)
+            *error = "No place for snapshots: neither XDG_DATA_HOME nor HOME is set.";
+        return std::nullopt;
+    }
+    if (router.empty() || router.find('/') != std::string_view::npos || router == "." ||
+        router == "..") {
+        if (error)
+            *error = "The router has no usable name for its snapshot folder.";
+        return std::nullopt;
+    }
+    if (!makePrivateDirectory(root_, error) || !makePrivateDirectory(directoryOf(router), error))
+        return std::nullopt;
+
+    const std::string stamp = utcStamp(now);
+    const std::string suffix = "-" + std::string(reasonText(reason)) + std::string(kExtension);
+    // A second snapshot in the same second, whatever its reason, is numbered
+    // so that names keep the order they were taken in.
+    const auto taken = [&](const std::string& time) {
+        for (const auto r : {SnapshotReason::Setup, SnapshotReason::Load, SnapshotReason::Restore})
+            if (fs::exists(fs::path(directoryOf(router)) /
+                           (time + "-" + std::string(reasonText(r)) + std::string(kExtension))))
+                return true;
+        return false;
+    };
+    std::string time = stamp;
+    for (int n = 2; taken(time); ++n)
+        time = stamp + "-" + std::to_string(n);
+    const std::string name = time + suffix;
+    const std::string path = (fs::path(directoryOf(router)) / name).string();
+    if (!writePrivateFile(path, file, error))
+        return std::nullopt;
+
+    std::vector<SnapshotInfo> all = list(router);
+    for (SnapshotInfo& info : all) {
+        if (info.fileName == name) {
+            info.reason = reasonText(reason);
+            info.routerName = cleanField(source.routerName);
+            info.address = cleanField(source.address);
+            info.firmware = cleanField(source.firmware);
+        }
+    }
+    while (kept_ > 0 && static_cast<int>(all.size()) > kept_) {
+        std::error_code ec;
+        fs::remove(all.back().path, ec);
+        all.pop_back();
+    }
+    // The snapshot itself is safe; an index that cannot be written is
+    // rebuilt from the file names next time.
+    writeIndex(router, all, nullptr);
+    return path;
+}
+
+std::vector<SnapshotInfo> SnapshotStore::list(std::string_view router) const {
+    const std::string directory = directoryOf(router);
+    std::vector<SnapshotInfo> out;
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(directory, ec)) {
+        const std::string name = item.path().filename().string();
+        if (!item.is_regular_file() || !name.ends_with(kExtension) || name.starts_with("."))
+            continue;
+        SnapshotInfo info;
+        info.path = item.path().string();
+        info.fileName = name;
+        std::tie(info.time, info.reason) = partsOfName(name);
+        out.push_back(std::move(info));
+    }
+    std::ifstream index(fs::path(directory) / std::string(kIndexName));
+    std::string line;
+    while (std::getline(index, line)) {
+        const auto fields = split(line, '\t');
+        if (fields.size() < 5)
+            continue;
+        for (SnapshotInfo& info : out) {
+            if (info.fileName != fields[0])
+                continue;
+            info.routerName = fields[1];
+            info.address = fields[2];
+            info.firmware = fields[3];
+            info.reason = fields[4];
+        }
+    }
+    std::sort(out.begin(), out.end(), [](const SnapshotInfo& a, const SnapshotInfo& b) {
+        return std::pair(a.time, sequenceOf(a.fileName)) >
+               std::pair(b.time, sequenceOf(b.fileName));
+    });
+    return out;
+}
+
+std::vector<std::string> SnapshotStore::routers() const {
+    std::vector<std::string> out;
+    std::error_code ec;
+    for (const auto& item : fs::directory_iterator(root_, ec))
+        if (item.is_directory())
+            out.push_back(item.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+bool SnapshotStore::remove(std::string_view router, std::string_view fileName, std::string* error) {
+    std::vector<SnapshotInfo> all = list(router);
+    const auto it = std::find_if(all.begin(), all.end(),
+                                 [&](const SnapshotInfo& s) { return s.fileName == fileName; });
+    if (it == all.end()) {
+        if (error)
+            *error = "No snapshot " + std::string(fileName);
+        return false;
+    }
+    std::error_code ec;
+    if (!fs::remove(it->path, ec)) {
+        if (error)
+            *error = "Cannot delete " + it->path + ": " + ec.message();
+        return false;
+    }
+    all.erase(it);
+    return writeIndex(router, all, error);
+}
+
+bool SnapshotStore::writeIndex(std::string_view router,
+                               const std::vector<SnapshotInfo>& newestFirst,
+                               std::string* error) const {
+    std::string text;
+    for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it)
+        text += it->fileName + "\t" + it->routerName + "\t" + it->address + "\t" + it->firmware +
+                "\t" + it->reason + "\n";
+    const std::string path = (fs::path(directoryOf(router)) / std::string(kIndexName)).string();
+    return writePrivateFile(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+}
+
+} // namespace tolvaro::device

@@ -1,0 +1,104 @@
+// The snapshot store: the configuration a router held before a write, kept
+// as a configuration file so that any snapshot can be loaded back.
+//
+// Layout under the root (by default $XDG_DATA_HOME/tolvaro/snapshots, or
+// ~/.local/share/tolvaro/snapshots):
+//   <hardware address>/                  0700, e.g. 00-A0-C5-12-34-56
+//     <UTC time>-<reason>.cfg            0600, e.g. 20261208T031500Z-setup.cfg
+//     index                              0600, one line per snapshot:
+//                                        file, router name, address,
+//                                        firmware text, reason (tab-separated)
+// Names sort by time; a second snapshot in the same second gets "-2", "-3"
+// after its time. After each snapshot the oldest beyond the kept number are
+// removed. Nothing here prints; failures come back with a reason.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "device/config_store.h"
+
+namespace tolvaro::device {
+
+enum class SnapshotReason { Setup, Load, Restore };
+std::string_view reasonText(SnapshotReason reason);
+
+inline constexpr int kDefaultSnapshotsKept = 50;
+
+struct SnapshotInfo {
+    std::string path;     // full path of the .cfg file
+    std::string fileName; // <UTC time>-<reason>.cfg
+    std::string time;     // the UTC time of its name, as written there
+    std::string reason;
+    std::string routerName;
+    std::string address;
+    std::string firmware;
+};
+
+// What the index records of the router a snapshot came from.
+struct SnapshotSource {
+    std::string routerName;
+    std::string address;
+    std::string firmware;
+};
+
+// The directory name of a router: its hardware address (read-image slot 12,
+// variable 0x0100) as upper-case hexadecimal pairs joined by "-"; a router
+// that reports no hardware address is kept under "address-<IP address>".
+std::string routerKey(const ConfigStore& store, std::string_view ipAddress);
+
+class SnapshotStore {
+public:
+    explicit SnapshotStore(std::string root, int kept = kDefaultSnapshotsKept);
+
+    // $XDG_DATA_HOME/tolvaro/snapshots, falling back to
+    // $HOME/.local/share/tolvaro/snapshots; empty when neither is set.
+    static std::string defaultRoot();
+
+    const std::string& root() const { return root_; }
+    int kept() const { return kept_; }
+
+    // Writes `file` (a whole configuration file) as the newest snapshot of
+    // `router`. Returns its path, or nothing with a reason in `error`; a
+    // failed snapshot leaves no partial file behind.
+    std::optional<std::string>
+    take(std::string_view router, SnapshotReason reason, const SnapshotSource& source,
+         std::span<const std::uint8_t> file, std::string* error,
+         std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+
+    // The snapshots of a router, newest first. Files without an index line
+    // are listed with what their names tell.
+    std::vector<SnapshotInfo> list(std::string_view router) const;
+    // Every router that has a snapshot directory.
+    std::vector<std::string> routers() const;
+
+    // Removes one snapshot (by file name) and its index line.
+    bool remove(std::string_view router, std::string_view fileName, std::string* error);
+
+private:
+    std::string directoryOf(std::string_view router) const;
+    bool writeIndex(std::string_view router, const std::vector<SnapshotInfo>& newestFirst,
+                    std::string* error) const;
+
+    std::string root_;
+    int kept_;
+};
+
+class DeviceLink;
+
+// Reads what a snapshot needs beyond what the operation read: after the
+// catalogue alone (Load) the mode-1 block and the idle time-out in seconds;
+// in every case family 2's last slot (0x371a, mode 0), which the catalogue
+// requests leave empty. False when a read failed.
+bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, bool catalogueOnly);
+
+// Builds the configuration file of a fetched store (catalogue, mode-1 block,
+// 0x4024 above level 60), exactly as Save writes it; nothing when the store
+// has no readable firmware version.
+std::optional<std::vector<std::uint8_t>> snapshotFile(const ConfigStore& store);
+
+} // namespace tolvaro::device

@@ -1,0 +1,206 @@
+// The safety net around Setup's OK and Load against simulated routers: a
+// snapshot before the first write, none when nothing is written, the verify
+// after the restart, and the way back through the snapshot.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/config_transfer.h"
+#include "app/main_dlg.h"
+#include "app/main_operations.h"
+#include "app/write_safety.h"
+#include "device/config_file.h"
+#include "device/login_rule.h"
+#include "device/snapshots.h"
+#include "device/verify.h"
+#include "res/ids/quick_setup_ids.h"
+#include "support/utility_on_loopback.h"
+
+namespace tolvaro::app {
+namespace {
+
+namespace fs = std::filesystem;
+namespace qs = res::quick_setup;
+
+// A router that answers every write of one variable with success and keeps
+// its old value: the fault the verify exists for.
+class DroppingLink final : public device::DeviceLink {
+public:
+    DroppingLink(device::DeviceLink& inner, int dropped) : inner_(inner), dropped_(dropped) {}
+    int initLan() override { return inner_.initLan(); }
+    int browse(DEVICE_INFO* table, int* count) override { return inner_.browse(table, count); }
+    int setCommunity(const char* c) override { return inner_.setCommunity(c); }
+    int setSnmpPort(int port) override { return inner_.setSnmpPort(port); }
+    int getInfo(const char* ip, int mode, int count, const int* variables,
+                MIB_RESPONSE* result) override {
+        return inner_.getInfo(ip, mode, count, variables, result);
+    }
+    int setInfo(const char* ip, int mode, int count, const int* variables,
+                const _snmp_packet* values) override {
+        for (int i = 0; i < count; ++i)
+            if (variables[i] != dropped_ &&
+                inner_.setInfo(ip, mode, 1, variables + i, values + i) == 0)
+                return 0;
+        return 1;
+    }
+    int udpSetIp(const DEVICE_INFO* d, int r, const char* a, const char* b, const char* m,
+                 unsigned char f) override {
+        return inner_.udpSetIp(d, r, a, b, m, f);
+    }
+    int queryFreeIp(const char* network, char* result) override {
+        return inner_.queryFreeIp(network, result);
+    }
+
+private:
+    device::DeviceLink& inner_;
+    int dropped_;
+};
+
+class SafetyOnLoopback : public testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::path(testing::TempDir()) /
+               ("safety-" +
+                std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // Setup on the first row through `context`, the sheet answered by `sheet`.
+    void setup(AppContext& context, std::function<void(ui::ScriptedSheetDriver&)> sheet) {
+        CMainDlg main(context, standardOperations(context));
+        auto window = utility.host.open(main);
+        ASSERT_GE(window.listCount(kMainRouterList), 1);
+        utility.host.expectSheet(std::move(sheet));
+        window.pressEnter();
+    }
+
+    static void changeAccount(ui::ScriptedSheetDriver& sheet) {
+        ASSERT_TRUE(sheet.page().type(qs::kAccountName, "new@isp.example"));
+        ASSERT_TRUE(sheet.pressOK());
+    }
+
+    test::UtilityOnLoopback utility;
+    fs::path root;
+    device::SnapshotStore snapshots{""};
+};
+
+TEST_F(SafetyOnLoopback, SetupKeepsASnapshotBeforeItWritesAndVerifiesSilently) {
+    auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.231"));
+    const std::string before = test::UtilityOnLoopback::text(router, 0x4002);
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+
+    setup(utility.context, changeAccount);
+
+    EXPECT_EQ(utility.host.messageTexts(), std::vector<std::string>{"Device reset finished"});
+    EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x4002), "new@isp.example");
+    const auto routers = snapshots.routers();
+    ASSERT_EQ(routers.size(), 1u);
+    const auto listed = snapshots.list(routers[0]);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].reason, "setup");
+    EXPECT_EQ(listed[0].routerName, "Office");
+    // The snapshot holds what the router had before the write.
+    const auto file = device::readFileBytes(listed[0].path, device::largestFileSize() + 1, nullptr);
+    ASSERT_TRUE(file);
+    const auto checked = device::checkConfigFile(
+        *file, device::Family::Two, device::fileVersionNumber("6.5 (240918-07)").value());
+    ASSERT_EQ(checked.check, device::FileCheck::Ok);
+    EXPECT_EQ(device::entryText(device::fileEntryAt(*file, checked.writes[1].offset)), before);
+}
+
+TEST_F(SafetyOnLoopback, CancelTakesNoSnapshot) {
+    utility.add(test::routerConfig(1, "Office", "127.0.0.232"));
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+    setup(utility.context, [](ui::ScriptedSheetDriver& sheet) { sheet.pressCancel(); });
+    EXPECT_TRUE(snapshots.routers().empty());
+}
+
+TEST_F(SafetyOnLoopback, ASettingThatDidNotTakeIsNamedAfterTheResetMessage) {
+    utility.add(test::routerConfig(2, "Office", "127.0.0.233"));
+    DroppingLink dropping(*utility.link, 0x4002);
+    AppContext context{utility.state, utility.host, dropping};
+
+    setup(context, changeAccount);
+
+    const auto texts = utility.host.messageTexts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0], "Device reset finished");
+    EXPECT_NE(texts[1].find("Quick Setup / Account Name: the router has"), std::string::npos)
+        << texts[1];
+    EXPECT_NE(texts[1].find("sent \"new@isp.example\""), std::string::npos) << texts[1];
+    // Only the dropped one: every other write took.
+    EXPECT_EQ(std::count(texts[1].begin(), texts[1].end(), '\n'), 2) << texts[1];
+}
+
+TEST_F(SafetyOnLoopback, AnUnwritableSnapshotAsksAndNoStopsEveryWrite) {
+    auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.234"));
+    const std::string before = test::UtilityOnLoopback::text(router, 0x4002);
+    fs::create_directories(root);
+    std::ofstream(root / "file") << "x";
+    snapshots = device::SnapshotStore((root / "file").string());
+    utility.context.snapshots = &snapshots;
+    utility.host.answerMessage(ui::Answer::No);
+
+    setup(utility.context, changeAccount);
+
+    ASSERT_EQ(utility.host.messages().size(), 1u);
+    EXPECT_EQ(utility.host.messages()[0].icon, ui::Icon::Warning);
+    EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x4002), before);
+    EXPECT_TRUE(utility.host.progressWindows().empty());
+}
+
+TEST_F(SafetyOnLoopback, VerifyFindsAMovedRouterByItsHardwareAddress) {
+    auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.235"));
+    DEVICE_INFO table[kDeviceTableSize];
+    int count = kDeviceTableSize;
+    ASSERT_NE(utility.link->browse(table, &count), 0);
+    utility.link->setCommunity(device::kFixedCommunity);
+    utility.link->setSnmpPort(161);
+    const auto hardware = device::readHardwareAddress(*utility.link, "127.0.0.235");
+    ASSERT_TRUE(hardware);
+
+    _snmp_packet entry{};
+    entry.type = kTypeOctetString;
+    device::setEntryText(entry, test::UtilityOnLoopback::text(router, 0x4002));
+    const std::vector<device::SentEntry> sent{{0x4002, 0, entry}};
+    // Nothing answers at the old address any more.
+    const auto result = device::verifyWrites(*utility.link, "127.0.0.199", *hardware, sent);
+    EXPECT_EQ(result.outcome, device::VerifyOutcome::AllTook);
+    EXPECT_TRUE(result.moved);
+    EXPECT_EQ(result.address, "127.0.0.235");
+
+    device::HardwareAddress other = *hardware;
+    other[5] ^= 1;
+    EXPECT_EQ(device::verifyWrites(*utility.link, "127.0.0.199", other, sent).outcome,
+              device::VerifyOutcome::NotFound);
+}
+
+TEST_F(SafetyOnLoopback, LoadingTheSnapshotPutsTheRouterBack) {
+    auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.236"));
+    const auto original = router.settings();
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+    setup(utility.context, changeAccount);
+    ASSERT_NE(router.settings(), original);
+    const auto listed = snapshots.list(snapshots.routers().at(0));
+    ASSERT_EQ(listed.size(), 1u);
+
+    utility.host.clearRecords();
+    utility.host.answerMessage(ui::Answer::Yes);
+    utility.host.answerFileDialog(listed[0].path);
+    CMainDlg main(utility.context, standardOperations(utility.context));
+    [[maybe_unused]] auto window = utility.host.open(main);
+    runLoad(utility.context, main);
+
+    EXPECT_EQ(utility.host.messageTexts().back(), "device reset finshed");
+    EXPECT_EQ(router.settings(), original);
+    // The Load kept its own snapshot first.
+    EXPECT_EQ(snapshots.list(snapshots.routers().at(0)).size(), 2u);
+}
+
+} // namespace
+} // namespace tolvaro::app

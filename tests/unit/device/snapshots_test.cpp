@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+#include <sys/stat.h>
+
+#include "device/config_file.h"
+#include "device/snapshots.h"
+
+namespace tolvaro::device {
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::seconds;
+
+class Snapshots : public testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::path(testing::TempDir()) /
+               ("snapshots-" +
+                std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(root);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    static mode_t modeOf(const fs::path& path) {
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 0777;
+    }
+
+    fs::path root;
+    const std::vector<std::uint8_t> file{'I', 'S', 'D', 'N'};
+    const std::chrono::system_clock::time_point t0 =
+        std::chrono::sys_days{std::chrono::year{2026} / 12 / 8} + std::chrono::hours{3};
+};
+
+TEST_F(Snapshots, PrivateFilesNewestFirstWithTheirIndex) {
+    SnapshotStore store(root.string());
+    std::string error;
+    const auto first = store.take("00-A0-C5-00-00-01", SnapshotReason::Setup,
+                                  {"Office", "127.0.0.41", "6.5 (x)"}, file, &error, t0);
+    ASSERT_TRUE(first) << error;
+    // Two in the same second keep both, the later listed first.
+    const auto second = store.take("00-A0-C5-00-00-01", SnapshotReason::Load,
+                                   {"Office", "127.0.0.41", "6.5 (x)"}, file, &error, t0);
+    ASSERT_TRUE(second) << error;
+    EXPECT_EQ(fs::path(*first).filename(), "20261208T030000Z-setup.cfg");
+    EXPECT_EQ(fs::path(*second).filename(), "20261208T030000Z-2-load.cfg");
+
+    EXPECT_EQ(modeOf(root), 0700u);
+    EXPECT_EQ(modeOf(root / "00-A0-C5-00-00-01"), 0700u);
+    EXPECT_EQ(modeOf(*first), 0600u);
+    EXPECT_EQ(modeOf(root / "00-A0-C5-00-00-01" / "index"), 0600u);
+
+    const auto listed = store.list("00-A0-C5-00-00-01");
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].path, *second);
+    EXPECT_EQ(listed[0].reason, "load");
+    EXPECT_EQ(listed[1].routerName, "Office");
+    EXPECT_EQ(listed[1].firmware, "6.5 (x)");
+    EXPECT_EQ(store.routers(), std::vector<std::string>{"00-A0-C5-00-00-01"});
+
+    ASSERT_TRUE(store.remove("00-A0-C5-00-00-01", listed[0].fileName, &error)) << error;
+    EXPECT_EQ(store.list("00-A0-C5-00-00-01").size(), 1u);
+    EXPECT_FALSE(fs::exists(*second));
+}
+
+TEST_F(Snapshots, KeepsOnlyTheNewestOfARouter) {
+    SnapshotStore store(root.string(), 3);
+    std::string error;
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(store.take("R", SnapshotReason::Setup, {}, file, &error, t0 + seconds(i)))
+            << error;
+    const auto listed = store.list("R");
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed.front().time, "20261208T030004Z");
+    EXPECT_EQ(listed.back().time, "20261208T030002Z");
+}
+
+TEST_F(Snapshots, RefusesWhatItCannotWriteAndLeavesNoFile) {
+    std::string error;
+    EXPECT_FALSE(SnapshotStore("").take("R", SnapshotReason::Setup, {}, file, &error, t0));
+    EXPECT_FALSE(error.empty());
+    // A root that is a file, and a router key that would leave the root.
+    fs::create_directories(root);
+    std::ofstream(root / "blocked") << "x";
+    SnapshotStore blocked((root / "blocked").string());
+    EXPECT_FALSE(blocked.take("R", SnapshotReason::Setup, {}, file, &error, t0));
+    SnapshotStore store(root.string());
+    EXPECT_FALSE(store.take("../R", SnapshotReason::Setup, {}, file, &error, t0));
+    EXPECT_FALSE(fs::exists(root.parent_path() / "R"));
+}
+
+TEST(SnapshotRouterKey, HardwareAddressOrTheIpAddress) {
+    ConfigStore store(Family::Two);
+    EXPECT_EQ(routerKey(store, "127.0.0.5"), "address-127.0.0.5");
+    MIB_RESPONSE& hw = store.read(*store.slotOf(0x0100));
+    const std::uint8_t bytes[6] = {0x00, 0xa0, 0xc5, 0x01, 0x02, 0xff};
+    std::copy(bytes, bytes + 6, hw.value);
+    hw.length[0] = 6;
+    EXPECT_EQ(routerKey(store, "127.0.0.5"), "00-A0-C5-01-02-FF");
+}
+
+} // namespace
+} // namespace tolvaro::device
