@@ -93,7 +93,8 @@ int run(int argc, char** argv) {
                  "ROUTER is ADDRESS[:PORT] of a router reached over its WAN port by remote "
                  "management, without discovery (\"remote:ADDRESS[:PORT]\" does the same for "
                  "one argument). The port defaults to --port.");
-    app.add_flag("--json", o.json, "discover, show, diff: print JSON instead of text.");
+    app.add_flag("--json", o.json,
+                 "discover, show, diff, snapshots, backup: print JSON instead of text.");
     app.add_option("--port", o.port, "SNMP port (default: the port the router announced).")
         ->type_name("N")
         ->check(CLI::Range(1, 65535));
