@@ -170,13 +170,6 @@ int discoveryWindowMs() {
     return detail::settings().windowMs;
 }
 
-void keepTargetToThisThread() {
-    if (threadTarget.own)
-        return;
-    const detail::Settings current = detail::settings();
-    threadTarget = {true, current.community, current.snmpPort};
-}
-
 std::vector<std::string> environmentProblems() {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
@@ -274,6 +267,13 @@ std::optional<wire::HardwareAddress> announcedHardware(const char* ip) {
     if (!known)
         return std::nullopt;
     return known->hardware;
+}
+
+void keepTargetToThisThread() {
+    if (threadTarget.own)
+        return;
+    const detail::Settings current = detail::settings();
+    threadTarget = {true, current.community, current.snmpPort};
 }
 
 } // namespace ipslan

@@ -71,12 +71,12 @@ std::uint16_t discoveryPort();
 void setDiscoveryWindow(int windowMs);
 int discoveryWindowMs();
 
+// One line per environment variable that was set but could not be used.
+std::vector<std::string> environmentProblems();
+
 // From now on PSSetCommunity and PSSetSnmpPort called on this thread apply to
 // this thread's requests only, starting from the process-wide values: threads
 // that work on several routers at once cannot share one community and port.
 void keepTargetToThisThread();
-
-// One line per environment variable that was set but could not be used.
-std::vector<std::string> environmentProblems();
 
 } // namespace ipslan
