@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <mutex>
 #include <random>
 #include <set>
@@ -38,6 +39,17 @@ bool onLoopback(wire::Ipv4 ip) {
     return (ip & kLoopbackMask) == kLoopbackNet;
 }
 
+// Where a datagram came in: the interface index and our address on it.
+struct Arrival {
+    int interfaceIndex = 0;
+    wire::Ipv4 localAddress = 0;
+};
+
+struct Received {
+    std::vector<std::uint8_t> bytes;
+    std::optional<Arrival> arrival;
+};
+
 class Socket {
 public:
     Socket() : fd_(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0)) {}
@@ -55,6 +67,9 @@ public:
         if (fd_ < 0 || ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
             return false;
         }
+        // Tells each reply's arrival interface: a router on no network of ours
+        // still lies on the link it answered through.
+        (void)::setsockopt(fd_, IPPROTO_IP, IP_PKTINFO, &on, sizeof on);
         const sockaddr_in address = socketAddress(local, 0);
         return ::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     }
@@ -66,8 +81,9 @@ public:
                        reinterpret_cast<const sockaddr*>(&address), sizeof address);
     }
 
-    // Waits until `deadline` for one datagram; empty when none came.
-    std::optional<std::vector<std::uint8_t>> receive(Clock::time_point deadline) const {
+    // Waits until `deadline` for one datagram; empty when none came. The
+    // datagram carries the interface it arrived on when the system tells.
+    std::optional<Received> receive(Clock::time_point deadline) const {
         const auto left =
             std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
@@ -75,12 +91,28 @@ public:
         }
         pollfd p{fd_, POLLIN, 0};
         if (::poll(&p, 1, static_cast<int>(left.count())) <= 0) {
-            return std::vector<std::uint8_t>{};
+            return Received{};
         }
-        std::vector<std::uint8_t> buffer(wire::kMaxDatagram);
-        const ssize_t got = ::recv(fd_, buffer.data(), buffer.size(), 0);
-        buffer.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-        return buffer;
+        Received result;
+        result.bytes.resize(wire::kMaxDatagram);
+        iovec data{result.bytes.data(), result.bytes.size()};
+        alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+        msghdr message{};
+        message.msg_iov = &data;
+        message.msg_iovlen = 1;
+        message.msg_control = control;
+        message.msg_controllen = sizeof control;
+        const ssize_t got = ::recvmsg(fd_, &message, 0);
+        result.bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        for (cmsghdr* c = CMSG_FIRSTHDR(&message); got > 0 && c != nullptr;
+             c = CMSG_NXTHDR(&message, c)) {
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info{};
+                std::memcpy(&info, CMSG_DATA(c), sizeof info);
+                result.arrival = Arrival{info.ipi_ifindex, ntohl(info.ipi_spec_dst.s_addr)};
+            }
+        }
+        return result;
     }
 
 private:
@@ -119,6 +151,37 @@ bool sendToAll(Socket& socket, const std::vector<std::uint8_t>& datagram) {
     return true;
 }
 
+// A bound on distinct replies held while collecting: far above any real
+// network, low enough that a flood cannot exhaust memory.
+constexpr std::size_t kMaxReplies = 4096;
+
+struct Heard {
+    wire::BrowseReply reply;
+    std::optional<LocalInterface> arrivedOn;
+};
+
+// The interface a reply arrived on, with its mask: the one with the reported
+// index and address, else the first with that index.
+std::optional<LocalInterface> arrivalInterface(const std::vector<LocalInterface>& interfaces,
+                                               const std::optional<Arrival>& arrival) {
+    if (!arrival || arrival->interfaceIndex <= 0) {
+        return std::nullopt;
+    }
+    std::optional<LocalInterface> found;
+    for (const auto& local : interfaces) {
+        if (local.index != arrival->interfaceIndex) {
+            continue;
+        }
+        if (local.address == arrival->localAddress) {
+            return local;
+        }
+        if (!found) {
+            found = local;
+        }
+    }
+    return found;
+}
+
 void copyText(char* field, std::size_t width, const std::string& text) {
     const std::size_t used = std::min(text.size(), width - 1);
     std::memcpy(field, text.data(), used);
@@ -139,6 +202,7 @@ std::vector<LocalInterface> localInterfaces() {
             continue;
         }
         LocalInterface local;
+        local.index = static_cast<int>(::if_nametoindex(a->ifa_name));
         local.address = ntohl(reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr.s_addr);
         if (a->ifa_netmask != nullptr) {
             local.netmask =
@@ -179,7 +243,8 @@ std::vector<Destination> discoveryDestinations(const Settings& s,
 }
 
 std::string localAddressFor(wire::Ipv4 router, wire::Ipv4 routerMask,
-                            const std::vector<LocalInterface>& interfaces) {
+                            const std::vector<LocalInterface>& interfaces,
+                            const std::optional<LocalInterface>& arrivedOn) {
     for (const auto& local : interfaces) {
         if ((local.address & routerMask) == (router & routerMask)) {
             return wire::formatIpv4(local.address);
@@ -189,6 +254,9 @@ std::string localAddressFor(wire::Ipv4 router, wire::Ipv4 routerMask,
         if (local.netmask != 0 && (local.address & local.netmask) == (router & local.netmask)) {
             return wire::formatIpv4(local.address);
         }
+    }
+    if (arrivedOn && arrivedOn->address != 0) {
+        return wire::formatIpv4(arrivedOn->address);
     }
     if (onLoopback(router)) {
         return wire::formatIpv4(kLoopbackHost);
@@ -233,27 +301,30 @@ int browse(DEVICE_INFO* table, int* count) {
         return 0;
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
-    std::vector<wire::BrowseReply> replies;
+    const auto interfaces = localInterfaces();
+    std::map<wire::Ipv4, Heard> heard; // by address: sorted, first reply wins
     while (auto datagram = socket.receive(deadline)) {
-        const auto reply = wire::decodeBrowseReply(*datagram);
-        if (!reply || reply->requestId != requestId ||
-            static_cast<int>(replies.size()) >= kDeviceTableSize ||
-            std::any_of(replies.begin(), replies.end(),
-                        [&](const wire::BrowseReply& r) { return r.ip == reply->ip; })) {
+        const auto reply = wire::decodeBrowseReply(datagram->bytes);
+        if (!reply || reply->requestId != requestId || heard.size() >= kMaxReplies) {
             continue;
         }
-        replies.push_back(*reply);
+        heard.try_emplace(reply->ip,
+                          Heard{*reply, arrivalInterface(interfaces, datagram->arrival)});
     }
-    // Replies arrive in whatever order the routers answer; listing them by
-    // address keeps the list (and the row of each router) stable from one
-    // discovery to the next.
-    std::sort(replies.begin(), replies.end(),
-              [](const wire::BrowseReply& a, const wire::BrowseReply& b) { return a.ip < b.ip; });
+    // Replies arrive in whatever order the routers answer; all are collected
+    // and the lowest addresses kept, so the same routers are listed, in the
+    // same rows, from one discovery to the next however many answer.
+    std::vector<Heard> replies;
+    for (auto& [ip, entry] : heard) {
+        if (static_cast<int>(replies.size()) == kDeviceTableSize) {
+            break;
+        }
+        replies.push_back(std::move(entry));
+    }
 
-    const auto interfaces = localInterfaces();
     std::vector<KnownRouter> known;
     for (std::size_t i = 0; i < replies.size(); ++i) {
-        const auto& reply = replies[i];
+        const auto& reply = replies[i].reply;
         DEVICE_INFO& record = table[i];
         record = DEVICE_INFO{};
         copyText(record.name, sizeof record.name, reply.name);
@@ -262,7 +333,7 @@ int browse(DEVICE_INFO* table, int* count) {
         record.family = reply.family;
         copyText(record.netmask, sizeof record.netmask, wire::formatIpv4(reply.netmask));
         copyText(record.localAddress, sizeof record.localAddress,
-                 localAddressFor(reply.ip, reply.netmask, interfaces));
+                 localAddressFor(reply.ip, reply.netmask, interfaces, replies[i].arrivedOn));
         known.push_back({reply.ip, reply.hardware, reply.snmpPort});
     }
     rememberBrowse(known);
@@ -292,7 +363,7 @@ int udpSetIp(const DEVICE_INFO* device, const char* newIp, const char* mask, uns
     }
     const auto deadline = Clock::now() + std::chrono::milliseconds(settings().windowMs);
     while (auto datagram = socket.receive(deadline)) {
-        const auto ack = wire::decodeSetIpAck(*datagram);
+        const auto ack = wire::decodeSetIpAck(datagram->bytes);
         if (!ack || ack->requestId != request.requestId || ack->hardware != router->hardware) {
             continue;
         }
@@ -350,6 +421,19 @@ int IPSBrowse(DEVICE_INFO* table, int* count) {
 int IPSUDPSetIP(const DEVICE_INFO* device, int /*reserved*/, const char* newIp,
                 const char* /*newIp2*/, const char* mask, unsigned char flag) {
     return ipslan::detail::udpSetIp(device, newIp, mask, flag);
+}
+
+int IPSGetHardwareAddress(const char* ip, unsigned char* hardware) {
+    if (ip == nullptr || hardware == nullptr) {
+        return 0;
+    }
+    const auto address = ipslan::wire::parseIpv4(std::string_view(ip, strnlen(ip, 64)));
+    const auto router = address ? ipslan::detail::knownRouter(*address) : std::nullopt;
+    if (!router) {
+        return 0;
+    }
+    std::memcpy(hardware, router->hardware.data(), router->hardware.size());
+    return 1;
 }
 
 int IPSQueryFreeIp(const char* network, char* result) {

@@ -1,5 +1,6 @@
 #include "snmp_agent.h"
 
+#include <atomic>
 #include <limits>
 #include <vector>
 
@@ -22,6 +23,110 @@ namespace {
 // each varbind adds its name and a few bytes of framing.
 constexpr std::size_t kMaxResponseBytes = 65507 - 200;
 constexpr std::size_t kVarbindOverhead = 40;
+
+// Net-SNMP cuts an INTEGER wider than 32 bits to its low 32 bits while
+// parsing, so a value far out of range would pass the model's range check.
+// The agent's transport therefore looks at each datagram as it arrives and
+// notes the first binding whose INTEGER does not fit 32 bits; the set that
+// the same thread parses from it next is refused with badValue there.
+thread_local long tWideIntegerIndex = 0;
+using Receive = int (*)(netsnmp_transport*, void*, int, void**, int*);
+// Net-SNMP's own UDP receive, the same for every agent.
+std::atomic<Receive> gNetSnmpReceive{nullptr};
+
+struct Ber {
+    const u_char* at;
+    const u_char* end;
+
+    // One tag and length; the content is [at, content end). False when the
+    // datagram ends early.
+    bool next(u_char& tag, const u_char*& content, std::size_t& length) {
+        if (end - at < 2)
+            return false;
+        tag = *at++;
+        std::size_t n = *at++;
+        if (n & 0x80) {
+            const std::size_t bytes = n & 0x7f;
+            if (bytes == 0 || bytes > 4 || static_cast<std::size_t>(end - at) < bytes)
+                return false;
+            n = 0;
+            for (std::size_t i = 0; i < bytes; ++i)
+                n = (n << 8) | *at++;
+        }
+        if (static_cast<std::size_t>(end - at) < n)
+            return false;
+        content = at;
+        length = n;
+        return true;
+    }
+    bool enter(u_char& tag) {
+        const u_char* content = nullptr;
+        std::size_t length = 0;
+        if (!next(tag, content, length))
+            return false;
+        at = content;
+        end = content + length;
+        return true;
+    }
+    bool skip() {
+        u_char tag = 0;
+        const u_char* content = nullptr;
+        std::size_t length = 0;
+        if (!next(tag, content, length))
+            return false;
+        at = content + length;
+        return true;
+    }
+};
+
+bool fitsInt32(const u_char* content, std::size_t length) {
+    if (length > 8)
+        return false;
+    std::int64_t value = length > 0 && (content[0] & 0x80) ? -1 : 0;
+    for (std::size_t i = 0; i < length; ++i)
+        value = static_cast<std::int64_t>(static_cast<std::uint64_t>(value) << 8 | content[i]);
+    return value >= std::numeric_limits<std::int32_t>::min() &&
+           value <= std::numeric_limits<std::int32_t>::max();
+}
+
+// 1-based index of the first binding of a message whose INTEGER value does
+// not fit 32 bits; 0 when there is none or the message is not understood.
+long wideIntegerIndex(const u_char* data, std::size_t size) {
+    Ber ber{data, data + size};
+    u_char tag = 0;
+    if (!ber.enter(tag) || !ber.skip() || !ber.skip() || !ber.enter(tag)) // version, community
+        return 0;
+    for (int i = 0; i < 3; ++i) // request id, error status, error index
+        if (!ber.skip())
+            return 0;
+    if (!ber.enter(tag))
+        return 0;
+    long index = 0;
+    while (ber.at < ber.end) {
+        ++index;
+        Ber binding = ber;
+        if (!binding.enter(tag) || !binding.skip())
+            return 0;
+        const u_char* content = nullptr;
+        std::size_t length = 0;
+        if (!binding.next(tag, content, length))
+            return 0;
+        if (tag == ASN_INTEGER && !fitsInt32(content, length))
+            return index;
+        if (!ber.skip())
+            return 0;
+    }
+    return 0;
+}
+
+int receiveNotingWideIntegers(netsnmp_transport* transport, void* buffer, int size, void** opaque,
+                              int* opaqueLength) {
+    const int n = gNetSnmpReceive.load()(transport, buffer, size, opaque, opaqueLength);
+    tWideIntegerIndex =
+        n > 0 ? wideIntegerIndex(static_cast<const u_char*>(buffer), static_cast<std::size_t>(n))
+              : 0;
+    return n;
+}
 
 std::optional<VariableKey> keyOf(const netsnmp_variable_list& vb) {
     const auto ref = ipslan::wire::variableFromOid(vb.name, vb.name_length);
@@ -150,6 +255,8 @@ netsnmp_pdu* answerGetNext(RouterModel& model, const netsnmp_pdu& request) {
 // SNMPv1 sets are all or nothing: every binding is checked before any is
 // applied.
 netsnmp_pdu* answerSet(RouterModel& model, const netsnmp_pdu& request, const Persist& persist) {
+    if (tWideIntegerIndex != 0)
+        return errorResponse(request, SNMP_ERR_BADVALUE, tWideIntegerIndex);
     std::vector<std::pair<VariableKey, WireValue>> writes;
     long index = 1;
     for (auto* vb = request.variables; vb != nullptr; vb = vb->next_variable, ++index) {
@@ -207,6 +314,8 @@ std::string SnmpAgent::open(std::uint32_t address, std::uint16_t port) {
         netsnmp_transport_free(transport);
         return "cannot read the SNMP port of " + spec.substr(4);
     }
+    gNetSnmpReceive = transport->f_recv;
+    transport->f_recv = &receiveNotingWideIntegers;
     netsnmp_session session;
     snmp_sess_init(&session);
     session.version = SNMP_VERSION_1;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace routersim {
@@ -228,8 +229,11 @@ std::string saveState(const std::filesystem::path& file, const Settings& setting
     const std::string text = formatState(settings);
     std::filesystem::path temporary = file;
     temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    // 0600: the state holds the administrator password.
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0 || ::fchmod(fd, 0600) != 0) {
+        if (fd >= 0)
+            ::close(fd);
         return "cannot create " + temporary.string();
     }
     std::size_t done = 0;

@@ -30,6 +30,9 @@ struct AppState {
     int remoteFlag = 0;
     int loginResult = kLoginWrong;
     int remotePort = 0;
+    // Row of the "Remote" list entry, -1 while there is none: the row is
+    // known by this, not by its text, which a LAN router may share.
+    int remoteRow = -1;
 
     std::vector<RemoteConnection> remoteConnections;
     int connectionResult = 0;

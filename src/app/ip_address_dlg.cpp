@@ -59,8 +59,22 @@ void CIpAddressDlg::onInitDialog() {
     setText(kIpCurrentAddress, fieldText(record.ipAddress));
     setText(kIpCurrentMask, fieldText(record.netmask));
 
+    for (int id : kIpNewAddress) {
+        limitText(id, kIpOctetLimit);
+    }
+    for (int id : kIpNewMask) {
+        limitText(id, kIpOctetLimit);
+    }
+    showOctets(*this, kIpNewMask, device::parseDottedAddress(fieldText(record.netmask)));
+
+    // Without our address on the router's link there is no network to propose
+    // from; asking on 0.0.0.0 would offer an address nobody can reach.
+    const std::string local = fieldText(record.localAddress);
+    if (local.empty() || device::parseDottedAddress(local)[0] == 0) {
+        return;
+    }
     std::array<char, kAddressBuffer> buffer{};
-    const std::string network = localNetworkText(fieldText(record.localAddress));
+    const std::string network = localNetworkText(local);
     network.copy(buffer.data(), buffer.size() - 1);
     {
         ui::WaitCursor wait(context_.host);
@@ -68,15 +82,7 @@ void CIpAddressDlg::onInitDialog() {
         context_.device.queryFreeIp(buffer.data(), buffer.data());
     }
     buffer.back() = '\0';
-
-    for (int id : kIpNewAddress) {
-        limitText(id, kIpOctetLimit);
-    }
-    for (int id : kIpNewMask) {
-        limitText(id, kIpOctetLimit);
-    }
     showOctets(*this, kIpNewAddress, device::parseDottedAddress(buffer.data()));
-    showOctets(*this, kIpNewMask, device::parseDottedAddress(fieldText(record.netmask)));
 }
 
 void CIpAddressDlg::onOK() {

@@ -1,6 +1,7 @@
 #include "app/main_dlg.h"
 
 #include <algorithm>
+#include <array>
 
 #include "app/about_dlg.h"
 #include "app/app_context.h"
@@ -100,23 +101,74 @@ void CMainDlg::enableOperations(bool enabled) {
     enable({kMainSetup, kMainSave, kMainLoad, kMainIpAddress}, enabled);
 }
 
+CMainDlg::RouterIdentity CMainDlg::chosenRouter() const {
+    const AppState& state = context_.state;
+    const int mark = routerList().selectionMark();
+    const int row = mark >= 0 ? mark : state.selectedIndex;
+    if (row >= std::min(routerList().count(), kDeviceTableSize)) {
+        return {};
+    }
+    RouterIdentity identity;
+    identity.address = fieldText(state.devices[static_cast<std::size_t>(row)].ipAddress);
+    std::array<unsigned char, 6> hardware{};
+    if (context_.device.hardwareAddress(identity.address.c_str(), hardware.data()) == 1) {
+        identity.hardware = hardware;
+    }
+    return identity;
+}
+
+int CMainDlg::rowOf(const RouterIdentity& identity) const {
+    const AppState& state = context_.state;
+    for (int i = 0; i < state.deviceCount; ++i) {
+        const std::string address = fieldText(state.devices[static_cast<std::size_t>(i)].ipAddress);
+        if (!identity.hardware) {
+            if (address == identity.address) {
+                return i;
+            }
+            continue;
+        }
+        std::array<unsigned char, 6> hardware{};
+        if (context_.device.hardwareAddress(address.c_str(), hardware.data()) == 1 &&
+            hardware == *identity.hardware) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 void CMainDlg::refresh() {
     AppState& state = context_.state;
+    // The list is sorted by address, so a router that changed its address
+    // may stand in another row now: the choice follows the router (by its
+    // hardware address), never the row number.
+    const RouterIdentity chosen = chosenRouter();
     {
         ui::WaitCursor wait(context_.host);
         browseInto(context_);
     }
     routerList().removeAll();
+    state.remoteRow = -1;
     fillRows();
-    // The selected index outlives a Refresh; when the list no longer has its
-    // row, nothing shows selected and the operations ask for a choice.
-    markRow(state.selectedIndex);
+    int row = state.selectedIndex; // nothing was listed: the first choice
+    if (!chosen.address.empty()) {
+        row = rowOf(chosen);
+        if (row >= 0) {
+            state.selectedIndex = row;
+        }
+    }
+    markRow(row);
     if (state.deviceCount == 0) {
         showNoneSelected();
         enableOperations(false);
         return;
     }
-    showSelected(fieldText(state.selected().name));
+    // A router that is gone leaves nothing chosen: the operations ask for a
+    // choice rather than act on whichever router now has its row.
+    if (row >= 0 && row < state.deviceCount) {
+        showSelected(fieldText(state.devices[static_cast<std::size_t>(row)].name));
+    } else {
+        showNoneSelected();
+    }
     enableOperations(true);
 }
 
@@ -135,6 +187,19 @@ void CMainDlg::onListClick() {
     }
     runRemoteSelection(context_, *this);
     enable(kMainIpAddress, state.remoteFlag != 1);
+}
+
+void CMainDlg::onListSelectionMoved() {
+    // The arrow keys move the selection without a click; the label and the
+    // router the operations take (the mark) follow it just the same. The
+    // selection may change before the mark does, so the mark follows it here.
+    auto routers = routerList();
+    const int row = routers.nextSelected();
+    if (row < 0) {
+        return;
+    }
+    routers.setSelectionMark(row);
+    onListClick();
 }
 
 void CMainDlg::onOK() {
@@ -159,6 +224,8 @@ void CMainDlg::onCommand(int id, ui::Notify notification) {
     if (id == kMainRouterList) {
         if (notification == ui::Notify::ListClick) {
             onListClick();
+        } else if (notification == ui::Notify::ListItemChanged) {
+            onListSelectionMoved();
         } else if (notification == ui::Notify::ListDoubleClick) {
             run(operations_.setup);
         }

@@ -22,7 +22,9 @@
 //   would.
 #pragma once
 
+#include <array>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -96,6 +98,18 @@ private:
     void markRow(int row);
     void enableOperations(bool enabled);
     void onListClick();
+    void onListSelectionMoved();
+
+    // The router of the selection mark (else of the selected index), by
+    // address and, when the library knows it, hardware address; an empty
+    // address when the list has no such row.
+    struct RouterIdentity {
+        std::string address;
+        std::optional<std::array<unsigned char, 6>> hardware;
+    };
+    RouterIdentity chosenRouter() const;
+    // Its row in the list now, or -1.
+    int rowOf(const RouterIdentity& identity) const;
     void openWwwSetup();
     void run(const std::function<void(CMainDlg&)>& operation);
 

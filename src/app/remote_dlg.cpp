@@ -127,6 +127,7 @@ void runRemoteOperation(AppContext& context, CMainDlg& main) {
     // discovery listed there; its name would caption the settings sheet.
     setField(context.state.devices[static_cast<std::size_t>(rows)].name, main_text::kRemoteRow);
     routers.insert(rows, main_text::kRemoteRow, rows % 2 == 0);
+    context.state.remoteRow = rows;
     routers.setText(rows, 1, state.connectedAddress);
     routers.setSelectionMark(rows);
     routers.setSelected(rows, true);

@@ -56,7 +56,7 @@ void runRemoteSelection(AppContext& context, CMainDlg& main) {
     AppState& state = context.state;
     state.remoteFlag = 0;
     const int mark = main.routerList().selectionMark();
-    if (rowText(main, mark, 0) != main_text::kRemoteRow) {
+    if (mark < 0 || mark != state.remoteRow) {
         return;
     }
     main.showSelected(main_text::kRemoteRow);

@@ -11,6 +11,7 @@
 
 #include "cli/cli.h"
 #include "device/config_file.h"
+#include "tolvaro_version.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -61,7 +62,11 @@ int run(int argc, char** argv) {
     app.formatter(std::make_shared<Formatter>());
     app.footer(kFooter);
     app.fallthrough();
+    // As before CLI11: an option given twice takes its last value.
+    app.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
     app.require_subcommand(1);
+    app.set_version_flag("--version", std::string("tolvaro-cli ") + TOLVARO_VERSION,
+                         "Print the version and exit.");
     app.get_formatter()->column_width(24);
 
     Context context;
@@ -135,6 +140,9 @@ int run(int argc, char** argv) {
         return kExitOk;
     } catch (const CLI::CallForAllHelp&) {
         std::cout << app.help("", CLI::AppFormatMode::All);
+        return kExitOk;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << e.what() << '\n';
         return kExitOk;
     } catch (const CLI::ParseError& e) {
         if (app.get_subcommands().empty()) {

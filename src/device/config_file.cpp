@@ -172,7 +172,7 @@ bool entriesFitLayout(std::span<const std::uint8_t> file, Family layout) {
             if (text.empty() || digits != std::string::npos)
                 return false;
         } else if (entry.type == kTypeInteger || entry.type == kTypeCounter ||
-                   length > kEntryValueSize || (info->writable && length > info->maxLength)) {
+                   length > kEntryValueSize) {
             return false;
         } else if (info->kind == ipslan::VarKind::Text &&
                    std::any_of(entry.value, entry.value + std::min(length, kEntryValueSize),

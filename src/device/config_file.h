@@ -91,7 +91,7 @@ CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFam
 
 // Whether every catalogue entry of the file has the type of that family's
 // variable in its slot: integers as decimal text, everything else as an
-// octet string that fits the variable.
+// octet string, texts without control characters.
 bool entriesFitLayout(std::span<const std::uint8_t> file, Family layout);
 
 // The file's 1504-byte entry at `offset` (checked by checkConfigFile).

@@ -83,6 +83,9 @@ public:
     int saveConfirmed = 0;
     // The page number of the page that sends the reset.
     int resetOwner = 0;
+    // The user typed a primary DNS on the Quick Setup page: the LAN page's
+    // first display shows it instead of the router's DNS 1.
+    bool primaryDnsEdited = false;
 
 private:
     Family family_;

@@ -25,6 +25,10 @@ public:
                          const char* newIp2, const char* mask, unsigned char flag) = 0;
     // `network` and `result` may be the same buffer (at least 16 bytes).
     virtual int queryFreeIp(const char* network, char* result) = 0;
+    // The hardware address (6 bytes) of the router known by `ip`; 0 when none
+    // is. Not a request to the router, so links without discovery need not
+    // offer it.
+    virtual int hardwareAddress(const char* /*ip*/, unsigned char* /*hardware*/) { return 0; }
 };
 
 // The link that talks to real routers through ipslan.

@@ -24,6 +24,9 @@ public:
     int queryFreeIp(const char* network, char* result) override {
         return IPSQueryFreeIp(network, result);
     }
+    int hardwareAddress(const char* ip, unsigned char* hardware) override {
+        return IPSGetHardwareAddress(ip, hardware);
+    }
 };
 
 } // namespace

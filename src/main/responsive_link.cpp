@@ -112,6 +112,9 @@ public:
     int queryFreeIp(const char* network, char* result) override {
         return worker_.run([&] { return inner_->queryFreeIp(network, result); });
     }
+    int hardwareAddress(const char* ip, unsigned char* hardware) override {
+        return worker_.run([&] { return inner_->hardwareAddress(ip, hardware); });
+    }
 
 private:
     std::unique_ptr<device::DeviceLink> inner_;

@@ -15,9 +15,8 @@ const ui::TemplateRegistration reg{[] {
     // The two drop-down lists keep the recent addresses and ports in the
     // order they are added.
     c.push_back(group("Remote Device", 7, 7, 168, 63));
-    // Two lines high: the label wraps where the font is wider than the
-    // field's left edge allows.
-    c.push_back({ui::kNoId, ControlKind::Static, "IP Address (WAN port)", {14, 17, 75, 16}});
+    // Starts a little left of the other labels so that it stays on one line.
+    c.push_back({ui::kNoId, ControlKind::Static, "IP Address (WAN port)", {11, 20, 79, 8}});
     c.push_back({ids::kAddress, ControlKind::ComboEdit, "", {91, 18, 75, 65}, ui::kVScroll});
     c.push_back(text("Port Number", 14, 37, 75));
     c.push_back({ids::kPort, ControlKind::ComboEdit, "", {91, 35, 48, 62}, ui::kVScroll});

@@ -21,20 +21,21 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(text("Hardware ID:", 14, 43, 70));
     c.push_back(text("123456789", 90, 43, 196, ids::kHardwareId));
 
-    c.push_back(group("Connection Status", 7, 61, 286, 45));
+    // The router's status text runs to four lines once a call is up.
+    c.push_back(group("Connection Status", 7, 59, 286, 54));
     c.push_back({ids::kConnectionStatus,
                  ControlKind::Edit,
                  "",
-                 {14, 73, 214, 28},
+                 {14, 70, 214, 40},
                  ui::kMultiLine | ui::kReadOnly});
     c.push_back(button(ids::kDialUp, "Dial up", 236, 72));
-    c.push_back(button(ids::kHangUp, "Hang up", 236, 88));
+    c.push_back(button(ids::kHangUp, "Hang up", 236, 90));
 
-    c.push_back(group("Connection Log", 7, 110, 286, 108));
+    c.push_back(group("Connection Log", 7, 116, 286, 102));
     c.push_back({ids::kConnectionLog,
                  ControlKind::Edit,
                  "",
-                 {14, 122, 272, 72},
+                 {14, 128, 272, 66},
                  ui::kMultiLine | ui::kReadOnly | ui::kVScroll});
     c.push_back(button(ids::kRefreshLog, "Refresh log", 236, 198));
     return t;

@@ -44,6 +44,9 @@ public:
                             std::string_view value) = 0;
 };
 
+// The caption of a message box that names none.
+inline constexpr std::string_view kProgramCaption = "Tolvaro";
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -52,7 +55,7 @@ public:
     // caption gives the program's name.
     Answer messageBox(std::string_view text, Buttons buttons = Buttons::Ok, Icon icon = Icon::None,
                       std::string_view caption = {}) {
-        return showMessage(text, buttons, icon, caption);
+        return showMessage(text, buttons, icon, caption.empty() ? kProgramCaption : caption);
     }
 
     // Wait cursor; calls nest, the cursor shows while any begin is open.
@@ -87,6 +90,7 @@ public:
     virtual std::vector<std::string> hostAddresses() = 0;
 
 protected:
+    // `caption` is never empty here.
     virtual Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
                                std::string_view caption) = 0;
 };

@@ -199,6 +199,15 @@ int RecordingDevice::queryFreeIp(const char* network, char* result) {
     return queryFreeIpResult;
 }
 
+int RecordingDevice::hardwareAddress(const char* ip, unsigned char* out) {
+    const auto found = hardware.find(std::string(ip, strnlen(ip, 20)));
+    if (found == hardware.end()) {
+        return 0;
+    }
+    std::memcpy(out, found->second.data(), found->second.size());
+    return 1;
+}
+
 DEVICE_INFO makeRouter(std::string_view name, std::string_view ip, std::string_view password,
                        int family, std::string_view mask, std::string_view localAddress) {
     DEVICE_INFO record{};

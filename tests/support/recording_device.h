@@ -23,6 +23,7 @@
 //   the result buffer and returns `queryFreeIpResult`.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -90,6 +91,8 @@ public:
     int udpSetIpResult = 1;
     std::optional<std::string> freeIp;
     int queryFreeIpResult = 1;
+    // Hardware addresses by IP address text; not recorded as calls.
+    std::map<std::string, std::array<std::uint8_t, 6>> hardware;
 
     // Called after each call is recorded (e.g. to fail the next one).
     std::function<void(const DeviceCall&)> onCall;
@@ -117,6 +120,7 @@ public:
     int udpSetIp(const DEVICE_INFO* device, int reserved, const char* newIp, const char* newIp2,
                  const char* mask, unsigned char flag) override;
     int queryFreeIp(const char* network, char* result) override;
+    int hardwareAddress(const char* ip, unsigned char* out) override;
 
 private:
     void record(const DeviceCall& call);

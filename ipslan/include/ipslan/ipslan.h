@@ -68,12 +68,14 @@ int IPSInitLan();
 // Sends one browse request to every destination of config.h (every IPv4
 // interface's broadcast address, or only 127.255.255.255, plus the extra
 // targets), collects replies for the discovery window, drops malformed and
-// duplicate ones (same IP address) and fills `table` from record 0 with at
-// most kDeviceTableSize routers; records past `*count` are not touched. The
-// local-address field is this computer's address on the router's network
-// (see localAddressFor in detail/discovery.h; 127.0.0.1 for a router on
-// 127/8 when nothing closer matches). Returns 1, or 0 when nothing could be
-// sent; `*count` is 0 whenever nothing was found.
+// duplicate ones (same IP address) and fills `table` from record 0 with the
+// kDeviceTableSize lowest addresses heard, in address order; records past
+// `*count` are not touched. The local-address field is this computer's
+// address on the router's network (see localAddressFor in
+// detail/discovery.h: for a router on no network of ours, our address on the
+// interface its reply arrived on; 127.0.0.1 for a router on 127/8 when
+// nothing closer matches). Returns 1, or 0 when nothing could be sent;
+// `*count` is 0 whenever nothing was found.
 int IPSBrowse(DEVICE_INFO* table, int* count);
 
 // Every later request uses this community (at most 255 characters). 1 on
@@ -114,6 +116,13 @@ int IPSSetInfo(const char* ip, int mode, int count, const int* variables,
 // `reserved` and `newIp2` are accepted for the callers' sake and not used.
 int IPSUDPSetIP(const DEVICE_INFO* device, int reserved, const char* newIp, const char* newIp2,
                 const char* mask, unsigned char flag);
+
+// Copies into `hardware` (6 bytes) the hardware address of the router that
+// last announced the address `ip` (dotted text) in a browse reply or took it
+// through IPSUDPSetIP: how a caller finds the same router again after a
+// browse that lists it elsewhere. Nothing is sent. Returns 1, or 0 for an
+// address no router is known by (`hardware` unchanged).
+int IPSGetHardwareAddress(const char* ip, unsigned char* hardware);
 
 // Writes into `result` (at least 16 bytes) the lowest host address .2 to .254
 // of the network `network` ("x.y.z.0") that no router of the last browse, no

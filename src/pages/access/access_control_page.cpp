@@ -9,6 +9,7 @@
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "pages/access/group_setup_dlg.h"
+#include "pages/list_choice.h"
 #include "res/ids/access_control_ids.h"
 #include "res/list_contents.h"
 #include "ui/host.h"
@@ -156,7 +157,8 @@ void CMAccess::addWorkstation() {
             setModified();
         }
     }
-    list.setSelected(-1, true);
+    // The last row is shown chosen, so it is the one Edit and Delete take.
+    chooseRow(list, list.count() - 1);
 }
 
 void CMAccess::editWorkstation() {
@@ -172,6 +174,7 @@ void CMAccess::editWorkstation() {
     dlg.runModal(host());
     node.refreshTexts();
     showRow(row, node);
+    chooseRow(list(ids::kWorkstationList), row);
     setModified();
 }
 
@@ -182,6 +185,7 @@ void CMAccess::deleteWorkstation() {
         return;
     }
     list(ids::kWorkstationList).remove(row);
+    chooseRow(list(ids::kWorkstationList), -1);
     workstations_.erase(std::next(workstations_.begin(), row));
     setModified();
 }

@@ -10,6 +10,7 @@
 #include "device/commit.h"
 #include "device/config_store.h"
 #include "pages/entry_number.h"
+#include "pages/list_choice.h"
 #include "res/ids/dialin_ids.h"
 #include "ui/host.h"
 
@@ -211,6 +212,7 @@ void dialin::addUser() {
     if (scratch_.timeLimit >= kAcceptedLimitBelow)
         return;
     appendRow(users_.emplace_back(scratch_));
+    chooseRow(list(ids::kUserList), static_cast<int>(users_.size()) - 1);
     setModified();
 }
 
@@ -225,6 +227,7 @@ void dialin::editUser() {
     dlg.runModal(host());
     node.refreshTexts();
     showRow(row, node);
+    chooseRow(list(ids::kUserList), row);
     setModified();
 }
 
@@ -235,6 +238,7 @@ void dialin::deleteUser() {
         return;
     }
     list(ids::kUserList).remove(row);
+    chooseRow(list(ids::kUserList), -1);
     users_.erase(std::next(users_.begin(), row));
     setModified();
 }
@@ -253,8 +257,16 @@ void dialin::toggleUserDialIn() {
     list(ids::kUserList).setText(row, 0, node.dialInText);
 }
 
-void dialin::clampIdleTimeout() {
-    if (number(ids::kIdleTimeout) <= kMaxIdleTimeout)
+bool dialin::onKillActive() {
+    clampIdleTimeout(true);
+    return true;
+}
+
+// An empty field is no number and the router would ignore the write: it is
+// clamped like a value out of range, when the page is left or applied.
+void dialin::clampIdleTimeout(bool emptyToo) {
+    const bool empty = emptyToo && text(ids::kIdleTimeout).empty();
+    if (!empty && number(ids::kIdleTimeout) <= kMaxIdleTimeout)
         return;
     host().messageBox(text::kIdleTimeoutClamped);
     setNumber(ids::kIdleTimeout, kMaxIdleTimeout);
@@ -292,19 +304,19 @@ void dialin::onApply() {
     if (!commit.allowed())
         return;
 
+    clampIdleTimeout(true);
     // Only the text and its length: the type byte stays as the fetch left it.
     const std::string idle = text(ids::kIdleTimeout).substr(0, kIdleTimeoutCharacters);
     device::setEntryText(store().mode1Write(kIdleTimeoutIndex), idle);
 
     packUsers();
 
-    Authentication mode = Authentication::Disable;
-    if (isChecked(ids::kAuthEnable))
-        mode = Authentication::Enable;
-    else if (isChecked(ids::kAuthChap))
-        mode = Authentication::Chap;
+    // From the shared stored choice, not from this page's radios: the
+    // LAN-to-LAN page may have changed it after this page was last shown,
+    // and the last choice the user made wins.
     _snmp_packet& authentication = store().mode1Write(kAuthenticationIndex);
-    setEntryByte(authentication, withAuthentication(entryNumber(authentication), mode));
+    setEntryByte(authentication,
+                 withAuthentication(entryNumber(authentication), storedAuthentication()));
 
     _snmp_packet& feature = store().mode1Write(kFeatureIndex);
     int featureByte = entryNumber(feature) & ~kFeatureDialIn;

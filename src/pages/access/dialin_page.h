@@ -24,6 +24,7 @@ public:
 protected:
     void onInitDialog() override;
     void onSetActive() override;
+    bool onKillActive() override;
     void onApply() override;
     void onCommand(int id, ui::Notify notification) override;
 
@@ -43,7 +44,7 @@ private:
     void editUser();
     void deleteUser();
     void toggleUserDialIn();
-    void clampIdleTimeout();
+    void clampIdleTimeout(bool emptyToo = false);
 
     void packUsers();
 

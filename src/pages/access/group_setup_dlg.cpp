@@ -7,6 +7,7 @@
 
 #include "device/config_store.h"
 #include "pages/access/filter_port_dlg.h"
+#include "pages/list_choice.h"
 #include "pages/store_access.h"
 #include "res/ids/group_setup_ids.h"
 #include "res/list_contents.h"
@@ -240,6 +241,7 @@ void CGroupSetupDlg::addPort() {
     if (accepted != 1)
         return;
     appendRow(ports_.emplace_back(false, std::string_view(name, sizeof name), portValue));
+    chooseRow(list(ids::kPortList), static_cast<int>(ports_.size()) - 1);
 }
 
 void CGroupSetupDlg::deletePort() {
@@ -253,6 +255,7 @@ void CGroupSetupDlg::deletePort() {
         return;
     }
     list(ids::kPortList).remove(row);
+    chooseRow(list(ids::kPortList), -1);
     ports_.erase(std::next(ports_.begin(), row));
 }
 

@@ -10,6 +10,7 @@
 #include "device/config_store.h"
 #include "pages/lan/special_app_dlg.h"
 #include "pages/lan/virtual_server_dlg.h"
+#include "pages/list_choice.h"
 #include "pages/octet_edits.h"
 #include "res/ids/internet_application_ids.h"
 #include "ui/host.h"
@@ -34,10 +35,11 @@ void setRow(ui::ListViewRef list, int row, const std::array<std::string, 6>& col
         list.setText(row, column, columns[static_cast<std::size_t>(column)]);
 }
 
-template <typename Node> void appendRow(ui::ListViewRef list, const Node& node) {
+template <typename Node> int appendRow(ui::ListViewRef list, const Node& node) {
     const auto columns = node.columns();
     const int row = list.insert(list.count(), columns[0]);
     setRow(list, row, columns);
+    return row;
 }
 
 // Double click: flips the on/off state of the row under the selection mark,
@@ -112,8 +114,14 @@ void CMVirtual3::fillSpecialApps() {
 }
 
 void CMVirtual3::onSetActive() {
-    list(ids::kServerList).setSelectionMark(0);
-    list(ids::kSpecialAppList).setSelectionMark(0);
+    // The mark goes back to the first row; a highlight left on another row
+    // would make Edit and Delete act on a row the user did not choose, so it
+    // is cleared and nothing is chosen until the user picks a row.
+    for (const int id : {ids::kServerList, ids::kSpecialAppList}) {
+        ui::ListViewRef rows = list(id);
+        rows.setSelected(-1, false);
+        rows.setSelectionMark(0);
+    }
 }
 
 void CMVirtual3::onCommand(int id, ui::Notify notification) {
@@ -176,7 +184,7 @@ void CMVirtual3::addServer() {
     if (!runServerDialog(newServer_, EditMode::New, kNewRecordRow))
         return;
     servers_.emplace_back(newServer_);
-    appendRow(list(ids::kServerList), servers_.back());
+    chooseRow(list(ids::kServerList), appendRow(list(ids::kServerList), servers_.back()));
     setModified();
 }
 
@@ -190,6 +198,7 @@ void CMVirtual3::editServer() {
         return;
     node.rebuildTexts();
     setRow(list(ids::kServerList), row, node.columns());
+    chooseRow(list(ids::kServerList), row);
     setModified();
 }
 
@@ -199,6 +208,7 @@ void CMVirtual3::deleteServer() {
     if (row < 0)
         return;
     list(ids::kServerList).remove(row);
+    chooseRow(list(ids::kServerList), -1);
     servers_.erase(servers_.begin() + row);
     setModified();
 }
@@ -211,7 +221,7 @@ void CMVirtual3::addSpecialApp() {
     if (!runSpecialAppDialog(newApp_, EditMode::New))
         return;
     apps_.emplace_back(newApp_);
-    appendRow(list(ids::kSpecialAppList), apps_.back());
+    chooseRow(list(ids::kSpecialAppList), appendRow(list(ids::kSpecialAppList), apps_.back()));
     setModified();
 }
 
@@ -225,6 +235,7 @@ void CMVirtual3::editSpecialApp() {
         return;
     node.rebuildTexts();
     setRow(list(ids::kSpecialAppList), row, node.columns());
+    chooseRow(list(ids::kSpecialAppList), row);
     setModified();
 }
 
@@ -234,6 +245,7 @@ void CMVirtual3::deleteSpecialApp() {
     if (row < 0)
         return;
     list(ids::kSpecialAppList).remove(row);
+    chooseRow(list(ids::kSpecialAppList), -1);
     apps_.erase(apps_.begin() + row);
     setModified();
 }

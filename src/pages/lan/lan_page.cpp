@@ -9,6 +9,7 @@
 #include "device/commit.h"
 #include "device/dotted_text.h"
 #include "pages/lan/dhcp_status_dlg.h"
+#include "pages/list_choice.h"
 #include "pages/octet_edits.h"
 #include "res/ids/lan_ids.h"
 #include "ui/host.h"
@@ -125,8 +126,10 @@ void CMLan::onInitDialog() {
         setChecked(ids::kRip, device::entryInteger(stored(kRipVariable)) != 0);
     }
 
-    // This page's DNS 1 becomes the primary DNS that Quick Setup shows too.
-    showDns1(device::entryText(stored(kDns1Variable)));
+    // This page's DNS 1 becomes the primary DNS that Quick Setup shows too,
+    // unless the user has just typed one there: the latest choice stays.
+    showDns1(
+        device::entryText(stored(store().primaryDnsEdited ? kPrimaryDnsVariable : kDns1Variable)));
     keepPrimaryDnsInStep();
     setOctetEdits(*this, ids::kDns2,
                   device::parseDottedAddress(device::entryText(stored(kDns2Variable))));
@@ -215,6 +218,7 @@ void CMLan::addRoute() {
     if (result != ui::kIdOk || scratch_.metric == CRouteDlg::kCancelledMetric)
         return;
     appendRoute(scratch_);
+    chooseRow(list(ids::kRouteList), static_cast<int>(routes_.size()) - 1);
     setModified(true);
 }
 
@@ -226,6 +230,7 @@ void CMLan::deleteRoute() {
         return;
     }
     rows.remove(mark);
+    chooseRow(rows, -1);
     routes_.erase(routes_.begin() + mark);
     setModified(true);
 }

@@ -117,8 +117,10 @@ void CRouteDlg::onCommand(int id, ui::Notify notification) {
 void CRouteDlg::applyMetricRule() {
     if (number(ids::kMetric) <= kHighestMetric)
         return;
-    host().messageBox(text::kMetricRange);
+    // The field is corrected before the box opens, so nothing that happens
+    // while the box is up can see the bad number again.
     setNumber(ids::kMetric, 0);
+    host().messageBox(text::kMetricRange);
 }
 
 void CRouteDlg::applyDefaultRouteRule() {
@@ -173,9 +175,9 @@ const char* CRouteDlg::check() const {
 
 void CRouteDlg::onOK() {
     if (const char* failure = check()) {
-        host().messageBox(failure);
         if (failure == text::kMetricRange)
             setNumber(ids::kMetric, 0);
+        host().messageBox(failure);
         return;
     }
     store();

@@ -123,7 +123,7 @@ MLan2Lan::MLan2Lan(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::lan_to_lan::kTemplate, device::kLanToLanPage, context, store) {}
 
 void MLan2Lan::onInitDialog() {
-    setText(ids::kTimeout, std::to_string(storedIdleTimeout(store())));
+    showTimeout();
     limitText(ids::kTimeout, idleTimeoutFieldLimit(store()));
     if (idleTimeoutInSeconds(store()))
         setText(ids::kTimeoutUnit, kIdleSecondsUnit);
@@ -171,7 +171,7 @@ void MLan2Lan::onSetActive() {
     showAuthentication();
     showRole(dialsOut(store()));
     setChecked(ids::kEnableLanToLan, lanToLanOn(store()));
-    setText(ids::kTimeout, std::to_string(storedIdleTimeout(store())));
+    showTimeout();
 
     const bool on = isChecked(ids::kEnableLanToLan);
     enableLanToLanControls(on);
@@ -191,7 +191,10 @@ bool MLan2Lan::onKillActive() {
     }
     // The clamp normally ran when the field lost the focus; a page left
     // without that (the keyboard) must not carry an out-of-range value on.
-    clampTimeout();
+    // The router's own value, shown and untouched, is kept as it is: a tab
+    // switch must not change the time-out the Quick Setup page shares.
+    if (text(ids::kTimeout) != shownTimeout_)
+        clampTimeout();
     keepChoices();
     return true;
 }
@@ -289,6 +292,11 @@ void MLan2Lan::onLanToLanClicked() {
     putNumber(feature, keepOn ? value | kLanToLanBits : value & kLanToLanOffMask);
     enableLanToLanControls(keepOn);
     setModified();
+}
+
+void MLan2Lan::showTimeout() {
+    shownTimeout_ = std::to_string(storedIdleTimeout(store()));
+    setText(ids::kTimeout, shownTimeout_);
 }
 
 void MLan2Lan::clampTimeout() {

@@ -34,6 +34,7 @@ private:
     void onAuthenticationClicked(int id);
     void onLanToLanClicked();
     void clampTimeout();
+    void showTimeout();
 
     void enableGroup(std::span<const int> ids, bool enabled);
     void enableLanToLanControls(bool enabled);
@@ -44,6 +45,9 @@ private:
     // The first failed check of a page left with LAN-to-LAN on.
     std::optional<std::string> firstProblem() const;
     void keepChoices();
+    // The time-out text as last shown from the store: anything else in the
+    // field is the user's edit.
+    std::string shownTimeout_;
 };
 
 } // namespace tolvaro::pages

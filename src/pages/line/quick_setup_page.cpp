@@ -207,6 +207,7 @@ bool CMQuickSetup::onKillActive() {
             host().messageBox(*problem);
             return false;
         }
+        clampEmptyIdleTimeout();
         storeIdleTimeout(store(), static_cast<std::int32_t>(number(ids::kIdleTimeout)));
     }
     carryInternetChoice();
@@ -308,6 +309,17 @@ void CMQuickSetup::clampIdleTimeout() {
     setNumber(ids::kIdleTimeout, static_cast<unsigned>(bound));
 }
 
+// An empty field is no number: the router would refuse the whole request
+// with it (account, numbers, DNS and all). It gets the bound, as the LAN-to-LAN
+// page gives it, with the same message.
+void CMQuickSetup::clampEmptyIdleTimeout() {
+    if (!text(ids::kIdleTimeout).empty())
+        return;
+    const int bound = idleTimeoutBound(store());
+    host().messageBox(idleTimeoutClampMessage(bound));
+    setNumber(ids::kIdleTimeout, static_cast<unsigned>(bound));
+}
+
 void CMQuickSetup::showIdleTimeout() {
     setNumber(ids::kIdleTimeout, storedIdleTimeout(store()));
 }
@@ -315,11 +327,15 @@ void CMQuickSetup::showIdleTimeout() {
 void CMQuickSetup::showDns() {
     device::Octets dns{};
     device::parseDottedText(device::entryText(readEntry(store(), kDns)), dns);
+    showingDns_ = true;
     setOctetEdits(*this, ids::kDns, dns);
+    showingDns_ = false;
 }
 
 void CMQuickSetup::storeDnsText() {
     setReadText(readEntry(store(), kDns), readOctetEdits(*this, ids::kDns).dotted());
+    if (!showingDns_)
+        store().primaryDnsEdited = true;
 }
 
 void CMQuickSetup::onApply() {
@@ -399,6 +415,7 @@ void CMQuickSetup::fillWriteImage() {
     // its first digits would send a different number.
     if (text(ids::kIdleTimeout).size() > kIdleChars)
         clampIdleTimeout();
+    clampEmptyIdleTimeout();
     put(s.idleTimeoutVariable(), upTo(text(ids::kIdleTimeout), kIdleChars));
 }
 

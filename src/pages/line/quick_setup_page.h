@@ -35,6 +35,7 @@ private:
 
     void internetAccessClicked();
     void clampIdleTimeout();
+    void clampEmptyIdleTimeout();
     void showDns();
     void storeDnsText();
     void showIdleTimeout();
@@ -49,6 +50,9 @@ private:
     // save-confirmed flag; false when nothing may be written.
     bool confirmSave();
     void fillWriteImage();
+
+    // Set while the page itself fills the DNS edits.
+    bool showingDns_ = false;
 };
 
 } // namespace tolvaro::pages

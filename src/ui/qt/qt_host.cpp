@@ -9,6 +9,7 @@
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
@@ -103,13 +104,26 @@ QWidget* QtHost::activeWindow() const {
     if (QWidget* modal = QApplication::activeModalWidget()) {
         return modal;
     }
-    return QApplication::activeWindow();
+    QWidget* active = QApplication::activeWindow();
+    return active == helpWindow_.get() ? nullptr : active;
+}
+
+int QtHost::runModal(QDialog& dialog, const std::function<int()>& run) {
+    // Window-modal blocks the owner chain and nothing else: the program's
+    // own windows all descend from the main window, and the help window
+    // stays outside.
+    dialog.setWindowModality(Qt::WindowModal);
+    if (modalHook_) {
+        QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
+    }
+    const ArrowWhileModal arrow(waitDepth_);
+    return run ? run() : dialog.exec();
 }
 
 Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
                            std::string_view caption) {
     QMessageBox box(activeWindow());
-    box.setWindowTitle(caption.empty() ? QStringLiteral("Tolvaro") : qs(caption));
+    box.setWindowTitle(qs(caption));
     box.setTextFormat(Qt::PlainText);
     box.setText(qs(text));
     switch (icon) {
@@ -140,14 +154,7 @@ Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
-    if (modalHook_) {
-        QTimer::singleShot(0, &box, [this, &box] { modalHook_(&box); });
-    }
-    int pressed = 0;
-    {
-        ArrowWhileModal arrow(waitDepth_);
-        pressed = box.exec();
-    }
+    const int pressed = runModal(box);
     switch (pressed) {
     case QMessageBox::Cancel:
         return Answer::Cancel;
@@ -221,12 +228,8 @@ int QtHost::runDialog(Dialog& dialog) {
     QtWindow window(*t, &dialog, QtWindow::Role::Modal, activeWindow());
     dialog.attach(*this, window);
     dialog.start();
-    if (modalHook_ && !window.isClosed()) {
-        QTimer::singleShot(0, &window, [this, &window] { modalHook_(&window); });
-    }
-    {
-        ArrowWhileModal arrow(waitDepth_);
-        window.runModal();
+    if (!window.isClosed()) {
+        runModal(window, [&window] { return window.runModal(); });
     }
     const int result = dialog.result();
     window.disconnectDialog();
@@ -237,12 +240,8 @@ int QtHost::runDialog(Dialog& dialog) {
 int QtHost::runSheet(PropertySheet& sheet) {
     QtSheetWindow window(*this, sheet, activeWindow());
     sheet.begin(window);
-    if (modalHook_ && sheet.isOpen()) {
-        QTimer::singleShot(0, &window, [this, &window] { modalHook_(&window); });
-    }
-    {
-        ArrowWhileModal arrow(waitDepth_);
-        window.run();
+    if (sheet.isOpen()) {
+        runModal(window, [&window] { return window.run(); });
     }
     const int result = sheet.result();
     window.release();
@@ -255,8 +254,9 @@ void QtHost::createModeless(Dialog& dialog) {
     if (!t) {
         return;
     }
-    auto* window = new QtWindow(*t, &dialog, QtWindow::Role::Modeless, activeWindow());
-    modelessWindows_[&dialog] = window;
+    auto& owned = modelessWindows_[&dialog];
+    owned = std::make_unique<QtWindow>(*t, &dialog, QtWindow::Role::Modeless, activeWindow());
+    QtWindow* window = owned.get();
     dialog.attach(*this, *window);
     dialog.start();
     if (!window->isClosed()) {
@@ -275,11 +275,10 @@ void QtHost::destroyModeless(Dialog& dialog) {
     if (it == modelessWindows_.end()) {
         return;
     }
-    QtWindow* window = it->second;
+    const std::unique_ptr<QtWindow> window = std::move(it->second);
     modelessWindows_.erase(it);
     window->disconnectDialog();
     dialog.detach();
-    delete window;
 }
 
 std::optional<std::string> QtHost::openFileName(const FileDialogOptions& options) {
@@ -288,11 +287,7 @@ std::optional<std::string> QtHost::openFileName(const FileDialogOptions& options
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilter(qtFilter(options.filter));
     dialog.setDefaultSuffix(qs(options.defaultExtension));
-    if (modalHook_) {
-        QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
-    }
-    ArrowWhileModal arrow(waitDepth_);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return dialog.selectedFiles().first().toStdString();
@@ -305,11 +300,7 @@ std::optional<std::string> QtHost::saveFileName(const FileDialogOptions& options
     dialog.setNameFilter(qtFilter(options.filter));
     dialog.setDefaultSuffix(qs(options.defaultExtension));
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
-    if (modalHook_) {
-        QTimer::singleShot(0, &dialog, [this, &dialog] { modalHook_(&dialog); });
-    }
-    ArrowWhileModal arrow(waitDepth_);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    if (runModal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return dialog.selectedFiles().first().toStdString();
@@ -330,17 +321,24 @@ QString QtHost::helpPagePath(int topic) {
 
 void QtHost::showHelp(int topic) {
     if (!helpWindow_) {
-        auto* browser = new QTextBrowser;
+        // A window of its own, owned by no dialog: the modal windows block
+        // only their owners, so help stays usable while any of them runs,
+        // and it outlives the dialog that opened it.
+        helpWindow_ = std::make_unique<QTextBrowser>();
+        QTextBrowser* browser = helpWindow_.get();
+        browser->setWindowFlag(Qt::Window);
         browser->setWindowTitle(QStringLiteral("Tolvaro Help"));
         browser->setOpenExternalLinks(true);
         browser->setSearchPaths({QStringLiteral(":/help")});
         browser->resize(560, 480);
-        helpWindow_.reset(browser);
+        auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), browser);
+        QObject::connect(close, &QShortcut::activated, browser, &QWidget::close);
     }
-    auto* browser = static_cast<QTextBrowser*>(helpWindow_.get());
+    QTextBrowser* browser = helpWindow_.get();
     browser->setSource(QUrl(QStringLiteral("qrc") + helpPagePath(topic)));
     browser->show();
     browser->raise();
+    browser->activateWindow();
 }
 
 std::string QtHost::hostName() {

@@ -12,6 +12,8 @@
 #include "ui/host.h"
 #include "ui/template.h"
 
+class QDialog;
+class QTextBrowser;
 class QWidget;
 
 namespace tolvaro::ui {
@@ -60,20 +62,30 @@ public:
 
     // The help page for a topic, or the index when there is none.
     static QString helpPagePath(int topic);
+    // The help window once help has been shown (tests), else null.
+    QTextBrowser* helpWindow() const { return helpWindow_.get(); }
 
 protected:
     Answer showMessage(std::string_view text, Buttons buttons, Icon icon,
                        std::string_view caption) override;
 
 private:
+    // The window a new dialog or box belongs to: the top modal window, else
+    // the active one; never the help window, which stands outside the
+    // modal chain.
     QWidget* activeWindow() const;
+    // Every modal run goes through here: it blocks only the windows the
+    // dialog belongs to (the help window stays usable), hands the window to
+    // the test hook and shows the arrow over a wait begun outside it.
+    // `run` runs the event loop (the dialog's exec() when empty).
+    int runModal(QDialog& dialog, const std::function<int()>& run = {});
 
     std::unique_ptr<QtSettingsStore> settings_;
     std::function<void(int)> sleeper_;
     std::function<void(QWidget*)> modalHook_;
-    std::unique_ptr<QWidget> helpWindow_;
+    std::unique_ptr<QTextBrowser> helpWindow_;
     // The windows of modeless dialogs (the search-wait window), by dialog.
-    std::map<Dialog*, QtWindow*> modelessWindows_;
+    std::map<Dialog*, std::unique_ptr<QtWindow>> modelessWindows_;
     int waitDepth_ = 0;
 };
 

@@ -1,5 +1,5 @@
 // The settings store of the Qt backend: QSettings in the user's
-// configuration directory (~/.config/Karvel/Tolvaro.conf on Linux).
+// configuration directory (~/.config/Karvel/Tolvaro.ini on Linux).
 // Internal to the backend.
 #pragma once
 

@@ -4,6 +4,8 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -49,8 +51,14 @@ QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
     auto* cancel = new QPushButton(tr("Cancel"), this);
     ok->setAutoDefault(false);
     cancel->setAutoDefault(false);
-    connect(ok, &QPushButton::clicked, this, [this] { sheet_.pressOK(); });
-    connect(cancel, &QPushButton::clicked, this, [this] { sheet_.pressCancel(); });
+    connect(ok, &QPushButton::clicked, this, [this] {
+        const HandlerScope running;
+        sheet_.pressOK();
+    });
+    connect(cancel, &QPushButton::clicked, this, [this] {
+        const HandlerScope running;
+        sheet_.pressCancel();
+    });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
@@ -61,13 +69,12 @@ QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
-        if (switching_) {
-            return;
-        }
-        if (!sheet_.activate(index) && sheet_.isOpen()) {
-            // The current page refused to be left: show it again.
-            showPage(sheet_.activeIndex());
-        }
+        // The current page stays in sight until it agrees to be left (its
+        // message must not stand over a blank new tab); the sheet shows the
+        // new page once it is active.
+        showPage(sheet_.activeIndex());
+        const HandlerScope running;
+        sheet_.activate(index);
     });
 }
 
@@ -85,10 +92,8 @@ int QtSheetWindow::run() {
     if (closed_) {
         return result();
     }
-    running_ = true;
-    const int r = exec();
-    running_ = false;
-    return r;
+    const QScopedValueRollback running(running_, true);
+    return exec();
 }
 
 void QtSheetWindow::createPage(PropertyPage& page) {
@@ -110,9 +115,8 @@ void QtSheetWindow::createPage(PropertyPage& page) {
 }
 
 void QtSheetWindow::showPage(int index) {
-    switching_ = true;
+    const QSignalBlocker quiet(tabs_);
     tabs_->setCurrentIndex(index);
-    switching_ = false;
 }
 
 void QtSheetWindow::close(int result) {
@@ -127,6 +131,12 @@ void QtSheetWindow::close(int result) {
 
 void QtSheetWindow::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    const HandlerScope running;
+    if (key == Qt::Key_F1 && sheet_.activeIndex() >= 0) {
+        // Help for the page in sight, also while the tabs have the focus.
+        sheet_.page(sheet_.activeIndex()).command(kIdHelp, Notify::Clicked);
+        return;
+    }
     if (key == Qt::Key_Escape) {
         sheet_.pressCancel();
         return;

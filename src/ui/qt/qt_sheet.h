@@ -40,7 +40,6 @@ private:
     QTabWidget* tabs_;
     std::vector<QWidget*> containers_;
     std::vector<QtWindow*> windows_;
-    bool switching_ = false;
     bool running_ = false;
     bool closed_ = false;
 };

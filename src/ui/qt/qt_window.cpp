@@ -12,10 +12,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QValidator>
 
 #include <algorithm>
+
+#include "ui/control_rules.h"
 
 namespace tolvaro::ui {
 
@@ -28,6 +32,12 @@ QString qs(std::string_view text) {
 std::string ss(const QString& text) {
     return text.toStdString();
 }
+
+bool isEditKind(ControlKind kind) {
+    return kind == ControlKind::Edit || kind == ControlKind::IpAddress;
+}
+
+} // namespace
 
 // Refuses what the user may not type; text set by the program is not
 // validated by QLineEdit, so it is never cut.
@@ -57,12 +67,6 @@ private:
     unsigned flags_;
     int limit_ = 0;
 };
-
-bool isEditKind(ControlKind kind) {
-    return kind == ControlKind::Edit || kind == ControlKind::IpAddress;
-}
-
-} // namespace
 
 QIcon programIcon() {
     QPixmap pixmap(32, 32);
@@ -124,7 +128,8 @@ void QtWindow::build() {
     setFixedSize(dialogUnitsToPixelsX(template_->width, units_),
                  dialogUnitsToPixelsY(template_->height, units_));
     for (const ControlSpec& spec : template_->controls) {
-        QWidget* w = makeControl(spec);
+        TypingValidator* validator = nullptr;
+        QWidget* w = makeControl(spec, &validator);
         const Rect& r = spec.rect;
         const int x = dialogUnitsToPixelsX(r.x, units_);
         const int y = dialogUnitsToPixelsY(r.y, units_);
@@ -135,6 +140,13 @@ void QtWindow::build() {
             height = std::min(height, w->sizeHint().height());
         }
         w->setGeometry(x, y, width, height);
+        if (isInputControl(spec.kind)) {
+            // Screen readers announce the field by its label; a check box or
+            // radio button is named by its own text.
+            const std::string own = stripMnemonics(spec.text);
+            w->setAccessibleName(
+                qs(own.empty() || isEditKind(spec.kind) ? accessibleLabel(*template_, spec) : own));
+        }
         w->setEnabled(!(spec.flags & kDisabled));
         w->setVisible(!(spec.flags & kHidden));
         if (spec.kind == ControlKind::GroupBox) {
@@ -142,12 +154,12 @@ void QtWindow::build() {
         }
         ids_[w] = spec.id;
         if (spec.id != kNoId && !entries_.count(spec.id)) {
-            entries_[spec.id] = Entry{&spec, w, 0, -1};
+            entries_[spec.id] = Entry{&spec, w, validator, 0, -1};
         }
     }
 }
 
-QWidget* QtWindow::makeControl(const ControlSpec& spec) {
+QWidget* QtWindow::makeControl(const ControlSpec& spec, TypingValidator** validator) {
     const int id = spec.id;
     switch (spec.kind) {
     case ControlKind::Static: {
@@ -193,7 +205,8 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec) {
         if (spec.flags & kPassword) {
             edit->setEchoMode(QLineEdit::Password);
         }
-        edit->setValidator(new TypingValidator(spec.flags, edit));
+        *validator = new TypingValidator(spec.flags, edit);
+        edit->setValidator(*validator);
         connect(edit, &QLineEdit::textChanged, this,
                 [this, id] { notify(id, Notify::TextChanged); });
         edit->installEventFilter(this);
@@ -244,19 +257,14 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec) {
         tree->header()->setSectionsMovable(false);
         tree->viewport()->installEventFilter(this);
         ids_[tree->viewport()] = id;
+        // Changes the program makes run with the tree's signals blocked.
         connect(tree, &QTreeWidget::currentItemChanged, this, [this, id, tree] {
-            if (programmatic_) {
-                return;
-            }
             if (Entry* e = entry(id)) {
                 e->mark = tree->currentItem() ? tree->indexOfTopLevelItem(tree->currentItem()) : -1;
             }
         });
-        connect(tree, &QTreeWidget::itemSelectionChanged, this, [this, id] {
-            if (!programmatic_) {
-                notify(id, Notify::ListItemChanged);
-            }
-        });
+        connect(tree, &QTreeWidget::itemSelectionChanged, this,
+                [this, id] { notify(id, Notify::ListItemChanged); });
         return tree;
     }
     }
@@ -284,6 +292,7 @@ QTreeWidget* QtWindow::list(int id) const {
 
 void QtWindow::notify(int id, Notify notification) {
     if (dialog_ && !closing_ && id != kNoId) {
+        const HandlerScope running;
         dialog_->command(id, notification);
     }
 }
@@ -300,10 +309,8 @@ int QtWindow::runModal() {
     if (closing_) {
         return result();
     }
-    running_ = true;
-    const int r = exec();
-    running_ = false;
-    return r;
+    const QScopedValueRollback running(running_, true);
+    return exec();
 }
 
 void QtWindow::close(int result) {
@@ -417,11 +424,8 @@ void QtWindow::setTextLimit(int id, int characters) {
         return;
     }
     e->limit = characters;
-    if (auto* edit = qobject_cast<QLineEdit*>(e->widget)) {
-        if (auto* v = const_cast<TypingValidator*>(
-                dynamic_cast<const TypingValidator*>(edit->validator()))) {
-            v->setLimit(characters);
-        }
+    if (e->validator) {
+        e->validator->setLimit(characters);
     } else if (auto* combo = qobject_cast<QComboBox*>(e->widget); combo && combo->lineEdit()) {
         combo->lineEdit()->setMaxLength(characters > 0 ? characters : 32767);
     }
@@ -454,23 +458,22 @@ int QtWindow::comboAdd(int id, std::string_view item) {
     if (!combo) {
         return -1;
     }
-    const QString text = qs(item);
     int at = combo->count();
     if (entry(id)->spec->flags & kSorted) {
-        at = 0;
-        while (at < combo->count() && combo->itemText(at) <= text) {
-            ++at;
+        std::vector<std::string> items;
+        for (int i = 0; i < combo->count(); ++i) {
+            items.push_back(ss(combo->itemText(i)));
         }
+        at = sortedInsertPosition(items, item);
     }
     const QString typed = combo->isEditable() ? combo->currentText() : QString();
     const int before = combo->currentIndex();
-    combo->insertItem(at, text);
+    combo->insertItem(at, qs(item));
+    // The selection stays on its item; a list without one shows nothing
+    // until an item is chosen.
+    combo->setCurrentIndex(indexAfterInsert(before, at));
     if (combo->isEditable()) {
-        combo->setCurrentIndex(before >= at && before >= 0 ? before + 1 : before);
         combo->setEditText(typed);
-    } else if (before < 0) {
-        // A drop-down list shows nothing until an item is chosen.
-        combo->setCurrentIndex(-1);
     }
     return at;
 }
@@ -512,7 +515,18 @@ void QtWindow::listAddColumn(int id, std::string_view title, int widthPixels) {
     const int column = tree->columnCount();
     tree->setColumnCount(column + 1);
     tree->headerItem()->setText(column, qs(title));
+    // The widths the pages ask for share out the list's width; a header or
+    // value that needs more widens its column (the list then scrolls).
     tree->header()->resizeSection(column, std::max(0, widthPixels));
+    fitColumn(tree, column, qs(title));
+}
+
+void QtWindow::fitColumn(QTreeWidget* tree, int column, const QString& text) const {
+    const QFontMetrics fm(tree->font());
+    const int needed = fm.horizontalAdvance(text) + 2 * fm.averageCharWidth();
+    if (tree->header()->sectionSize(column) < needed) {
+        tree->header()->resizeSection(column, needed);
+    }
 }
 
 int QtWindow::listColumnCount(int id) const {
@@ -528,13 +542,15 @@ int QtWindow::listInsert(int id, int row, std::string_view text, bool selected) 
     const int at = std::clamp(row, 0, tree->topLevelItemCount());
     auto* item = new QTreeWidgetItem;
     item->setText(0, qs(text));
-    programmatic_ = true;
-    tree->insertTopLevelItem(at, item);
-    programmatic_ = false;
-    Entry* e = entry(id);
-    if (e->mark >= at) {
-        ++e->mark;
+    {
+        const QSignalBlocker quiet(tree);
+        tree->insertTopLevelItem(at, item);
     }
+    if (tree->columnCount() > 0) {
+        fitColumn(tree, 0, item->text(0));
+    }
+    Entry* e = entry(id);
+    e->mark = indexAfterInsert(e->mark, at);
     if (selected) {
         listSetSelected(id, at, true);
     }
@@ -548,6 +564,9 @@ bool QtWindow::listSetText(int id, int row, int column, std::string_view text) {
         return false;
     }
     item->setText(column, qs(text));
+    if (column < tree->columnCount()) {
+        fitColumn(tree, column, item->text(column));
+    }
     return true;
 }
 
@@ -562,23 +581,19 @@ bool QtWindow::listDelete(int id, int row) {
     if (!tree || row < 0 || row >= tree->topLevelItemCount()) {
         return false;
     }
-    programmatic_ = true;
-    delete tree->takeTopLevelItem(row);
-    programmatic_ = false;
-    Entry* e = entry(id);
-    if (e->mark == row) {
-        e->mark = -1;
-    } else if (e->mark > row) {
-        --e->mark;
+    {
+        const QSignalBlocker quiet(tree);
+        delete tree->takeTopLevelItem(row);
     }
+    Entry* e = entry(id);
+    e->mark = indexAfterRemove(e->mark, row);
     return true;
 }
 
 void QtWindow::listDeleteAll(int id) {
     if (QTreeWidget* tree = list(id)) {
-        programmatic_ = true;
+        const QSignalBlocker quiet(tree);
         tree->clear();
-        programmatic_ = false;
         entry(id)->mark = -1;
     }
 }
@@ -601,9 +616,8 @@ void QtWindow::listSetSelectionMark(int id, int row) {
     }
     e->mark = row;
     if (QTreeWidgetItem* item = tree->topLevelItem(row)) {
-        programmatic_ = true;
+        const QSignalBlocker quiet(tree);
         tree->setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
-        programmatic_ = false;
     }
 }
 
@@ -618,7 +632,7 @@ void QtWindow::listSetSelected(int id, int row, bool selected) {
     if (!tree) {
         return;
     }
-    programmatic_ = true;
+    const QSignalBlocker quiet(tree);
     if (row == -1) {
         tree->clearSelection();
         if (selected && tree->topLevelItemCount() > 0) {
@@ -630,11 +644,16 @@ void QtWindow::listSetSelected(int id, int row, bool selected) {
         }
         item->setSelected(selected);
     }
-    programmatic_ = false;
 }
 
 void QtWindow::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
+    if (key == Qt::Key_F1 && dialog_) {
+        // F1 opens this window's help topic, as its Help button would.
+        event->accept();
+        notify(kIdHelp, Notify::Clicked);
+        return;
+    }
     const bool enter = key == Qt::Key_Return || key == Qt::Key_Enter;
     if (role_ == Role::Page || (!enter && key != Qt::Key_Escape)) {
         // Pages leave Enter and Escape to their sheet.
@@ -650,19 +669,10 @@ void QtWindow::keyPressEvent(QKeyEvent* event) {
         notify(kIdCancel, Notify::Clicked);
         return;
     }
-    auto focusedId = ids_.find(focusWidget());
-    if (focusedId != ids_.end() && qobject_cast<QPushButton*>(focusWidget())) {
-        notify(focusedId->second, Notify::Clicked);
-        return;
-    }
-    for (const auto& [id, e] : entries_) {
-        if (e.spec->kind == ControlKind::Button && (e.spec->flags & kDefault) &&
-            e.widget->isEnabled() && !e.widget->isHidden()) {
-            notify(id, Notify::Clicked);
-            return;
-        }
-    }
-    notify(kIdOk, Notify::Clicked);
+    const auto focused = ids_.find(focusWidget());
+    notify(enterCommand(*template_, focused == ids_.end() ? kNoId : focused->second,
+                        [this](int id) { return isEnabled(id) && isVisible(id); }),
+           Notify::Clicked);
 }
 
 void QtWindow::closeEvent(QCloseEvent* event) {
@@ -692,7 +702,10 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::FocusOut: {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         const Entry* e = entry(id);
-        if (e && isEditKind(e->spec->kind) && reason != Qt::PopupFocusReason) {
+        const bool deactivatedByHandler =
+            reason == Qt::ActiveWindowFocusReason && HandlerScope::active();
+        if (e && isEditKind(e->spec->kind) && reason != Qt::PopupFocusReason &&
+            !deactivatedByHandler) {
             notify(id, Notify::FocusLost);
         }
         break;

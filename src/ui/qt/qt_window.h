@@ -20,6 +20,25 @@ namespace tolvaro::ui {
 // The program's icon: drawn, so that no image file has to be found at run time.
 QIcon programIcon();
 
+// Counts the user-interface handlers that are running, backend-wide. A
+// window that loses activation to a message box, a file dialog or a nested
+// dialog that some handler opened has not lost its focus: the focused field
+// keeps it and gets it back when the window is active again, so no focus
+// loss is reported for it.
+class HandlerScope {
+public:
+    HandlerScope() { ++depth_; }
+    ~HandlerScope() { --depth_; }
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+    static bool active() { return depth_ > 0; }
+
+private:
+    static inline int depth_ = 0;
+};
+
+class TypingValidator;
+
 // Drop-down list that reports the opening of its list before it shows.
 class DropDownCombo : public QComboBox {
     Q_OBJECT
@@ -91,12 +110,15 @@ private:
     struct Entry {
         const ControlSpec* spec = nullptr;
         QWidget* widget = nullptr;
+        TypingValidator* validator = nullptr; // single-line edits
         int limit = 0;
         int mark = -1; // list views: the selection mark
     };
 
     void build();
-    QWidget* makeControl(const ControlSpec& spec);
+    QWidget* makeControl(const ControlSpec& spec, TypingValidator** validator);
+    // Widens a list column so that `text` shows whole.
+    void fitColumn(QTreeWidget* tree, int column, const QString& text) const;
     void notify(int id, Notify notification);
     void clickRadio(int id);
     Entry* entry(int id);
@@ -111,7 +133,6 @@ private:
     std::map<QObject*, int> ids_;
     bool closing_ = false;
     bool running_ = false;
-    bool programmatic_ = false;
 };
 
 } // namespace tolvaro::ui

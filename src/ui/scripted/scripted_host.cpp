@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/control_rules.h"
 #include "ui/scripted/scripted_window.h"
 
 namespace tolvaro::ui {
@@ -148,6 +149,26 @@ bool ScriptedDialogDriver::clickRow(int id, int row) {
     return true;
 }
 
+bool ScriptedDialogDriver::moveToRow(int id, int row) {
+    if (!usable(id)) {
+        return false;
+    }
+    ScriptedWindow::Control* c = window_->control(id);
+    if (c->spec->kind != ControlKind::ListView || row < 0 ||
+        row >= static_cast<int>(c->rows.size())) {
+        return false;
+    }
+    window_->moveFocus(id);
+    if (window_->isClosed()) {
+        return true;
+    }
+    window_->listSetSelected(id, -1, false);
+    window_->listSetSelected(id, row, true);
+    dialog_->command(id, Notify::ListItemChanged);
+    c->mark = row;
+    return true;
+}
+
 bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
     if (!clickRow(id, row)) {
         return false;
@@ -159,18 +180,9 @@ bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
 }
 
 void ScriptedDialogDriver::pressEnter() {
-    const ScriptedWindow::Control* f = window_->control(window_->focused());
-    if (f && f->spec->kind == ControlKind::Button) {
-        dialog_->command(f->spec->id, Notify::Clicked);
-        return;
-    }
-    for (const ControlSpec& s : window_->windowTemplate().controls) {
-        if (s.kind == ControlKind::Button && (s.flags & kDefault) && usable(s.id)) {
-            dialog_->command(s.id, Notify::Clicked);
-            return;
-        }
-    }
-    dialog_->command(kIdOk, Notify::Clicked);
+    dialog_->command(enterCommand(window_->windowTemplate(), window_->focused(),
+                                  [this](int id) { return usable(id); }),
+                     Notify::Clicked);
 }
 
 void ScriptedDialogDriver::pressEscape() {
@@ -424,10 +436,8 @@ void ScriptedHost::clearRecords() {
 
 Answer ScriptedHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
                                  std::string_view caption) {
-    MessageRecord record{
-        std::string(text), caption.empty() ? std::string("Tolvaro") : std::string(caption),
-        buttons,           icon,
-        Answer::Ok,        waitDepth_};
+    MessageRecord record{std::string(text), std::string(caption), buttons, icon, Answer::Ok,
+                         waitDepth_};
     if (!answers_.empty()) {
         record.answer = answers_.front();
         answers_.pop_front();

@@ -70,6 +70,10 @@ public:
     // selected row and the selection mark (-1 clears both); then ListClick.
     bool clickRow(int id, int row);
     bool doubleClickRow(int id, int row);
+    // List view: an arrow key moves the selection to `row` (no click). As
+    // with real list views, ListItemChanged comes before the selection mark
+    // moves.
+    bool moveToRow(int id, int row);
     // Enter: the focused push button, else the default button, else OK.
     // On a page, OK and Cancel belong to the sheet (ScriptedSheetDriver).
     void pressEnter();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ui/control_rules.h"
 #include "ui/dialog.h"
 
 namespace tolvaro::ui {
@@ -154,12 +155,11 @@ int ScriptedWindow::comboAdd(int id, std::string_view item) {
     if (!c) {
         return -1;
     }
-    if (c->spec->flags & kSorted) {
-        auto at = std::upper_bound(c->items.begin(), c->items.end(), std::string(item));
-        return static_cast<int>(c->items.insert(at, std::string(item)) - c->items.begin());
-    }
-    c->items.emplace_back(item);
-    return static_cast<int>(c->items.size()) - 1;
+    const int at = (c->spec->flags & kSorted) ? sortedInsertPosition(c->items, item)
+                                              : static_cast<int>(c->items.size());
+    c->items.insert(c->items.begin() + at, std::string(item));
+    c->selection = indexAfterInsert(c->selection, at);
+    return at;
 }
 
 int ScriptedWindow::comboCount(int id) const {
@@ -215,9 +215,7 @@ int ScriptedWindow::listInsert(int id, int row, std::string_view text, bool sele
     Row r;
     r.texts.emplace_back(text);
     c->rows.insert(c->rows.begin() + at, std::move(r));
-    if (c->mark >= at) {
-        ++c->mark;
-    }
+    c->mark = indexAfterInsert(c->mark, at);
     if (selected) {
         listSetSelected(id, at, true);
     }
@@ -252,11 +250,7 @@ bool ScriptedWindow::listDelete(int id, int row) {
         return false;
     }
     c->rows.erase(c->rows.begin() + row);
-    if (c->mark == row) {
-        c->mark = -1;
-    } else if (c->mark > row) {
-        --c->mark;
-    }
+    c->mark = indexAfterRemove(c->mark, row);
     return true;
 }
 

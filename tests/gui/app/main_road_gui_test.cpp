@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTreeWidget>
 
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
@@ -102,6 +106,59 @@ TEST(MainRoadGui, SetupEditsAndResetsTheRouter) {
     EXPECT_EQ(messages, QStringList{"Device reset finished"});
     EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x4002), "gui@isp.example");
     EXPECT_FALSE(router.restarting());
+}
+
+// Every list header reads whole with the real font: the main window's router
+// list and the lists of every page of the settings sheet.
+TEST(MainRoadGui, EveryColumnHeaderFitsItsColumn) {
+    application();
+    test::UtilityOnLoopback office;
+    office.add(test::routerConfig(2, "Head Office", "127.0.0.46"));
+
+    AppState state;
+    ui::QtHost host;
+    host.setSleepFunction([&](int ms) { office.net.advance(ms); });
+    AppContext context{state, host, *office.link};
+
+    std::vector<std::string> cut;
+    int listsSeen = 0;
+    const auto checkLists = [&](QWidget* top) {
+        for (auto* tree : top->findChildren<QTreeWidget*>()) {
+            ++listsSeen;
+            const QHeaderView* header = tree->header();
+            const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin);
+            const QFontMetrics fm(header->font());
+            for (int column = 0; column < tree->columnCount(); ++column) {
+                const QString title = tree->headerItem()->text(column);
+                if (header->sectionSize(column) < fm.horizontalAdvance(title) + 2 * margin) {
+                    cut.push_back(top->windowTitle().toStdString() + ": " + title.toStdString());
+                }
+            }
+        }
+    };
+    host.setModalHook([&](QWidget* top) {
+        if (auto* box = qobject_cast<QMessageBox*>(top)) {
+            box->accept();
+        } else if (auto* main = windowOf(top, kMainTemplate)) {
+            checkLists(main);
+            click(main->widget(kMainSetup));
+            click(main->widget(kMainClose));
+        } else if (auto* tabs = top->findChild<QTabWidget*>()) {
+            for (int page = 0; page < tabs->count(); ++page) {
+                tabs->setCurrentIndex(page);
+            }
+            checkLists(top);
+            click(buttonNamed(top, "Cancel"));
+        } else {
+            ADD_FAILURE() << "unexpected window " << top->windowTitle().toStdString();
+        }
+    });
+
+    CMainDlg main(context, standardOperations(context));
+    main.runModal(host);
+
+    EXPECT_GE(listsSeen, 5) << "the router list and the lists of the pages";
+    EXPECT_EQ(cut, std::vector<std::string>{});
 }
 
 } // namespace

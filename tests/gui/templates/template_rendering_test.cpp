@@ -10,8 +10,10 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 
 #include <memory>
 #include <ostream>
@@ -215,6 +217,38 @@ INSTANTIATE_TEST_SUITE_P(Windows, ReplacedText, testing::ValuesIn(kReplacedTexts
                          [](const testing::TestParamInfo<ReplacedTextRow>& info) {
                              return std::string(info.param.name);
                          });
+
+// The router's connection status runs to four lines once a call is up; all
+// of them show without scrolling.
+TEST(StatusPage, ConnectionStatusShowsFourLines) {
+    application();
+    const Template* t = findTemplate(158);
+    ASSERT_NE(t, nullptr);
+    QtWindow window(*t, nullptr, QtWindow::Role::Preview);
+    constexpr int kConnectionStatus = 1133;
+    window.setText(kConnectionStatus, "Line 1\r\nLine 2\r\nLine 3\r\nLine 4");
+    window.show();
+    QApplication::processEvents();
+    auto* edit = qobject_cast<QPlainTextEdit*>(window.widget(kConnectionStatus));
+    ASSERT_NE(edit, nullptr);
+    EXPECT_EQ(edit->verticalScrollBar()->maximum(), 0);
+}
+
+// A label next to a one-line field stays on one line.
+TEST(RemoteDialog, WanAddressLabelTakesOneLine) {
+    application();
+    const Template* t = findTemplate(180);
+    ASSERT_NE(t, nullptr);
+    QtWindow window(*t, nullptr, QtWindow::Role::Preview);
+    for (QWidget* w : controlsOf(window)) {
+        auto* label = qobject_cast<QLabel*>(w);
+        if (label && label->text() == QStringLiteral("IP Address (WAN port)")) {
+            EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
+            return;
+        }
+    }
+    ADD_FAILURE() << "no label \"IP Address (WAN port)\"";
+}
 
 } // namespace
 } // namespace tolvaro::ui

@@ -4,6 +4,7 @@
 // the scripted backend promises.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
@@ -19,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/control_rules.h"
 #include "ui/dialog.h"
 #include "ui/property_sheet.h"
 #include "ui/qt/qt_host.h"
@@ -57,14 +59,17 @@ ui::Template page(int index) {
 const ui::TemplateRegistration page0{page(0)};
 const ui::TemplateRegistration page1{page(1)};
 
+// One application for every test of this program, whichever runs first.
 QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_gui_ui";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time static
-    // destructors run.
-    static auto* application = new QApplication(argc, argv);
-    return *application;
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "test_gui_ui";
+        static char* argv[] = {name, nullptr};
+        // Never destroyed: Qt's own statics are gone by the time static
+        // destructors run.
+        new QApplication(argc, argv);
+    }
+    return *qApp;
 }
 
 class Form : public ui::Dialog {
@@ -120,6 +125,34 @@ TEST_F(QtFixture, EveryTemplateBuildsWithItsControlsInsideItsBounds) {
                 << child->property("text").toString().toStdString() << "\" at "
                 << child->geometry().x() << "," << child->geometry().y();
         }
+    }
+}
+
+// What a screen reader announces: every field, list and drop-down of every
+// template is named (by its label or its group), and the Tab order is the
+// template's.
+TEST_F(QtFixture, EveryInputControlOfEveryTemplateHasAnAccessibleName) {
+    for (const ui::Template* t : ui::allTemplates()) {
+        ui::QtWindow window(*t, nullptr, ui::QtWindow::Role::Preview);
+        QList<QWidget*> inTemplateOrder;
+        for (const ui::ControlSpec& spec : t->controls) {
+            QWidget* w = window.widget(spec.id);
+            if (!w || !ui::isInputControl(spec.kind) || inTemplateOrder.contains(w)) {
+                continue;
+            }
+            inTemplateOrder << w;
+            QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(w);
+            ASSERT_NE(reader, nullptr);
+            EXPECT_FALSE(reader->text(QAccessible::Name).trimmed().isEmpty())
+                << "template " << t->number << ", control " << spec.id;
+        }
+        QList<QWidget*> inTabOrder;
+        for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
+            if (inTemplateOrder.contains(w)) {
+                inTabOrder << w;
+            }
+        }
+        EXPECT_EQ(inTabOrder, inTemplateOrder) << "template " << t->number;
     }
 }
 
@@ -225,7 +258,12 @@ public:
 
 protected:
     void onInitDialog() override { log_.push_back("start " + std::to_string(index_)); }
-    bool onKillActive() override { return !refuse; }
+    bool onKillActive() override {
+        if (refuse) {
+            host().messageBox("Stay here");
+        }
+        return !refuse;
+    }
     void onApply() override { log_.push_back("apply " + std::to_string(index_)); }
 
 private:
@@ -240,12 +278,20 @@ TEST_F(QtFixture, SheetStartsPagesOnFirstShowAndAppliesThemOnOk) {
     ui::PropertySheet sheet("Office");
     sheet.addPage(first);
     sheet.addPage(second);
+    QTabWidget* tabs = nullptr;
+    int shownBehindMessage = -1;
     host.setModalHook([&](QWidget* window) {
+        if (auto* box = qobject_cast<QMessageBox*>(window)) {
+            shownBehindMessage = tabs->currentIndex();
+            box->accept();
+            return;
+        }
         EXPECT_EQ(window->windowTitle(), QStringLiteral("Office"));
-        auto* tabs = window->findChild<QTabWidget*>();
+        tabs = window->findChild<QTabWidget*>();
         first.refuse = true;
         tabs->setCurrentIndex(1);
         EXPECT_EQ(tabs->currentIndex(), 0) << "a refusing page stays current";
+        EXPECT_EQ(shownBehindMessage, 0) << "and stays in sight while it says why";
         first.refuse = false;
         tabs->setCurrentIndex(1);
         EXPECT_EQ(sheet.activeIndex(), 1);

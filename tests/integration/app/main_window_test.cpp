@@ -140,10 +140,13 @@ TEST(MainWindowOnLoopback, FamilyOneRouterAnswersTheFixedCommunityAfterSave) {
 TEST(MainWindowOnLoopback, RouterOnAnotherNetworkMovesAndIsListedAtItsNewAddress) {
     Fixture f;
     auto& branch = f.net.add(router(2, "Branch", "127.1.0.10"));
+    f.net.add(router(2, "Office", "127.0.0.120"));
     auto drv = f.open();
-    ASSERT_EQ(drv.listCount(kMainRouterList), 1);
-    ASSERT_STREQ(f.state.devices[0].localAddress, "127.0.0.1");
-    ASSERT_TRUE(outsideLocalNetwork(f.state.devices[0]));
+    ASSERT_EQ(drv.listCount(kMainRouterList), 2);
+    ASSERT_EQ(f.rowOf(drv, "Branch"), 1);
+    ASSERT_TRUE(drv.clickRow(kMainRouterList, 1));
+    ASSERT_STREQ(f.state.devices[1].localAddress, "127.0.0.1");
+    ASSERT_TRUE(outsideLocalNetwork(f.state.devices[1]));
 
     f.host.expectDialog(kIpAddressTemplate, [&](ScriptedDialogDriver& d) {
         EXPECT_EQ(d.text(kIpCurrentAddress), "127.1.0.10");
@@ -159,9 +162,13 @@ TEST(MainWindowOnLoopback, RouterOnAnotherNetworkMovesAndIsListedAtItsNewAddress
     ASSERT_EQ(f.host.waits().size(), 1u);
     EXPECT_EQ(f.host.waits()[0].ms, 6000);
     EXPECT_EQ(branch.address(), "127.0.0.93");
-    ASSERT_EQ(drv.listCount(kMainRouterList), 1);
+    ASSERT_EQ(drv.listCount(kMainRouterList), 2);
     EXPECT_EQ(drv.listText(kMainRouterList, 0, 1), "127.0.0.93");
     EXPECT_FALSE(outsideLocalNetwork(f.state.devices[0]));
+    // Now listed first: the choice moved with it.
+    EXPECT_EQ(drv.listSelectionMark(kMainRouterList), 0);
+    EXPECT_TRUE(drv.listIsSelected(kMainRouterList, 0));
+    EXPECT_EQ(drv.text(kMainSelectedLabel), "Selected ISDN Router: Branch");
 
     // The next Setup goes straight on, and the router answers there.
     ASSERT_TRUE(beginRouterOperation(f.context, *f.main, LoginFor::Setup));

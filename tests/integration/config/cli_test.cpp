@@ -4,9 +4,20 @@
 #include <filesystem>
 #include <string>
 
+#include <fstream>
+#include <thread>
+#include <tuple>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <ipslan/wire.h>
+
+#include "device/catalogue.h"
 #include "support/simulated_network.h"
 
 namespace tolvaro {
@@ -37,12 +48,15 @@ protected:
             fs::remove_all(dir_);
     }
 
-    CliRun cli(const std::string& arguments) {
-        // Snapshots go to the test's own directory, never the user's.
-        const std::string command = "XDG_DATA_HOME=" + (dir_ / "data").string() + " " +
+    // `shell` runs before the tool in the same shell (limits, variables);
+    // `input` is its standard input. Snapshots go to the test's own
+    // directory, never the user's.
+    CliRun cli(const std::string& arguments, const std::string& shell = {},
+               const std::string& input = "/dev/null") {
+        const std::string command = shell + " XDG_DATA_HOME=" + (dir_ / "data").string() + " " +
                                     cliPath().string() + " --discovery loopback --discovery-port " +
-                                    std::to_string(net.discoveryPort()) + " " + arguments +
-                                    " </dev/null 2>&1";
+                                    std::to_string(net.discoveryPort()) + " " + arguments + " <" +
+                                    input + " 2>&1";
         CliRun run{-1, {}};
         FILE* pipe = ::popen(command.c_str(), "r");
         if (!pipe)
@@ -188,11 +202,110 @@ INSTANTIATE_TEST_SUITE_P(
                     FailRow{"MissingArgument", "save Office", 2, "save needs ROUTER and FILE"}),
     [](const auto& info) { return info.param.name; });
 
+TEST_F(CliTest, PasswordsComeFromAFileStandardInputOrTheEnvironment) {
+    addRouter(2, "Office", "127.0.0.85", "pw");
+    std::ofstream(file("pw.txt")) << "pw\n";
+    const std::string pw = file("pw.txt");
+    for (const auto& [shell, arguments, input] : {std::tuple<std::string, std::string, std::string>{
+                                                      "", "--password-file " + pw, "/dev/null"},
+                                                  {"", "--password-stdin", pw},
+                                                  {"TOLVARO_PASSWORD=pw", "", "/dev/null"}}) {
+        const CliRun run = cli(arguments + " save Office " + file("a.cfg"), shell, input);
+        EXPECT_EQ(run.status, 0) << arguments << shell << run.output;
+    }
+}
+
+TEST_F(CliTest, ANameSeveralRoutersCarryIsRefusedWithTheCandidates) {
+    const routersim::Router& one = addRouter(2, "Twin", "127.0.0.86", "pw");
+    const routersim::Router& two = addRouter(2, "Twin", "127.0.0.87", "pw");
+    const CliRun run = cli("--password pw save Twin " + file("a.cfg"));
+    EXPECT_EQ(run.status, 1);
+    for (const routersim::Router* r : {&one, &two}) {
+        EXPECT_NE(run.output.find(r->address() + "\t" + routersim::formatHardware(r->hardware())),
+                  std::string::npos)
+            << run.output;
+    }
+    EXPECT_FALSE(fs::exists(file("a.cfg")));
+    const CliRun byHardware = cli("--password pw save " +
+                                  routersim::formatHardware(two.hardware()) + " " + file("a.cfg"));
+    EXPECT_EQ(byHardware.status, 0) << byHardware.output;
+}
+
+// The desktop program ignores write results; a script sees only the status.
+TEST_F(CliTest, LoadFailsWhenTheRouterRefusesAValue) {
+    routersim::Router& router = addRouter(2, "Office", "127.0.0.88", "pw");
+    ASSERT_EQ(cli("--password pw save Office " + file("a.cfg")).status, 0);
+    // The ISP account name, far longer than the router takes.
+    const int slot = *device::slotOf(device::Family::Two, 0x4002);
+    std::fstream f(file("a.cfg"), std::ios::in | std::ios::out | std::ios::binary);
+    f.seekp(18 + slot * 1504 + 2);
+    const char length[2] = {static_cast<char>(200), 0};
+    f.write(length, 2);
+    f.write(std::string(200, 'a').data(), 200);
+    f.close();
+    const std::string before = router.value(0x4002)->text();
+    const CliRun run = cli("--password pw --yes --reset-wait 0 load Office " + file("a.cfg"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("the router refused the value for 0x4002"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("device reset finished"), std::string::npos);
+    EXPECT_EQ(router.value(0x4002)->text(), before);
+}
+
+TEST_F(CliTest, ASaveOverAFileSizeLimitFailsAndLeavesNoTemporary) {
+    addRouter(2, "Office", "127.0.0.89", "pw");
+    const CliRun run = cli("--password pw save Office " + file("a.cfg"), "ulimit -f 16;");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("not saved"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::is_empty(dir_)) << "no temporary file with the passwords is left";
+}
+
+// A datagram from the LAN must not reach the terminal as control sequences.
+TEST_F(CliTest, DiscoverEscapesControlCharactersInNames) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof local;
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &size);
+    // Answers one browse request, then stops (or gives up after 5 s).
+    std::thread responder([fd] {
+        pollfd wait{fd, POLLIN, 0};
+        std::uint8_t buffer[512];
+        sockaddr_in from{};
+        socklen_t length = sizeof from;
+        if (::poll(&wait, 1, 5000) != 1)
+            return;
+        const ssize_t n =
+            ::recvfrom(fd, buffer, sizeof buffer, 0, reinterpret_cast<sockaddr*>(&from), &length);
+        const auto request = ipslan::wire::decodeBrowseRequest(
+            {buffer, static_cast<std::size_t>(std::max<ssize_t>(n, 0))});
+        if (!request)
+            return;
+        ipslan::wire::BrowseReply reply;
+        reply.requestId = request->requestId;
+        reply.name = "Evil\x1b[2J\nfake";
+        reply.ip = *ipslan::wire::parseIpv4("127.0.0.1");
+        reply.netmask = *ipslan::wire::parseIpv4("255.0.0.0");
+        const auto bytes = ipslan::wire::encode(reply);
+        ::sendto(fd, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&from), length);
+    });
+    const CliRun run =
+        cli("--discovery 127.0.0.1:" + std::to_string(ntohs(local.sin_port)) + " discover");
+    responder.join();
+    ::close(fd);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("Evil\\x1b[2J\\nfake\t127.0.0.1"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find('\x1b'), std::string::npos);
+}
+
 TEST_F(CliTest, HelpDocumentsEveryCommand) {
     const CliRun help = cli("--help");
     EXPECT_EQ(help.status, 0);
-    for (const char* command : {"discover", "save ROUTER FILE", "load ROUTER FILE", "show FILE",
-                                "diff FILE1 FILE2", "--password", "--json"})
+    for (const char* command :
+         {"discover", "save ROUTER FILE", "load ROUTER FILE", "show FILE", "diff FILE1 FILE2",
+          "--password", "--password-file", "--password-stdin", "TOLVARO_PASSWORD", "--json"})
         EXPECT_NE(help.output.find(command), std::string::npos) << command;
 }
 

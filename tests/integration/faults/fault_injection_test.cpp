@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -24,6 +23,7 @@
 #include "app/main_operations.h"
 #include "device/config_file.h"
 #include "device/fetch.h"
+#include "device/load.h"
 #include "support/utility_on_loopback.h"
 
 namespace tolvaro::test {
@@ -189,18 +189,21 @@ TEST_F(FaultInjection, ALoadThatMeetsARestartReportsEveryWriteAfterIt) {
     const auto key = [](const device::FileWrite& w) {
         return std::tuple(w.variable, w.mode, w.offset);
     };
-    const auto keys = [&](const std::vector<device::FileWrite>& writes) {
+    const auto keys = [&](const device::LoadWrites& writes) {
         std::vector<std::tuple<int, int, std::size_t>> out;
-        std::transform(writes.begin(), writes.end(), std::back_inserter(out), key);
+        for (const device::FailedWrite& failed : writes.failed)
+            out.push_back(key(failed.write));
         return out;
     };
     // The variables this router keeps to itself whatever happens.
-    const auto keptAnyway = keys(device::writeConfigFile(*utility.link, ip, file, checked));
+    const auto keptAnyway =
+        keys(device::writeLoad(*utility.link, ip, file, checked, device::OnSilence::GoOn));
 
     // The router restarts after answering all but the last three writes.
     const std::size_t landed = checked.writes.size() - 3;
     office.faults().restartAfter(static_cast<int>(landed));
-    const auto refused = keys(device::writeConfigFile(*utility.link, ip, file, checked));
+    const auto refused =
+        keys(device::writeLoad(*utility.link, ip, file, checked, device::OnSilence::GoOn));
 
     std::vector<std::tuple<int, int, std::size_t>> expected;
     for (std::size_t i = 0; i < checked.writes.size(); ++i) {

@@ -1,5 +1,6 @@
 // Simulated routers on loopback, driven over real sockets: SNMPv1 through a
 // bare Net-SNMP client, discovery through raw datagrams.
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <memory>
@@ -112,6 +113,53 @@ TEST_F(SimulatedRouters, ErrorsNameTheFailingBinding) {
     }
     EXPECT_EQ(router->value(0x4002)->text(), "office@isp.example")
         << "a refused set changes nothing, not even the bindings before the bad one";
+    EXPECT_EQ(router->value(0x4008)->integer, 5);
+}
+
+// Net-SNMP cuts a wide INTEGER to 32 bits on both sides, so this set is
+// encoded by hand: 0x4008 := 2^32 + 7 would otherwise arrive as 7.
+TEST_F(SimulatedRouters, AnIntegerWiderThan32BitsIsABadValue) {
+    auto router = start(2);
+    using Bytes = std::vector<std::uint8_t>;
+    auto tlv = [](std::uint8_t tag, const Bytes& content) {
+        Bytes out{tag};
+        if (content.size() >= 128)
+            out.push_back(0x81);
+        out.push_back(static_cast<std::uint8_t>(content.size()));
+        out.insert(out.end(), content.begin(), content.end());
+        return out;
+    };
+    auto cat = [](std::initializer_list<Bytes> parts) {
+        Bytes out;
+        for (const Bytes& p : parts)
+            out.insert(out.end(), p.begin(), p.end());
+        return out;
+    };
+    const auto id = *wire::variableOid(0x4008, 0);
+    Bytes oid{static_cast<std::uint8_t>(40 * id[0] + id[1])};
+    for (std::size_t i = 2; i < id.size(); ++i) {
+        Bytes digits{static_cast<std::uint8_t>(id[i] & 0x7f)};
+        for (auto rest = id[i] >> 7; rest != 0; rest >>= 7)
+            digits.insert(digits.begin(), static_cast<std::uint8_t>(0x80 | (rest & 0x7f)));
+        oid.insert(oid.end(), digits.begin(), digits.end());
+    }
+    const Bytes binding = tlv(0x30, cat({tlv(0x06, oid), tlv(0x02, {0x01, 0, 0, 0, 0x07})}));
+    const Bytes pdu =
+        tlv(0xa3, cat({tlv(0x02, {0x2a}), tlv(0x02, {0}), tlv(0x02, {0}), tlv(0x30, binding)}));
+    const Bytes message =
+        tlv(0x30, cat({tlv(0x02, {0}), tlv(0x04, {'s', 'e', 'c', 'r', 'e', 't'}), pdu}));
+
+    loopback::RawUdp udp;
+    udp.send(message, router->address(), router->snmpPort());
+    const auto replies = udp.collect(kWindowMs);
+    ASSERT_EQ(replies.size(), 1u);
+    // The response's error status sits after its version, community and
+    // request id: find "02 01 2a" (request id 42) and read the next INTEGER.
+    const Bytes& r = replies[0].bytes;
+    const Bytes requestId{0x02, 0x01, 0x2a};
+    const auto at = std::search(r.begin(), r.end(), requestId.begin(), requestId.end());
+    ASSERT_LE(at + 6, r.end());
+    EXPECT_EQ(Bytes(at + 3, at + 6), (Bytes{0x02, 0x01, SNMP_ERR_BADVALUE}));
     EXPECT_EQ(router->value(0x4008)->integer, 5);
 }
 

@@ -10,6 +10,7 @@
 #include "res/ids/access_control_ids.h"
 #include "res/ids/group_setup_ids.h"
 #include "res/ids/workstation_ids.h"
+#include "support/list_choice.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 
@@ -129,15 +130,18 @@ TEST_F(AccessControlTest, AddEditAndDeleteChangeTheRowsThatAreSent) {
         d.click(ui::kIdOk);
     });
     p.click(ids::kAddWorkstation);
-    EXPECT_TRUE(p.listIsSelected(ids::kWorkstationList, 3));
+    // Edit and Delete act on the row shown chosen, after every change.
+    EXPECT_EQ(test::listChoice(p, ids::kWorkstationList), "mark 3, highlighted 3");
     p.clickRow(ids::kWorkstationList, 1);
     host.expectDialog(ws::kTemplate, [](ScriptedDialogDriver& d) {
         d.select(ws::kGroup, 2);
         d.click(ui::kIdOk);
     });
     p.click(ids::kEditWorkstation);
+    EXPECT_EQ(test::listChoice(p, ids::kWorkstationList), "mark 1, highlighted 1");
     p.clickRow(ids::kWorkstationList, 0);
     p.click(ids::kDeleteWorkstation);
+    EXPECT_EQ(test::listChoice(p, ids::kWorkstationList), "mark -1, highlighted -");
 
     EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"You have to select a wkstation"});
     EXPECT_EQ(rows(p, {0, 1}), (Rows{{"ws2", "2"}, {"ws3", "Everyone"}, {"lab", "4"}}));

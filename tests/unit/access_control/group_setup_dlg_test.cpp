@@ -8,6 +8,7 @@
 #include "pages/store_access.h"
 #include "res/ids/filter_port_ids.h"
 #include "res/ids/group_setup_ids.h"
+#include "support/list_choice.h"
 #include "ui/scripted/scripted_host.h"
 
 namespace tolvaro::pages {
@@ -135,6 +136,8 @@ TEST_F(GroupSetupTest, ANewUdpPortRenumbersTheTcpPortsAndTheirBitsMoveAlong) {
         f.click(ui::kIdOk);
     });
     d.click(ids::kAddPort);
+    const std::string last = std::to_string(d.listCount(ids::kPortList) - 1);
+    EXPECT_EQ(test::listChoice(d, ids::kPortList), "mark " + last + ", highlighted " + last);
     d.click(ui::kIdOk);
 
     EXPECT_EQ(sentGroup(0).userPortMask, 0x1u);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_context.h"
+#include "app/device_record.h"
 #include "app/main_dlg.h"
 #include "app/password_dlg.h"
 #include "support/main_window_harness.h"
@@ -67,6 +68,23 @@ TEST(IpAddressDialog, NothingWrittenByTheLibraryProposesTheNetworkItself) {
     auto d = f.host.open(dialog);
     EXPECT_EQ(d.text(kIpNewAddress[0]), "10");
     EXPECT_EQ(d.text(kIpNewAddress[3]), "0");
+}
+
+// A router on none of our networks whose reply's interface is unknown: no
+// address is proposed rather than one on 0.0.0.0; the mask still is.
+TEST(IpAddressDialog, UnknownLocalAddressProposesNoAddress) {
+    for (const char* local : {"", "0.0.0.0"}) {
+        DialogFixture f;
+        setField(f.state.devices[1].localAddress, local);
+        CIpAddressDlg dialog(f.context, &f.result);
+        auto d = f.host.open(dialog);
+        EXPECT_TRUE(f.device.callsOf(DeviceOp::QueryFreeIp).empty()) << local;
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(d.text(kIpNewAddress[i]), "") << local;
+        }
+        EXPECT_EQ(d.text(kIpNewMask[0]), "255") << local;
+        EXPECT_TRUE(f.host.cursorChanges().empty()) << local;
+    }
 }
 
 struct NetworkCase {

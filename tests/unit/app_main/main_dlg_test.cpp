@@ -1,5 +1,7 @@
 #include "app/main_dlg.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "app/about_dlg.h"
@@ -119,6 +121,7 @@ TEST_P(MainWindowRefresh, RebuildsTheListAroundTheSelectedIndex) {
     h.device.routers = threeRouters();
     auto main = h.open();
     h.state.selectedIndex = c.selectedIndex;
+    ASSERT_TRUE(main.clickRow(kMainRouterList, c.selectedIndex));
     auto second = threeRouters();
     second.resize(static_cast<std::size_t>(c.found));
     h.device.routers = second;
@@ -141,12 +144,95 @@ TEST_P(MainWindowRefresh, RebuildsTheListAroundTheSelectedIndex) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MainWindowRefresh,
-    testing::Values(
-        RefreshCase{"same_routers", 1, 3, "Selected ISDN Router: Lab", 1, true},
-        RefreshCase{"none_found_no_trailing_blank", 1, 0, "Selected ISDN Router:", -1, false},
-        // The record beyond the count keeps its old contents and its name.
-        RefreshCase{"fewer_than_the_index", 2, 1, "Selected ISDN Router: Branch", -1, true}),
+    testing::Values(RefreshCase{"same_routers", 1, 3, "Selected ISDN Router: Lab", 1, true},
+                    RefreshCase{"none_found_no_trailing_blank", 1, 0, "Selected ISDN Router:", -1,
+                                false},
+                    // The chosen router is gone: nothing chosen rather than another one.
+                    RefreshCase{"fewer_than_the_index", 2, 1, "Selected ISDN Router:", -1, true}),
     [](const auto& info) { return std::string(info.param.name); });
+
+struct FollowCase {
+    const char* name;
+    bool hardwareKnown;
+    std::vector<const char*> after; // names found by the second discovery, by row
+    int mark;
+    const char* label;
+};
+
+class MainWindowRefreshFollows : public testing::TestWithParam<FollowCase> {};
+
+// Branch (row 2) is chosen; the second discovery lists the routers anew,
+// Branch at a new address when the hardware address is known.
+TEST_P(MainWindowRefreshFollows, TheChosenRouterWhereverItNowStands) {
+    const auto& c = GetParam();
+    MainWindowHarness h;
+    h.device.routers = threeRouters();
+    auto main = h.open();
+    ASSERT_TRUE(main.clickRow(kMainRouterList, 2));
+    const std::map<std::string, DEVICE_INFO> byName = {
+        {"Office", makeRouter("Office", "192.168.1.1")},
+        {"Lab", makeRouter("Lab", "192.168.1.2")},
+        {"Branch", makeRouter("Branch", c.hardwareKnown ? "192.168.1.0" : "192.168.1.3")},
+        {"Other", makeRouter("Other", "192.168.1.3")}};
+    if (c.hardwareKnown) {
+        // What the library knows before and after the second discovery.
+        h.device.hardware = {{"192.168.1.1", {2, 0, 0, 0, 0, 1}},
+                             {"192.168.1.2", {2, 0, 0, 0, 0, 2}},
+                             {"192.168.1.3", {2, 0, 0, 0, 0, 3}}};
+        h.device.onCall = [&h](const test::DeviceCall& call) {
+            if (call.op == DeviceOp::Browse) {
+                h.device.hardware["192.168.1.0"] = {2, 0, 0, 0, 0, 3};
+                h.device.hardware["192.168.1.3"] = {2, 0, 0, 0, 0, 9};
+            }
+        };
+    }
+    h.device.routers.clear();
+    for (const char* name : c.after) {
+        h.device.routers.push_back(byName.at(name));
+    }
+    main.click(kMainRefresh);
+
+    EXPECT_EQ(main.listSelectionMark(kMainRouterList), c.mark);
+    for (int row = 0; row < main.listCount(kMainRouterList); ++row) {
+        EXPECT_EQ(main.listIsSelected(kMainRouterList, row), row == c.mark) << "row " << row;
+    }
+    EXPECT_EQ(main.text(kMainSelectedLabel), c.label);
+    EXPECT_EQ(h.state.selectedIndex, c.mark >= 0 ? c.mark : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MainWindowRefreshFollows,
+    testing::Values(FollowCase{"moved_up_by_new_address",
+                               true,
+                               {"Branch", "Office", "Lab"},
+                               0,
+                               "Selected ISDN Router: Branch"},
+                    FollowCase{"by_address_without_hardware",
+                               false,
+                               {"Lab", "Branch"},
+                               1,
+                               "Selected ISDN Router: Branch"},
+                    FollowCase{
+                        "gone_marks_nothing", true, {"Office", "Lab"}, -1, "Selected ISDN Router:"},
+                    // Another router took Branch's old address: still not Branch.
+                    FollowCase{"address_taken_by_another",
+                               true,
+                               {"Office", "Lab", "Other"},
+                               -1,
+                               "Selected ISDN Router:"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MainWindow, ArrowKeysMoveLabelAndChoiceTogether) {
+    MainWindowHarness h;
+    h.device.routers = threeRouters();
+    auto main = h.open();
+    ASSERT_TRUE(main.moveToRow(kMainRouterList, 2));
+    EXPECT_EQ(main.text(kMainSelectedLabel), "Selected ISDN Router: Branch");
+    EXPECT_EQ(main.listSelectionMark(kMainRouterList), 2);
+    ASSERT_TRUE(main.moveToRow(kMainRouterList, 1));
+    EXPECT_EQ(main.text(kMainSelectedLabel), "Selected ISDN Router: Lab");
+    EXPECT_EQ(main.listSelectionMark(kMainRouterList), 1);
+}
 
 TEST(MainWindow, RefreshDropsTheRemoteRowAndEnablesIpAddress) {
     MainWindowHarness h;
@@ -154,11 +240,13 @@ TEST(MainWindow, RefreshDropsTheRemoteRowAndEnablesIpAddress) {
     auto main = h.open();
     h.main->routerList().insert(3, "Remote");
     h.main->routerList().setText(3, 1, "10.9.9.9");
+    h.state.remoteRow = 3;
     main.clickRow(kMainRouterList, 3);
     ASSERT_FALSE(main.isEnabled(kMainIpAddress));
 
     main.click(kMainRefresh);
     EXPECT_EQ(main.listCount(kMainRouterList), 3);
+    EXPECT_EQ(h.state.remoteRow, -1);
     EXPECT_TRUE(main.isEnabled(kMainIpAddress));
 }
 
@@ -188,6 +276,7 @@ TEST(MainWindow, ClickingTheRemoteRowTurnsOffIpAddress) {
     auto main = h.open();
     h.main->routerList().insert(3, "Remote");
     h.main->routerList().setText(3, 1, "10.9.9.9");
+    h.state.remoteRow = 3;
 
     main.clickRow(kMainRouterList, 3);
     EXPECT_EQ(main.text(kMainSelectedLabel), "Selected ISDN Router: Remote");

@@ -29,6 +29,7 @@ struct RemoteFixture : test::MainWindowHarness {
         };
         main->routerList().insert(2, "Remote");
         main->routerList().setText(2, 1, "10.9.9.9");
+        state.remoteRow = 2;
         host.clearRecords();
         device.clearCalls();
     }
@@ -52,24 +53,26 @@ TEST(RemoteSelection, LastMatchingConnectionFillsTheRecord) {
 
 struct RowTextCase {
     const char* name;
-    const char* row;
+    int row;
+    const char* text;
     bool remote;
 };
 
 class RemoteRowText : public testing::TestWithParam<RowTextCase> {};
 
-TEST_P(RemoteRowText, OnlyTheExactTextIsTheRemoteRow) {
+// The remote row is the one the remote connection added, whatever the texts.
+TEST_P(RemoteRowText, OnlyTheAddedRowIsTheRemoteRow) {
     RemoteFixture f;
-    f.main->routerList().setText(2, 0, GetParam().row);
-    f.drv.clickRow(kMainRouterList, 2);
+    f.main->routerList().setText(GetParam().row, 0, GetParam().text);
+    f.drv.clickRow(kMainRouterList, GetParam().row);
     EXPECT_EQ(f.state.remoteFlag, GetParam().remote ? 1 : 0);
+    EXPECT_EQ(f.state.devices[1].family, 1) << "a LAN record keeps its family";
 }
 
 INSTANTIATE_TEST_SUITE_P(Texts, RemoteRowText,
-                         testing::Values(RowTextCase{"exact", "Remote", true},
-                                         RowTextCase{"lower_case", "remote", false},
-                                         RowTextCase{"trailing_blank", "Remote ", false},
-                                         RowTextCase{"router_named_like_it", "Remote2", false}),
+                         testing::Values(RowTextCase{"added_row", 2, "Remote", true},
+                                         RowTextCase{"lan_router_named_Remote", 1, "Remote", false},
+                                         RowTextCase{"added_row_any_text", 2, "remote", true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RemoteSelection, OverlongConnectionTextsAreCutToTheirFields) {
@@ -126,6 +129,7 @@ TEST(ChooseRouter, RowBeyondTheDeviceTableHasNoRecord) {
     auto drv = h.open();
     h.main->routerList().insert(kDeviceTableSize, "Remote");
     h.main->routerList().setText(kDeviceTableSize, 1, "10.9.9.9");
+    h.state.remoteRow = kDeviceTableSize;
     h.state.remoteConnections.push_back({"10.9.9.9", "8161", "", "10.9.9.1", "255.0.0.0"});
     drv.clickRow(kMainRouterList, kDeviceTableSize);
     EXPECT_EQ(h.state.remoteFlag, 1);
@@ -232,6 +236,7 @@ TEST(BeginRouterOperation, RemoteRowSkipsTheSubnetCheck) {
     f.state.remoteConnections.push_back({"10.9.9.9", "8161", "", "", "255.255.255.0"});
     f.main->routerList().insert(1, "Remote");
     f.main->routerList().setText(1, 1, "10.9.9.9");
+    f.state.remoteRow = 1;
     f.drv.clickRow(kMainRouterList, 1);
     f.device.clearCalls();
     EXPECT_TRUE(beginRouterOperation(f.context, *f.main, LoginFor::Setup));

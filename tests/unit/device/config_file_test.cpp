@@ -1,13 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include <sys/resource.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <ipslan/variables.h>
 
 #include "device/config_file.h"
 
@@ -32,12 +40,16 @@ void setReadInteger(MIB_RESPONSE& entry, std::int32_t value, std::uint8_t type =
     entry.length[0] = 4;
 }
 
-// A store as a fetch leaves it: a distinct text per slot, the version text,
-// integers in the mode-1 block.
+// A store as a fetch leaves it: integer slots hold their slot number, the
+// others a distinct text; the version text; integers in the mode-1 block.
 ConfigStore filledStore(Family family, std::string_view version) {
     ConfigStore store(family);
-    for (int s = 0; s < store.slotCount(); ++s)
-        setReadText(store.read(s), "slot " + std::to_string(s));
+    for (int s = 0; s < store.slotCount(); ++s) {
+        if (ipslan::variableKind(variableAt(family, s), 0) == ipslan::VarKind::Integer)
+            setReadInteger(store.read(s), s);
+        else
+            setReadText(store.read(s), "slot " + std::to_string(s));
+    }
     setReadText(store.read(kVersionSlot), version);
     for (int i = 0; i < 5; ++i)
         setReadInteger(store.mode1Read(i), 100 + i);
@@ -90,7 +102,7 @@ TEST(ConfigFile, EntriesInSlotOrderThenModeOneThenSlotTenAgain) {
     // Family 1 does not save slot 78: the mode-1 block follows slot 77.
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(entryTextAt(file, 18 + (78 + i) * 1504), std::to_string(100 + i));
-    EXPECT_EQ(entryTextAt(file, 18 + 83 * 1504), "slot 10");
+    EXPECT_EQ(entryTextAt(file, 18 + 83 * 1504), "10");
 }
 
 struct EntryRow {
@@ -204,6 +216,15 @@ INSTANTIATE_TEST_SUITE_P(
                              6507, 0, FileCheck::Ok, Family::One},
                     CheckRow{"Family2FileIntoFamily1", Family::Two, "5.0 (240918-01)", Family::One,
                              5001, 0, FileCheck::Ok, Family::Two},
+                    // A family-2 file cut to the family-1 length must not be read
+                    // with the family-1 catalogue: its entries would go to shifted
+                    // variables.
+                    CheckRow{"Family2CutToFamily1Length", Family::Two, "6.5 (240918-07)",
+                             Family::Two, 6507, 135378 - 124850, FileCheck::NotThatLayout,
+                             Family::Two},
+                    CheckRow{"Family2CutToFamily1LengthAtLevel50", Family::Two, "5.0 (240918-01)",
+                             Family::Two, 5001, 135378 - 124850, FileCheck::NotThatLayout,
+                             Family::Two},
                     CheckRow{"HeaderOnly", Family::Two, "6.5 (240918-07)", Family::Two, 6507,
                              135378 + 1504 - 12, FileCheck::Incomplete, Family::Two},
                     CheckRow{"TruncatedHeader", Family::Two, "6.5 (240918-07)", Family::Two, 6507,
@@ -225,7 +246,7 @@ TEST(ConfigFile, WritesGoBackToTheVariablesTheyCameFrom) {
     int found = 0;
     for (const FileWrite& w : checked.writes) {
         if (w.mode == 0 && w.variable == 0x3004) {
-            EXPECT_EQ(entryText(fileEntryAt(file, w.offset)), "slot 15");
+            EXPECT_EQ(entryText(fileEntryAt(file, w.offset)), "15");
             ++found;
         }
     }
@@ -261,16 +282,21 @@ TEST(ConfigFile, AtLevel60SlotTenIsTheMinutesVariable) {
 class FileWriting : public testing::Test {
 protected:
     void SetUp() override {
+        std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::replace(name.begin(), name.end(), '/', '-');
         dir_ = fs::temp_directory_path() /
-               ("tolvaro-config-file-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
+               ("tolvaro-config-file-" + std::to_string(::getpid()) + "-" + name);
         fs::create_directories(dir_);
     }
     void TearDown() override { fs::remove_all(dir_); }
+
+public:
     static std::string contents(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }
+
+protected:
     std::vector<std::string> names() const {
         std::vector<std::string> out;
         for (const auto& e : fs::directory_iterator(dir_))
@@ -326,6 +352,117 @@ TEST_F(FileWriting, ReadingHonoursTheLimitAndReportsAMissingFile) {
     EXPECT_FALSE(readFileBytes((dir_ / "absent.cfg").string(), 10, &error));
     EXPECT_NE(error, "");
     EXPECT_FALSE(readFileBytes(dir_.string(), 10, &error)); // a directory
+}
+
+// Where a save lands and what it leaves behind: the configuration holds
+// passwords, so modes matter as much as contents.
+struct TargetRow {
+    const char* name;
+    // Prepares the directory and returns the path to save to.
+    std::function<fs::path(const fs::path& dir)> prepare;
+    bool saved;
+    // Checks what the directory holds afterwards.
+    std::function<void(const fs::path& dir)> check;
+};
+
+class SaveTargets : public FileWriting, public testing::WithParamInterface<TargetRow> {};
+
+mode_t modeOf(const fs::path& p) {
+    struct stat st {};
+    ::lstat(p.c_str(), &st);
+    return st.st_mode;
+}
+
+void writeText(const fs::path& p, const char* text, mode_t mode) {
+    std::ofstream(p) << text;
+    fs::permissions(p, static_cast<fs::perms>(mode));
+}
+
+TEST_P(SaveTargets, KeepModesLinksAndDevices) {
+    const TargetRow& row = GetParam();
+    const fs::path target = row.prepare(dir_);
+    std::string error;
+    EXPECT_EQ(writeFileReplacing(target.string(), std::vector<std::uint8_t>{'n', 'e', 'w'}, &error),
+              row.saved)
+        << error;
+    EXPECT_EQ(error.empty(), row.saved) << error;
+    row.check(dir_);
+    for (const std::string& name : names())
+        EXPECT_NE(name[0], '.') << "temporary left behind: " << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, SaveTargets,
+    testing::Values(TargetRow{"NewFileIsPrivate", [](const fs::path& d) { return d / "a.cfg"; },
+                              true,
+                              [](const fs::path& d) {
+                                  EXPECT_EQ(modeOf(d / "a.cfg") & 07777, 0600u);
+                              }},
+                    TargetRow{"ReplacedFileKeepsItsMode",
+                              [](const fs::path& d) {
+                                  writeText(d / "a.cfg", "old", 0640);
+                                  return d / "a.cfg";
+                              },
+                              true,
+                              [](const fs::path& d) {
+                                  EXPECT_EQ(modeOf(d / "a.cfg") & 07777, 0640u);
+                                  EXPECT_EQ(FileWriting::contents(d / "a.cfg"), "new");
+                              }},
+                    TargetRow{"SymbolicLinkIsWrittenThrough",
+                              [](const fs::path& d) {
+                                  fs::create_directory(d / "real");
+                                  writeText(d / "real" / "a.cfg", "old", 0600);
+                                  fs::create_symlink("real/a.cfg", d / "link.cfg");
+                                  return d / "link.cfg";
+                              },
+                              true,
+                              [](const fs::path& d) {
+                                  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(d / "link.cfg")));
+                                  EXPECT_EQ(FileWriting::contents(d / "real" / "a.cfg"), "new");
+                                  EXPECT_EQ(modeOf(d / "real" / "a.cfg") & 07777, 0600u);
+                                  for (const auto& e : fs::directory_iterator(d / "real"))
+                                      EXPECT_EQ(e.path().filename(), "a.cfg");
+                              }},
+                    TargetRow{"FifoWithoutReaderIsRefusedNotReplaced",
+                              [](const fs::path& d) {
+                                  ::mkfifo((d / "pipe").c_str(), 0600);
+                                  return d / "pipe";
+                              },
+                              false,
+                              [](const fs::path& d) {
+                                  EXPECT_TRUE(S_ISFIFO(modeOf(d / "pipe")));
+                              }},
+                    TargetRow{"DirectoryIsRefused", [](const fs::path& d) { return d; }, false,
+                              [](const fs::path&) {
+                              }},
+                    TargetRow{"WritableFileInReadOnlyDirectoryIsWrittenInPlace",
+                              [](const fs::path& d) {
+                                  fs::create_directory(d / "ro");
+                                  writeText(d / "ro" / "a.cfg", "old", 0600);
+                                  fs::permissions(d / "ro",
+                                                  fs::perms::owner_read | fs::perms::owner_exec);
+                                  return d / "ro" / "a.cfg";
+                              },
+                              true,
+                              [](const fs::path& d) {
+                                  fs::permissions(d / "ro", fs::perms::owner_all);
+                                  EXPECT_EQ(FileWriting::contents(d / "ro" / "a.cfg"), "new");
+                                  EXPECT_EQ(std::distance(fs::directory_iterator(d / "ro"), {}), 1);
+                              }}),
+    [](const auto& info) { return info.param.name; });
+
+TEST_F(FileWriting, AFifoWithAReaderIsWrittenInPlace) {
+    const fs::path pipe = dir_ / "pipe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const int reader = ::open(pipe.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    std::string error;
+    EXPECT_TRUE(writeFileReplacing(pipe.string(), std::vector<std::uint8_t>{'n', 'e', 'w'}, &error))
+        << error;
+    char buffer[8] = {};
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 3);
+    ::close(reader);
+    EXPECT_TRUE(S_ISFIFO(modeOf(pipe)));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "pages/access/dialin_page.h"
 #include "res/ids/dialin_ids.h"
 #include "res/ids/user_ids.h"
+#include "support/list_choice.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 #include "users.h"
@@ -186,6 +187,7 @@ TEST_F(DialinTest, AddAppendsAnAcceptedUserAndNothingOnCancel) {
         d.click(ui::kIdOk);
     });
     p.click(ids::kAddUser);
+    EXPECT_EQ(test::listChoice(p, ids::kUserList), "mark 1, highlighted 1");
     host.expectDialog(user::kTemplate, [](ScriptedDialogDriver& d) { d.click(ui::kIdCancel); });
     p.click(ids::kAddUser);
     EXPECT_EQ(rows(p, {0, 1}), (Rows{{"Enable", "anna"}, {"Enable", "bob"}}));
@@ -210,8 +212,10 @@ TEST_F(DialinTest, EditRefreshesTheRowDeleteRemovesItDoubleClickToggles) {
         d.click(ui::kIdOk);
     });
     p.click(ids::kEditUser);
+    EXPECT_EQ(test::listChoice(p, ids::kUserList), "mark 1, highlighted 1");
     p.clickRow(ids::kUserList, 0);
     p.click(ids::kDeleteUser);
+    EXPECT_EQ(test::listChoice(p, ids::kUserList), "mark -1, highlighted -");
     p.doubleClickRow(ids::kUserList, 1);
     EXPECT_EQ(rows(p, {0, 1, 2, 3}),
               (Rows{{"Enable", "bernd", "Roaming", "45"}, {"Enable", "carla", "No", "Unlimit"}}));
@@ -231,6 +235,27 @@ TEST_F(DialinTest, IdleTimeoutAbove99IsClampedWhenLeft) {
               std::vector<std::string>{
                   "Idle Time Limit should be 0-99, it will be changed to 99 automatically."});
     EXPECT_EQ(p.text(ids::kIdleTimeout), "99");
+}
+
+// An empty field is no number: it is clamped like one above 99 when the page
+// is left, rather than sent empty (which the router would ignore).
+TEST_F(DialinTest, EmptyIdleTimeoutIsClampedWhenThePageIsLeft) {
+    auto p = open();
+    p.type(ids::kIdleTimeout, "");
+    ASSERT_TRUE(sheetDriver->selectPage(1));
+    EXPECT_EQ(host.messageTexts(),
+              std::vector<std::string>{
+                  "Idle Time Limit should be 0-99, it will be changed to 99 automatically."});
+    EXPECT_EQ(textOf(applied().at(2).values.at(0)), "99/2");
+}
+
+// LAN-to-LAN changes the shared authentication after this page was shown:
+// the last choice wins, not this page's stale radios.
+TEST_F(DialinTest, ApplyWritesTheSharedAuthenticationNotItsRadios) {
+    open();
+    ASSERT_TRUE(sheetDriver->selectPage(1));
+    device::setEntryText(store.mode1Write(2), "0"); // Disable, chosen on LAN-to-LAN
+    EXPECT_EQ(textOf(applied().at(1).values.at(2)), "0/1");
 }
 
 TEST_F(DialinTest, ApplyWritesTheTableThenTheModeOneValuesThenResets) {

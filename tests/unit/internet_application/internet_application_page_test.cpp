@@ -11,6 +11,7 @@
 #include "records.h"
 #include "res/ids/internet_application_ids.h"
 #include "res/ids/virtual_server_ids.h"
+#include "support/list_choice.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 
@@ -161,8 +162,10 @@ TEST_P(Refusals, OnlyShowTheirWarning) {
 INSTANTIATE_TEST_SUITE_P(
     Buttons, Refusals,
     testing::Values(
-        RefusalRow{"EleventhServer", 10, 0, ids::kAddServer, text::kTooManyServers},
-        RefusalRow{"EleventhApp", 0, 10, ids::kAddSpecialApp, text::kTooManyApps},
+        RefusalRow{"EleventhServer", 10, 0, ids::kAddServer,
+                   "NO. of Virtual Server should not exceed 10"},
+        RefusalRow{"EleventhApp", 0, 10, ids::kAddSpecialApp,
+                   "NO. of Special Application should not exceed 10"},
         RefusalRow{"EditServerUnselected", 2, 2, ids::kEditServer, "You have to select a server."},
         RefusalRow{"DeleteServerUnselected", 2, 2, ids::kDeleteServer,
                    "You have to select a server"},
@@ -185,6 +188,7 @@ TEST_F(InternetApplicationTest, AddEditAndDeleteReachTheRouter) {
         d.click(ui::kIdOk);
     });
     p.click(ids::kAddServer);
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark 2, highlighted 2");
     EXPECT_EQ(column(p, ids::kServerList, 1), (std::vector<std::string>{"web", "voip", "ftp"}));
     EXPECT_EQ(p.listText(ids::kServerList, 2, 5), "192.168.1.20");
 
@@ -197,9 +201,21 @@ TEST_F(InternetApplicationTest, AddEditAndDeleteReachTheRouter) {
     });
     p.click(ids::kEditServer);
     EXPECT_EQ(p.listText(ids::kServerList, 0, 3), "8000");
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark 0, highlighted 0");
+
+    // Back on the tab, the mark is reset: nothing shows chosen, nothing is
+    // acted on.
+    p.clickRow(ids::kServerList, 1);
+    ASSERT_TRUE(driver->selectPage(1));
+    ASSERT_TRUE(driver->selectPage(0));
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark 0, highlighted -");
+    p.click(ids::kDeleteServer);
+    EXPECT_EQ(host.messageTexts(), std::vector<std::string>{"You have to select a server"});
+    host.clearRecords();
 
     p.clickRow(ids::kServerList, 1);
     p.click(ids::kDeleteServer);
+    EXPECT_EQ(test::listChoice(p, ids::kServerList), "mark -1, highlighted -");
     p.clickRow(ids::kSpecialAppList, 0);
     p.click(ids::kDeleteSpecialApp);
     EXPECT_TRUE(host.messageTexts().empty());

@@ -97,7 +97,9 @@ TEST_F(Discovery, BrowseKeepsDistinctValidRepliesUpToTheTable) {
         auto unterminated = encode(reply(id, 0x7f000064, "bad"));
         std::fill(unterminated.begin() + 12, unterminated.begin() + 32, 'x');
         out.push_back(unterminated);
-        for (int i = 0; i < routers; ++i) {
+        // Highest address first: which 32 are kept must not depend on the
+        // order the routers answer in.
+        for (int i = routers - 1; i >= 0; --i) {
             out.push_back(encode(reply(id, 0x7f000010 + static_cast<Ipv4>(i), "r")));
             out.push_back(encode(reply(id, 0x7f000010 + static_cast<Ipv4>(i), "again")));
         }
@@ -116,7 +118,38 @@ TEST_F(Discovery, BrowseKeepsDistinctValidRepliesUpToTheTable) {
 
     routers = 40;
     IPSBrowse(table.data(), &count);
-    EXPECT_EQ(count, kDeviceTableSize);
+    ASSERT_EQ(count, kDeviceTableSize);
+    EXPECT_STREQ(table[0].ipAddress, "127.0.0.16");
+    EXPECT_STREQ(table[31].ipAddress, "127.0.0.47");
+    EXPECT_STREQ(table[31].name, "r");
+}
+
+// A router fresh from the box answers on our link from a network of none of
+// our interfaces: our address is the one its reply arrived on.
+TEST_F(Discovery, RouterOnNoLocalNetworkGetsTheArrivalInterfaceAddress) {
+    // A documentation network none of this machine's interfaces is on.
+    Ipv4 foreign = 0;
+    for (const Ipv4 candidate : {0xc6336405u, 0xcb007105u, 0xc0000205u}) {
+        const auto locals = ipslan::detail::localInterfaces();
+        if (ipslan::detail::localAddressFor(candidate, 0xffffff00, locals).empty()) {
+            foreign = candidate;
+            break;
+        }
+    }
+    ASSERT_NE(foreign, 0u);
+    answerWith([foreign](const std::vector<std::uint8_t>& in) -> Datagrams {
+        const auto request = decodeBrowseRequest(in);
+        if (!request) {
+            return {};
+        }
+        return {encode(reply(request->requestId, foreign, "fresh"))};
+    });
+    std::vector<DEVICE_INFO> table(kDeviceTableSize);
+    int count = 0;
+    IPSBrowse(table.data(), &count);
+    ASSERT_EQ(count, 1);
+    EXPECT_EQ(table[0].ipAddress, formatIpv4(foreign));
+    EXPECT_STREQ(table[0].localAddress, "127.0.0.1");
 }
 
 TEST_F(Discovery, BrowseWithNothingListeningFindsNone) {
@@ -334,7 +367,10 @@ TEST(LocalAddress, IsThisComputersAddressOnTheRoutersNetwork) {
     // The router's mask is narrower than the loopback interface's.
     EXPECT_EQ(localAddressFor(0x7f010203, 0xffffff00, interfaces), "127.0.0.1");
     EXPECT_EQ(localAddressFor(0x7f010203, 0xffffff00, {}), "127.0.0.1");
+    // Nothing matches: the arrival interface, when known, else nothing.
     EXPECT_EQ(localAddressFor(0x0a000001, 0xff000000, interfaces), "");
+    EXPECT_EQ(localAddressFor(0x0a000001, 0xff000000, interfaces, interfaces[1]), "192.168.1.34");
+    EXPECT_EQ(localAddressFor(0xc0a80101, 0xffffff00, interfaces, interfaces[0]), "192.168.1.34");
 }
 
 struct TargetsCase {

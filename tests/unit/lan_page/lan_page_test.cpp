@@ -7,6 +7,7 @@
 #include "pages/lan/lan_page.h"
 #include "res/ids/lan_ids.h"
 #include "res/ids/route_ids.h"
+#include "support/list_choice.h"
 #include "support/recording_device.h"
 #include "unit/lan_page/lan_support.h"
 
@@ -228,6 +229,17 @@ TEST_F(LanPageTest, DnsOneIsOneValueWithTheQuickSetupPrimaryDns) {
     EXPECT_EQ(test::sentText(sent(0x3012)), "10.20.30.40");
 }
 
+// A DNS the user typed on Quick Setup before this page was first shown stays:
+// the router's DNS 1 must not replace it.
+TEST_F(LanPageTest, FirstDisplayKeepsADnsTypedOnQuickSetup) {
+    store->primaryDnsEdited = true;
+    auto p = open();
+    EXPECT_EQ(p.text(ids::kDns1[0]), "10");
+    EXPECT_EQ(device::entryText(entry(0x4004)), "10.9.9.9");
+    ASSERT_TRUE(drv->pressOK());
+    EXPECT_EQ(test::sentText(sent(0x3012)), "10.9.9.9");
+}
+
 TEST_F(LanPageTest, ApplySendsOneRequestThenTheReset) {
     auto p = open();
     test::typeAddress(p, ids::kDhcpEnd, "192.168.1.150");
@@ -269,6 +281,7 @@ TEST_F(LanPageTest, AddAppendsTheDialogsRouteAndCancelAddsNothing) {
     });
     p.click(ids::kAddRoute);
     ASSERT_EQ(p.listCount(ids::kRouteList), 2);
+    EXPECT_EQ(test::listChoice(p, ids::kRouteList), "mark 1, highlighted 1");
     EXPECT_EQ(p.listText(ids::kRouteList, 1, 3), "WAN");
     EXPECT_TRUE(page->isModified());
     ASSERT_TRUE(drv->pressOK());
@@ -293,6 +306,7 @@ TEST_F(LanPageTest, DeleteRemovesTheSelectedRowAndItsRoute) {
     p.clickRow(ids::kRouteList, 0);
     p.click(ids::kDeleteRoute);
     ASSERT_EQ(p.listCount(ids::kRouteList), 2);
+    EXPECT_EQ(test::listChoice(p, ids::kRouteList), "mark -1, highlighted -");
     EXPECT_EQ(p.listText(ids::kRouteList, 0), "2 . 0 . 0 . 0");
     ASSERT_TRUE(drv->pressOK());
     EXPECT_EQ(sentRoutes(0x3601), (std::vector<std::string>{"r1", "r2"}));

@@ -94,6 +94,24 @@ INSTANTIATE_TEST_SUITE_P(Levels, LanToLanTimeout,
                              ClampRow{"SecondsNotANumber", 61, "1x", "9999"}),
                          [](const auto& info) { return info.param.name; });
 
+// LAN-to-LAN off, the field disabled and untouched, the router's 300 above
+// the bound of 99: a tab switch keeps the shared time-out as it is.
+class LanToLanOffAt60 : public LanToLanTest {
+protected:
+    LanToLanOffAt60() : LanToLanTest(60, "0") {}
+};
+
+TEST_F(LanToLanOffAt60, UntouchedTimeoutIsNotClampedWhenThePageIsLeft) {
+    ui::PropertyPage other{160};
+    f.sheet.addPage(page);
+    f.sheet.addPage(other);
+    auto s = f.host.open(f.sheet);
+    ASSERT_FALSE(s.page().isEnabled(ids::kTimeout));
+    ASSERT_TRUE(s.selectPage(1));
+    EXPECT_TRUE(f.host.messageTexts().empty());
+    EXPECT_EQ(storedIdleTimeout(f.store), 300u);
+}
+
 struct RoleRow {
     const char* name;
     const char* dialOut;

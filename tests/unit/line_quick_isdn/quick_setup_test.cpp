@@ -51,6 +51,20 @@ TEST_F(QuickSetupTest, StartFillsEveryControlFromTheStore) {
     EXPECT_EQ(store.resetOwner, 1);
 }
 
+TEST(QuickSetupWan, NoStoredAddressSelectsDynamic) {
+    struct Fresh : QuickSetupTest {
+        void TestBody() override {}
+        void check(const char* stored) {
+            readText(0x4001, stored);
+            auto p = openPage();
+            EXPECT_TRUE(p.isChecked(ids::kDynamic)) << stored;
+            EXPECT_FALSE(p.isEnabled(ids::kFixedIp[0])) << stored;
+        }
+    };
+    for (const char* stored : {"0.0.0.0", ""})
+        Fresh().check(stored);
+}
+
 TEST_F(QuickSetupTest, StartCopiesTheSharedSwitchesAsSignedBytes) {
     readInteger(0x3806, 2);
     readInteger(0x4017, 0x82);
@@ -261,11 +275,25 @@ TEST_F(QuickSetupTest, TickingInternetWhileLanToLanIsOnAsksFirst) {
     EXPECT_EQ(written(0x400d), "1");
 }
 
+// An empty integer would make the router refuse the whole eleven-variable
+// request: the empty field gets the bound, with the range message.
+TEST_F(QuickSetupTest, AnEmptyIdleTimeoutIsClampedWhenThePageIsLeft) {
+    auto& s = open();
+    s.page().type(ids::kIdleTimeout, "");
+    ASSERT_TRUE(s.selectPage(kOtherIndex));
+    EXPECT_EQ(host.messageTexts(),
+              std::vector<std::string>{"Idle Time Limit should be 0-99, it will be changed to99"});
+    EXPECT_EQ(s.page(kQuickSetupIndex).text(ids::kIdleTimeout), "99");
+    EXPECT_EQ(device::entryInteger(store.read(10)), 99);
+}
+
 TEST_F(QuickSetupTest, TheIdleTimeoutAndDnsLiveInTheReadImageBetweenVisits) {
     auto& s = open();
     auto p = s.page();
+    EXPECT_FALSE(store.primaryDnsEdited) << "showing the DNS is no edit";
     p.type(ids::kIdleTimeout, "42");
     p.type(ids::kDns[2], "8");
+    EXPECT_TRUE(store.primaryDnsEdited);
     ASSERT_TRUE(s.selectPage(kOtherIndex));
     EXPECT_EQ(device::entryInteger(store.read(10)), 42);
     EXPECT_EQ(device::entryText(store.read(*store.slotOf(0x4004))), "192.168.8.9");

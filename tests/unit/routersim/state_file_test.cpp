@@ -86,6 +86,9 @@ TEST(StateFile, SavesAtomicallyAndLoadsBack) {
     settings.values[{0x4008, 0}] = Value::ofInteger(7);
     ASSERT_EQ(saveState(file, settings), "");
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".tmp"));
+    EXPECT_EQ(std::filesystem::status(file).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << "the state holds the password";
     const auto loaded = loadState(file, factory);
     ASSERT_TRUE(loaded.settings) << loaded.error;
     EXPECT_EQ(*loaded.settings, settings);

@@ -24,6 +24,7 @@ struct LocalInterface {
     wire::Ipv4 address = 0;
     wire::Ipv4 netmask = 0;
     std::optional<wire::Ipv4> broadcast;
+    int index = 0; // the system's interface index; 0 when unknown
 };
 
 struct Destination {
@@ -43,10 +44,12 @@ std::vector<Destination> discoveryDestinations(const Settings& settings,
 
 // This computer's address on a router's network: the first interface whose
 // address matches the router's under the router's mask, else under the
-// interface's own mask; a router on 127/8 falls back to 127.0.0.1. Empty when
-// none fits.
+// interface's own mask, else the interface the router's reply arrived on (a
+// router fresh from the box answers on our link from a network of its own);
+// a router on 127/8 falls back to 127.0.0.1. Empty when none fits.
 std::string localAddressFor(wire::Ipv4 router, wire::Ipv4 routerMask,
-                            const std::vector<LocalInterface>& interfaces);
+                            const std::vector<LocalInterface>& interfaces,
+                            const std::optional<LocalInterface>& arrivedOn = std::nullopt);
 
 // The lowest host address .2 to .254 of an x.y.z.0 network not in `used`.
 std::optional<wire::Ipv4> proposeFreeAddress(wire::Ipv4 network, const std::set<wire::Ipv4>& used);
