@@ -35,6 +35,14 @@ std::string_view trim(std::string_view text) {
     return text;
 }
 
+// Community and SNMP port of a thread that asked to keep its own.
+struct ThreadTarget {
+    bool own = false;
+    std::string community;
+    int snmpPort = 161;
+};
+thread_local ThreadTarget threadTarget;
+
 struct Registry {
     std::mutex mutex;
     detail::Settings settings;
@@ -186,16 +194,29 @@ namespace detail {
 Settings settings() {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    return r.settings;
+    Settings out = r.settings;
+    if (threadTarget.own) {
+        out.community = threadTarget.community;
+        out.snmpPort = threadTarget.snmpPort;
+    }
+    return out;
 }
 
 void setCommunity(std::string community) {
+    if (threadTarget.own) {
+        threadTarget.community = std::move(community);
+        return;
+    }
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     r.settings.community = std::move(community);
 }
 
 void setSnmpPort(int port) {
+    if (threadTarget.own) {
+        threadTarget.snmpPort = port;
+        return;
+    }
     auto& r = registry();
     std::lock_guard lock(r.mutex);
     r.settings.snmpPort = port;
@@ -236,7 +257,7 @@ std::vector<wire::Ipv4> lastBrowseAddresses() {
 std::uint16_t snmpPortFor(wire::Ipv4 ip) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    const int port = r.settings.snmpPort;
+    const int port = threadTarget.own ? threadTarget.snmpPort : r.settings.snmpPort;
     if (port == 161) {
         const auto found = r.known.find(ip);
         if (found != r.known.end()) {
@@ -259,6 +280,13 @@ std::optional<wire::HardwareAddress> announcedHardware(const char* ip) {
     if (!known)
         return std::nullopt;
     return known->hardware;
+}
+
+void keepTargetToThisThread() {
+    if (threadTarget.own)
+        return;
+    const detail::Settings current = detail::settings();
+    threadTarget = {true, current.community, current.snmpPort};
 }
 
 } // namespace ipslan

@@ -18,21 +18,6 @@ namespace {
 
 namespace ids = res::remote;
 
-constexpr int kHighestPort = 65535;
-
-// The port as the requests will use it: digits only, 1 to 65535.
-std::optional<int> portFromText(const std::string& text) {
-    if (text.empty() || text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return std::nullopt;
-    }
-    const int port = std::stoi(text);
-    if (port < 1 || port > kHighestPort) {
-        return std::nullopt;
-    }
-    return port;
-}
-
 } // namespace
 
 CRemoteDlg::CRemoteDlg(AppContext& context) : ui::Dialog(ids::kTemplate), context_(context) {}
@@ -85,36 +70,21 @@ void CRemoteDlg::onOK() {
     const std::string address = combo(ids::kAddress).text();
     const std::string portText = combo(ids::kPort).text();
     const std::string password = text(ids::kPassword);
-    if (address.empty()) {
-        refuse(ids::kAddress, remote_text::kEnterAddress);
-        return;
-    }
-    if (portText.empty()) {
-        refuse(ids::kPort, remote_text::kEnterPort);
-        return;
-    }
-    if (address.size() > kRemoteAddressLimit) {
-        refuse(ids::kAddress, remote_text::kAddressTooLong);
-        return;
-    }
-    const std::optional<int> port = portFromText(portText);
-    if (!port) {
-        refuse(ids::kPort, remote_text::kPortInvalid);
-        return;
-    }
-    if (password.size() > kRemotePasswordLimit) {
-        refuse(ids::kPassword, remote_text::kPasswordTooLong);
-        return;
-    }
-
     AppState& state = context_.state;
-    context_.device.setCommunity(password.empty() ? kFixedCommunity : password.c_str());
-    context_.device.setSnmpPort(*port);
+    const device::RemoteOutcome checked = device::checkRemoteFields(address, portText, password);
+    if (checked != device::RemoteOutcome::Answered) {
+        const device::RemoteField field = device::remoteField(checked);
+        refuse(field == device::RemoteField::Address ? ids::kAddress
+               : field == device::RemoteField::Port  ? ids::kPort
+                                                     : ids::kPassword,
+               std::string(device::remoteMessage(checked)).c_str());
+        return;
+    }
     state.connectedAddress = address;
-    MIB_RESPONSE answer{};
-    const int variable = kConnectionTestVariable;
-    state.connectionResult = context_.device.getInfo(address.c_str(), 0, 1, &variable, &answer);
-    if (state.connectionResult == 0) {
+    const device::RemoteTest test =
+        device::testRemoteConnection(context_.device, address, portText, password);
+    state.connectionResult = test.result;
+    if (test.outcome == device::RemoteOutcome::NoResponse) {
         setText(ids::kConnectionStatus, remote_text::kNoResponse);
         return;
     }

@@ -32,6 +32,7 @@
 #include <ipslan/variables.h>
 
 #include "app/remote_history.h"
+#include "device/remote_connection.h"
 #include "ui/dialog.h"
 
 namespace tolvaro {
@@ -42,26 +43,15 @@ namespace tolvaro::app {
 
 class CMainDlg;
 
-// Read to test a connection; any router answers it.
-inline constexpr int kConnectionTestVariable = ipslan::var::kRemoteManagement;
-// What the remote entry's record keeps, terminating zero not counted.
-inline constexpr std::size_t kRemoteAddressLimit = 19;
-inline constexpr std::size_t kRemotePasswordLimit = 12;
+using device::kConnectionTestVariable;
+using device::kRemoteAddressLimit;
+using device::kRemotePasswordLimit;
 
 namespace remote_text {
-inline constexpr const char* kNoConnection = "No Connection";
-inline constexpr const char* kPleaseWait = "Please wait...";
-inline constexpr const char* kNoResponse = "Error - no response";
-inline constexpr const char* kEnterAddress = "Please Enter IP Address";
-inline constexpr const char* kEnterPort = "Please Enter Port Number";
+using namespace device::remote_text;
 // String 2 of the string table.
 inline constexpr const char* kRegistryError =
     "Errors occur when reading system registry. You may need to re-install your windows.";
-inline constexpr const char* kAddressTooLong =
-    "The IP Address is too long: it can have at most 19 characters.";
-inline constexpr const char* kPortInvalid = "The Port Number must be a number from 1 to 65535.";
-inline constexpr const char* kPasswordTooLong =
-    "The Password is too long: it can have at most 12 characters.";
 inline constexpr const char* kListFull =
     "The router list is full, so the remote router cannot be added to it.";
 } // namespace remote_text

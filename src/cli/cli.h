@@ -51,6 +51,7 @@ struct Options {
     bool passwordStdin = false;
     bool yes = false;
     bool json = false;
+    bool remote = false; // ROUTER is ADDRESS[:PORT], reached without discovery
     std::optional<int> port;
     int resetWaitMs = 6000;
 };
@@ -118,7 +119,26 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted);
 
 // Finds the router and logs in as the desktop program's buttons do, asking
 // for the password where the options give none; sets community and port.
+// A remote target (--remote, or "remote:" before ADDRESS[:PORT]) is reached
+// as the Remote dialog reaches it: its connection test, its messages, and a
+// record of family 2 named "Remote".
 DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation);
+
+// A remote target's address and port text when `wanted` names one.
+struct RemoteTarget {
+    std::string address;
+    std::string port;
+};
+std::optional<RemoteTarget> remoteTarget(const Options& options, const std::string& wanted);
+
+// The remote connection test against `target` with `password`; throws
+// Failure with the dialog's message. Returns the router's record.
+DEVICE_INFO connectRemote(device::DeviceLink& link, const RemoteTarget& target,
+                          const std::string& password);
+
+// The password the options give: --password, --password-file,
+// --password-stdin or TOLVARO_PASSWORD, the first of them that is set.
+std::optional<std::string> givenPassword(const Options& options);
 
 // Asks "Permanently change the Router setting" on the terminal; false
 // without one.

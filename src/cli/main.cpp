@@ -94,7 +94,12 @@ int run(int argc, char** argv) {
                  "load: do not ask \"Permanently change the Router setting\" (needed when no "
                  "terminal is attached), and load even when a password was given for a router "
                  "that announces none.");
-    app.add_flag("--json", o.json, "discover, show, diff: print JSON instead of text.");
+    app.add_flag("--remote", o.remote,
+                 "ROUTER is ADDRESS[:PORT] of a router reached over its WAN port by remote "
+                 "management, without discovery (\"remote:ADDRESS[:PORT]\" does the same for "
+                 "one argument). The port defaults to --port.");
+    app.add_flag("--json", o.json,
+                 "discover, show, diff, snapshots, backup: print JSON instead of text.");
     app.add_option("--port", o.port, "SNMP port (default: the port the router announced).")
         ->type_name("N")
         ->check(CLI::Range(1, 65535));

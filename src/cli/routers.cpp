@@ -13,6 +13,7 @@
 
 #include "cli/cli.h"
 #include "device/device_record.h"
+#include "device/remote_connection.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -67,8 +68,8 @@ std::optional<std::string> promptPassword() {
     return withoutLineEnd(buffer);
 }
 
-// The password the options give, from the first of: --password,
-// --password-file, --password-stdin, TOLVARO_PASSWORD.
+} // namespace
+
 std::optional<std::string> givenPassword(const Options& options) {
     if (options.password)
         return options.password;
@@ -90,7 +91,43 @@ std::optional<std::string> givenPassword(const Options& options) {
     return std::nullopt;
 }
 
-} // namespace
+std::optional<RemoteTarget> remoteTarget(const Options& options, const std::string& wanted) {
+    constexpr std::string_view prefix = "remote:";
+    std::string text;
+    if (wanted.compare(0, prefix.size(), prefix) == 0)
+        text = wanted.substr(prefix.size());
+    else if (options.remote)
+        text = wanted;
+    else
+        return std::nullopt;
+    RemoteTarget target;
+    const auto colon = text.rfind(':');
+    target.address = text.substr(0, colon);
+    if (colon != std::string::npos)
+        target.port = text.substr(colon + 1);
+    else if (options.port)
+        target.port = std::to_string(*options.port);
+    return target;
+}
+
+DEVICE_INFO connectRemote(device::DeviceLink& link, const RemoteTarget& target,
+                          const std::string& password) {
+    const device::RemoteTest test =
+        device::testRemoteConnection(link, target.address, target.port, password);
+    if (test.outcome == device::RemoteOutcome::NoResponse)
+        throw Failure{std::string(device::remote_text::kNoResponse) + " (" +
+                      escaped(target.address) + " port " + escaped(target.port) + ")"};
+    if (test.outcome != device::RemoteOutcome::Answered)
+        throw Failure{std::string(device::remoteMessage(test.outcome))};
+    // The record the Remote row stands for: family 2, the remote address and
+    // password; community and port are already the test's.
+    DEVICE_INFO router{};
+    device::setField(router.name, "Remote");
+    device::setField(router.ipAddress, target.address);
+    device::setField(router.password, password);
+    router.family = 2;
+    return router;
+}
 
 std::vector<DEVICE_INFO> discover(device::DeviceLink& link) {
     std::vector<DEVICE_INFO> table(kDeviceTableSize);
@@ -142,6 +179,14 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
 }
 
 DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation) {
+    if (const auto target = remoteTarget(context.options, wanted)) {
+        // No discovery: the router is not on this network. Without a password
+        // the fixed community goes, as from the Remote dialog's empty field.
+        std::optional<std::string> typed = givenPassword(context.options);
+        if (!typed)
+            typed = promptPassword();
+        return connectRemote(context.link(), *target, typed.value_or(""));
+    }
     device::DeviceLink& link = context.link();
     const DEVICE_INFO router = findRouter(link, wanted);
     std::optional<std::string> typed = givenPassword(context.options);

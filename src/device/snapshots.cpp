@@ -120,6 +120,8 @@ std::string_view reasonText(SnapshotReason reason) {
         return "load";
     case SnapshotReason::Restore:
         return "restore";
+    case SnapshotReason::Backup:
+        return "backup";
     }
     return "setup";
 }
@@ -207,7 +209,8 @@ std::optional<std::string> SnapshotStore::take(std::string_view router, Snapshot
     // A second snapshot in the same second, whatever its reason, is numbered
     // so that names keep the order they were taken in.
     const auto taken = [&](const std::string& time) {
-        for (const auto r : {SnapshotReason::Setup, SnapshotReason::Load, SnapshotReason::Restore})
+        for (const auto r : {SnapshotReason::Setup, SnapshotReason::Load, SnapshotReason::Restore,
+                             SnapshotReason::Backup})
             if (fs::exists(fs::path(directoryOf(router)) /
                            (time + "-" + std::string(reasonText(r)) + std::string(kExtension))))
                 return true;

@@ -24,7 +24,7 @@
 
 namespace tolvaro::device {
 
-enum class SnapshotReason { Setup, Load, Restore };
+enum class SnapshotReason { Setup, Load, Restore, Backup };
 std::string_view reasonText(SnapshotReason reason);
 
 inline constexpr int kDefaultSnapshotsKept = 50;

@@ -84,4 +84,9 @@ int readWindow();
 // One line per environment variable that was set but could not be used.
 std::vector<std::string> environmentProblems();
 
+// From now on PSSetCommunity and PSSetSnmpPort called on this thread apply to
+// this thread's requests only, starting from the process-wide values: threads
+// that work on several routers at once cannot share one community and port.
+void keepTargetToThisThread();
+
 } // namespace ipslan

@@ -1,0 +1,450 @@
+// backup: every router of an inventory, several at once, into the snapshot
+// store and, with --to, into one .cfg and one .txt file per router. The .txt
+// holds the named settings sorted, so that a version-control diff of the
+// directory says in words what changed on which router.
+//
+// The inventory is TOML:
+//
+//     [[router]]
+//     name = "head-office"                 # names the files: letters, digits, . - _
+//     hardware = "00:A0:C5:12:34:56"       # on this LAN, found by discovery
+//     password_env = "HEAD_OFFICE_PASSWORD"
+//
+//     [[router]]
+//     name = "branch-north"
+//     remote = "198.51.100.7:8161"         # over its WAN port, no discovery
+//     password_file = "branch-north.pw"    # first line; relative to the inventory
+//
+// A router without password_env or password_file is reached without a
+// password.
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include <unistd.h>
+
+#include <ipslan/config.h>
+#include <toml++/toml.h>
+
+#include "cli/cli.h"
+#include "device/catalogue.h"
+#include "device/config_file.h"
+#include "device/device_record.h"
+#include "device/fetch.h"
+#include "device/remote_connection.h"
+
+namespace tolvaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct InventoryRouter {
+    std::string name;
+    int line = 0;
+    std::string hardware; // upper case, ':' between pairs; empty for a remote router
+    std::optional<RemoteTarget> remote;
+    std::string passwordEnv;
+    std::string passwordFile; // made absolute against the inventory's folder
+};
+
+class InventoryError {
+public:
+    std::string text;
+};
+
+std::string inQuotes(std::string_view text) {
+    return "\"" + escaped(text) + "\"";
+}
+
+bool validName(const std::string& name) {
+    return !name.empty() && name.size() <= 64 && name.front() != '.' &&
+           std::all_of(name.begin(), name.end(), [](unsigned char c) {
+               return std::isalnum(c) || c == '.' || c == '-' || c == '_';
+           });
+}
+
+// "0a-1b-2c-3d-4e-5f" and "0A:1B:2C:3D:4E:5F" alike; nothing when malformed.
+std::optional<std::string> hardwareAddress(std::string text) {
+    if (text.size() != 17)
+        return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (i % 3 == 2) {
+            if (c != ':' && c != '-')
+                return std::nullopt;
+            text[i] = ':';
+        } else if (!std::isxdigit(c)) {
+            return std::nullopt;
+        } else {
+            text[i] = static_cast<char>(std::toupper(c));
+        }
+    }
+    return text;
+}
+
+std::vector<InventoryRouter> readInventory(const std::string& path) {
+    const auto fail = [&path](const toml::source_region& where, const std::string& text) {
+        return InventoryError{escaped(path) + ":" + std::to_string(where.begin.line) + ": " + text};
+    };
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        throw InventoryError{escaped(path) + ": no such inventory file"};
+    toml::table document;
+    try {
+        document = toml::parse_file(path);
+    } catch (const toml::parse_error& e) {
+        throw fail(e.source(), std::string(e.description()));
+    }
+    const fs::path folder = fs::absolute(fs::path(path)).parent_path();
+    std::vector<InventoryRouter> routers;
+    std::map<std::string, int> lines;
+    for (auto&& [key, value] : document) {
+        if (key.str() != "router")
+            throw fail(key.source(), "unknown key " + inQuotes(key.str()) +
+                                         " (routers are listed as [[router]] tables)");
+        const toml::array* list = value.as_array();
+        if (!list || !list->is_array_of_tables())
+            throw fail(key.source(), "\"router\" must be a list of tables, written [[router]]");
+        for (const toml::node& node : *list) {
+            const toml::table& table = *node.as_table();
+            InventoryRouter r;
+            r.line = static_cast<int>(table.source().begin.line);
+            for (auto&& [field, v] : table) {
+                const std::string name(field.str());
+                const std::optional<std::string> text = v.value<std::string>();
+                if (!v.is_string() || !text)
+                    throw fail(v.source(), name + " must be a text in quotes");
+                if (name == "name") {
+                    r.name = *text;
+                } else if (name == "hardware") {
+                    const auto hardware = hardwareAddress(*text);
+                    if (!hardware)
+                        throw fail(v.source(), "hardware " + inQuotes(*text) +
+                                                   " is not a hardware address like "
+                                                   "00:A0:C5:12:34:56");
+                    r.hardware = *hardware;
+                } else if (name == "remote") {
+                    const auto colon = text->rfind(':');
+                    RemoteTarget target{text->substr(0, colon),
+                                        colon == std::string::npos ? "" : text->substr(colon + 1)};
+                    const device::RemoteOutcome checked =
+                        device::checkRemoteFields(target.address, target.port, "");
+                    if (checked != device::RemoteOutcome::Answered)
+                        throw fail(v.source(), "remote " + inQuotes(*text) + " (ADDRESS:PORT): " +
+                                                   std::string(device::remoteMessage(checked)));
+                    r.remote = target;
+                } else if (name == "password_env") {
+                    r.passwordEnv = *text;
+                } else if (name == "password_file") {
+                    r.passwordFile = (folder / *text).string();
+                } else {
+                    throw fail(field.source(), "unknown key " + inQuotes(name) +
+                                                   " (a router has name, hardware or remote, and "
+                                                   "password_env or password_file)");
+                }
+            }
+            const toml::source_region& where = table.source();
+            if (r.name.empty())
+                throw fail(where, "a router without a name");
+            if (!validName(r.name))
+                throw fail(where, "name " + inQuotes(r.name) +
+                                      " names the backup files, so it may hold only letters, "
+                                      "digits, '.', '-' and '_' and not begin with '.'");
+            if (const auto [it, added] = lines.emplace(r.name, r.line); !added)
+                throw fail(where, "name " + inQuotes(r.name) + " is used twice (also on line " +
+                                      std::to_string(it->second) + ")");
+            if (r.hardware.empty() == !r.remote.has_value())
+                throw fail(where, "router " + inQuotes(r.name) +
+                                      " needs either hardware (on this LAN) or remote "
+                                      "(ADDRESS:PORT), not both");
+            if (!r.passwordEnv.empty() && !r.passwordFile.empty())
+                throw fail(where, "router " + inQuotes(r.name) +
+                                      " has both password_env and password_file");
+            routers.push_back(std::move(r));
+        }
+    }
+    if (routers.empty())
+        throw InventoryError{escaped(path) + ": no routers listed (add [[router]] tables)"};
+    return routers;
+}
+
+std::string defaultInventory() {
+    if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config)
+        return (fs::path(config) / "tolvaro" / "inventory.toml").string();
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return (fs::path(home) / ".config" / "tolvaro" / "inventory.toml").string();
+    return "inventory.toml";
+}
+
+std::optional<std::string> passwordOf(const InventoryRouter& r) {
+    if (!r.passwordEnv.empty()) {
+        const char* value = std::getenv(r.passwordEnv.c_str());
+        if (!value)
+            throw Failure{"the environment variable " + escaped(r.passwordEnv) +
+                          " that holds its password is not set"};
+        return std::string(value);
+    }
+    if (!r.passwordFile.empty()) {
+        std::ifstream in(r.passwordFile);
+        std::string line;
+        if (!in || (!std::getline(in, line) && !in.eof()))
+            throw Failure{"cannot read the password file " + escaped(r.passwordFile)};
+        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
+            line.pop_back();
+        return line;
+    }
+    return std::nullopt;
+}
+
+// The named settings of a configuration file, one "name: value" line each,
+// sorted by name.
+std::string namedSettingsText(const std::vector<std::uint8_t>& file) {
+    std::int32_t version = 0;
+    std::memcpy(&version, file.data() + 10, sizeof version);
+    const device::CheckedFile checked = device::checkConfigFile(file, device::Family::Two, version);
+    std::vector<std::string> lines;
+    for (const device::FileWrite& w : checked.writes) {
+        const device::SettingName* known = device::settingName(w.variable, w.mode);
+        const device::SettingName setting =
+            known ? *known : device::unnamedSetting(w.variable, w.mode);
+        for (const device::NamedValue& v :
+             device::describeEntry(setting, device::fileEntryAt(file, w.offset)))
+            lines.push_back(escaped(v.name) + ": " + escaped(v.value));
+    }
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+struct Result {
+    bool done = false;
+    bool ok = false;
+    std::string error;
+    std::string snapshot;
+    std::string address;
+};
+
+class Backup {
+public:
+    Backup(std::vector<InventoryRouter> routers, std::optional<std::string> to, bool json)
+        : routers_(std::move(routers)), results_(routers_.size()), to_(std::move(to)), json_(json),
+          progress_(::isatty(STDERR_FILENO) != 0) {}
+
+    int run(Context& context, int jobs) {
+        // One discovery for every router on the LAN, before the workers start.
+        if (std::any_of(routers_.begin(), routers_.end(),
+                        [](const InventoryRouter& r) { return !r.remote; }))
+            lan_ = discover(context.link());
+        else
+            context.link();
+        if (to_) {
+            std::error_code ec;
+            fs::create_directories(*to_, ec);
+            if (!fs::is_directory(*to_))
+                throw Failure{"cannot make the folder " + escaped(*to_)};
+        }
+        std::vector<std::thread> workers;
+        const int count = std::min<int>(jobs, static_cast<int>(routers_.size()));
+        for (int i = 0; i < count; ++i)
+            workers.emplace_back([this] { work(); });
+        for (std::thread& t : workers)
+            t.join();
+        return finish();
+    }
+
+private:
+    void work() {
+        // Each worker reaches its routers with their own community and port.
+        ipslan::keepTargetToThisThread();
+        const auto link = device::makeLibraryLink();
+        for (std::size_t i = next_++; i < routers_.size(); i = next_++) {
+            Result result;
+            try {
+                backUp(*link, routers_[i], result);
+                result.ok = true;
+            } catch (const Failure& failure) {
+                result.error = failure.text;
+            } catch (const std::exception& e) {
+                result.error = escaped(e.what());
+            }
+            report(i, std::move(result));
+        }
+    }
+
+    DEVICE_INFO reach(device::DeviceLink& link, const InventoryRouter& r) {
+        const std::optional<std::string> password = passwordOf(r);
+        if (r.remote)
+            return connectRemote(link, *r.remote, password.value_or(""));
+        const auto found = std::find_if(lan_.begin(), lan_.end(), [&r](const DEVICE_INFO& d) {
+            return announcedHardware(d) == r.hardware;
+        });
+        if (found == lan_.end())
+            throw Failure{"no router with the hardware address " + r.hardware +
+                          " answered discovery"};
+        if (!device::recordPassword(*found).empty()) {
+            if (!password)
+                throw Failure{"the router has a password, and the inventory gives none"};
+            if (!device::passwordMatches(*found, *password))
+                throw Failure{"Wrong Password"};
+        }
+        link.setCommunity(device::loginCommunity(*found, device::LoginFor::Save)
+                              .value_or(device::kFixedCommunity)
+                              .c_str());
+        link.setSnmpPort(device::kLanSnmpPort);
+        return *found;
+    }
+
+    void backUp(device::DeviceLink& link, const InventoryRouter& r, Result& result) {
+        const DEVICE_INFO router = reach(link, r);
+        result.address = device::fieldText(router.ipAddress);
+        device::ConfigStore store(device::familyOf(router));
+        const device::FetchResult fetched = device::fetchForFile(link, router.ipAddress, store);
+        if (fetched != device::FetchResult::Ok)
+            throw Failure{std::string(device::fetchFailureMessage(fetched))};
+        if (!device::completeForSnapshot(link, router.ipAddress, store, false))
+            throw Failure{"the router did not answer every read the backup needs"};
+        const auto file = device::snapshotFile(store);
+        if (!file)
+            throw Failure{"the router did not report a readable firmware version"};
+        const std::string text = to_ ? namedSettingsText(*file) : std::string();
+
+        // The index of the snapshot store and the save's temporary-file
+        // bookkeeping are not for several writers at once; writing is quick.
+        std::lock_guard lock(filesMutex_);
+        std::string error;
+        const auto taken = snapshotStore().take(
+            device::routerKey(store, router.ipAddress), device::SnapshotReason::Backup,
+            {device::fieldText(router.name), result.address,
+             device::entryText(store.read(device::kVersionSlot))},
+            *file, &error);
+        if (!taken)
+            throw Failure{"no snapshot could be kept: " + escaped(error)};
+        result.snapshot = *taken;
+        if (to_) {
+            const fs::path base = fs::path(*to_) / r.name;
+            const std::vector<std::uint8_t> bytes(text.begin(), text.end());
+            if (!device::writeFileReplacing(base.string() + ".cfg", *file, &error) ||
+                !device::writeFileReplacing(base.string() + ".txt", bytes, &error))
+                throw Failure{escaped(error)};
+        }
+    }
+
+    std::string summary(const InventoryRouter& r, const Result& result) const {
+        if (!result.ok)
+            return r.name + ": failed: " + result.error;
+        return r.name + ": saved " + escaped(result.address) + " (snapshot " +
+               escaped(result.snapshot) + ")";
+    }
+
+    void report(std::size_t index, Result result) {
+        std::lock_guard lock(outputMutex_);
+        results_[index] = std::move(result);
+        results_[index].done = true;
+        ++finished_;
+        if (progress_)
+            std::cerr << "\r\033[K";
+        if (!json_)
+            std::cout << summary(routers_[index], results_[index]) << std::endl;
+        if (progress_)
+            std::cerr << "backup: " << finished_ << " of " << routers_.size() << " routers"
+                      << std::flush;
+    }
+
+    int finish() {
+        if (progress_)
+            std::cerr << "\r\033[K" << std::flush;
+        std::vector<std::string> failed;
+        for (std::size_t i = 0; i < routers_.size(); ++i)
+            if (!results_[i].ok)
+                failed.push_back(routers_[i].name);
+        if (json_) {
+            auto list = nlohmann::ordered_json::array();
+            for (std::size_t i = 0; i < routers_.size(); ++i) {
+                const Result& r = results_[i];
+                nlohmann::ordered_json entry = {
+                    {"name", routers_[i].name}, {"ok", r.ok}, {"address", r.address}};
+                if (r.ok)
+                    entry["snapshot"] = r.snapshot;
+                else
+                    entry["error"] = r.error;
+                if (r.ok && to_) {
+                    const fs::path base = fs::path(*to_) / routers_[i].name;
+                    entry["files"] = {base.string() + ".cfg", base.string() + ".txt"};
+                }
+                list.push_back(entry);
+            }
+            printJson({{"routers", list}, {"failed", failed}});
+        }
+        if (failed.empty())
+            return kExitOk;
+        std::string names;
+        for (const std::string& name : failed)
+            names += (names.empty() ? "" : ", ") + name;
+        warn(std::to_string(failed.size()) + " of " + std::to_string(routers_.size()) +
+             " routers failed: " + names);
+        return kExitFailed;
+    }
+
+    std::vector<InventoryRouter> routers_;
+    std::vector<Result> results_;
+    std::optional<std::string> to_;
+    bool json_;
+    bool progress_;
+    std::vector<DEVICE_INFO> lan_;
+    std::atomic<std::size_t> next_{0};
+    std::size_t finished_ = 0;
+    std::mutex filesMutex_;
+    std::mutex outputMutex_;
+};
+
+Runner setUp(CLI::App& command) {
+    auto inventory = std::make_shared<std::string>();
+    auto jobs = std::make_shared<int>(8);
+    auto to = std::make_shared<std::string>();
+    command
+        .add_option("--inventory", *inventory,
+                    "The inventory (default: $XDG_CONFIG_HOME/tolvaro/inventory.toml).")
+        ->type_name("FILE");
+    command.add_option("--jobs", *jobs, "How many routers are read at once (8).")
+        ->type_name("N")
+        ->check(CLI::Range(1, 256));
+    command
+        .add_option("--to", *to,
+                    "Also write DIR/<name>.cfg and DIR/<name>.txt (the named settings, "
+                    "sorted) for every router.")
+        ->type_name("DIR");
+    return [inventory, jobs, to](Context& context) {
+        std::vector<InventoryRouter> routers;
+        try {
+            routers = readInventory(inventory->empty() ? defaultInventory() : *inventory);
+        } catch (const InventoryError& e) {
+            warn(e.text);
+            return kExitUsage;
+        }
+        Backup backup(std::move(routers), to->empty() ? std::nullopt : std::optional(*to),
+                      context.options.json);
+        return backup.run(context, *jobs);
+    };
+}
+
+const Registration kBackup{
+    70, "backup [--inventory FILE] [--jobs N] [--to DIR]",
+    "Read every router of the inventory, several at once, and keep a snapshot of each; with "
+    "--to also its configuration file and its named settings as sorted text. One line per "
+    "router; status 1 when any failed, with the failures named. The inventory is TOML: "
+    "[[router]] tables with name, hardware (a router on this LAN) or remote "
+    "(ADDRESS:PORT), and password_env or password_file (none: no password).",
+    setUp};
+
+} // namespace
+} // namespace tolvaro::cli
