@@ -128,8 +128,7 @@ TEST_F(FaultInjection, ASaveWhoseRouterFallsSilentBeforeTheLastReadKeepsTheOldFi
         office.faults().pauseAfter(replies - 1);
     };
     // The last read of a Save above level 60 is the idle time-out.
-    EXPECT_EQ(save(file, silenceBeforeLastRead),
-              std::vector<std::string>{"IPSGetInfo PORT fail"});
+    EXPECT_EQ(save(file, silenceBeforeLastRead), std::vector<std::string>{"IPSGetInfo PORT fail"});
     EXPECT_EQ(bytesOf(file), good);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator{}), 1)
         << "a temporary file was left behind";
