@@ -282,7 +282,11 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
     fs::path directory = target.parent_path();
     if (directory.empty())
         directory = ".";
-    std::string temporary = (directory / ("." + target.filename().string() + ".XXXXXX")).string();
+    // Appended piece by piece: GCC 12 at -O3 warns falsely on operator+ here.
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".XXXXXX";
+    std::string temporary = (directory / name).string();
     // mkstemp creates the file 0600: right for a new file, which holds the
     // router's passwords.
     const int fd = ::mkstemp(temporary.data());
