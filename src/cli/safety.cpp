@@ -32,8 +32,12 @@ void printDifferences(const Context& context, const std::vector<device::NamedDif
 
 namespace {
 
+// The setting's name first, so a message reads like `show`; the number
+// stays for whoever compares it with --raw.
 std::string where(const device::FileWrite& w) {
-    return hex(w.variable) + " (mode " + std::to_string(w.mode) + ")";
+    const std::string number = hex(w.variable) + " (mode " + std::to_string(w.mode) + ")";
+    const device::SettingName* named = device::settingName(w.variable, w.mode);
+    return named ? std::string(named->name) + ", " + number : number;
 }
 
 } // namespace

@@ -258,7 +258,9 @@ TEST_F(CliTest, LoadFailsWhenTheRouterRefusesAValue) {
     const std::string before = router.value(0x4002)->text();
     const CliRun run = cli("--password pw --yes --reset-wait 0 load Office " + file("a.cfg"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("the router refused the value for 0x4002"), std::string::npos)
+    EXPECT_NE(run.output.find(
+                  "the router refused the value for Quick Setup / Account Name, 0x4002 (mode 0)"),
+              std::string::npos)
         << run.output;
     EXPECT_EQ(run.output.find("device reset finished"), std::string::npos);
     EXPECT_EQ(router.value(0x4002)->text(), before);
