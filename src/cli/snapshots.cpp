@@ -1,4 +1,5 @@
 // snapshots: the snapshots kept of a router, newest first.
+#include <algorithm>
 #include <iostream>
 
 #include "cli/cli.h"
@@ -50,7 +51,9 @@ Runner setUpRestore(CLI::App& command) {
     auto noSnapshot = std::make_shared<bool>(false);
     auto noVerify = std::make_shared<bool>(false);
     command.add_option("ROUTER", *router, "The router.")->required();
-    command.add_option("SNAPSHOT", *snapshot, "The snapshot file (default: the newest).");
+    command.add_option(
+        "SNAPSHOT", *snapshot,
+        "The snapshot file (default: the newest taken before a write, not by backup).");
     command.add_flag("--no-snapshot", *noSnapshot, "Write even when no snapshot can be kept.");
     command.add_flag("--no-verify", *noVerify, "Do not read the settings back after the restart.");
     return [router, snapshot, noSnapshot, noVerify](Context& context) {
@@ -61,20 +64,29 @@ Runner setUpRestore(CLI::App& command) {
             if (device::fetchCatalogue(context.link(), found.ipAddress, store) !=
                 device::FetchResult::Ok)
                 throw Failure{"the router did not answer"};
+            // A backup snapshot holds what the router still holds, so restoring
+            // it would undo nothing: the default is the newest taken before a
+            // write.
             const auto all = snapshotStore().list(device::routerKey(store, found.ipAddress));
-            if (all.empty())
-                throw Failure{"no snapshot of " + escaped(*router) + " is kept"};
-            path = all.front().path;
+            const auto newest = std::ranges::find_if(all, [](const device::SnapshotInfo& s) {
+                return s.reason != device::reasonText(device::SnapshotReason::Backup);
+            });
+            if (newest == all.end())
+                throw Failure{"no snapshot of " + escaped(*router) +
+                              " taken before a write is kept"};
+            path = newest->path;
+            std::cout << "restoring: " << escaped(path) << "\n";
         }
         return loadWithSafety(context, *router, path,
                               {device::SnapshotReason::Restore, false, *noSnapshot, *noVerify});
     };
 }
 
-const Registration kRestore{61, "restore ROUTER [SNAPSHOT]",
-                            "Load a snapshot (default: the newest) back into ROUTER, keeping a "
-                            "snapshot of what it holds first, and verify it after the restart.",
-                            setUpRestore};
+const Registration kRestore{
+    61, "restore ROUTER [SNAPSHOT]",
+    "Load a snapshot (default: the newest taken before a write) back into ROUTER, keeping a "
+    "snapshot of what it holds first, and verify it after the restart.",
+    setUpRestore};
 
 } // namespace
 } // namespace tolvaro::cli

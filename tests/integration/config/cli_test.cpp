@@ -18,6 +18,7 @@
 #include <ipslan/wire.h>
 
 #include "device/catalogue.h"
+#include "device/snapshots.h"
 #include "support/simulated_network.h"
 
 namespace tolvaro {
@@ -166,8 +167,22 @@ TEST_F(CliTest, LoadKeepsASnapshotThatDiffAndRestoreUse) {
     EXPECT_EQ(changed.status, 1) << changed.output;
     EXPECT_NE(changed.output.find("\"other\""), std::string::npos) << changed.output;
 
+    // A later backup holds what the router holds now: restoring it would undo
+    // nothing, so the default passes over it to the snapshot of the load.
+    {
+        device::SnapshotStore store((dir_ / "data" / "tolvaro" / "snapshots").string());
+        const std::vector<std::string> routers = store.routers();
+        ASSERT_EQ(routers.size(), 1u);
+        std::ifstream in(file("b.cfg"), std::ios::binary);
+        const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+        std::string error;
+        ASSERT_TRUE(store.take(routers[0], device::SnapshotReason::Backup, {}, bytes, &error,
+                               std::chrono::system_clock::now() + std::chrono::hours(1)))
+            << error;
+    }
     const CliRun restored = cli("--password pw --yes --reset-wait 0 restore --no-verify Office");
     ASSERT_EQ(restored.status, 0) << restored.output;
+    EXPECT_NE(restored.output.find("-load.cfg"), std::string::npos) << restored.output;
     net.advance(6000);
     EXPECT_EQ(router.settings(), before);
     const CliRun same = cli("--password pw diff " + file("a.cfg") + " Office");
