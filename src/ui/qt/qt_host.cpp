@@ -24,6 +24,7 @@
 
 #include "ui/dialog.h"
 #include "ui/property_sheet.h"
+#include "ui/qt/qt_convert.h"
 #include "ui/qt/qt_settings.h"
 #include "ui/qt/qt_sheet.h"
 #include "ui/qt/qt_window.h"
@@ -36,10 +37,6 @@ static void initHelpResources() {
 namespace tolvaro::ui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A wait begun before a modal window opens (Setup keeps one begun while the
 // settings sheet is up) must not cover that window: it shows the normal

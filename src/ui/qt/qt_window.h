@@ -115,6 +115,7 @@ private:
         int mark = -1; // list views: the selection mark
     };
 
+    static bool isEditKind(ControlKind kind);
     void build();
     QWidget* makeControl(const ControlSpec& spec, TypingValidator** validator);
     // Widens a list column so that `text` shows whole.
