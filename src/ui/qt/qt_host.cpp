@@ -1,11 +1,13 @@
 #include "ui/qt/qt_host.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -301,6 +303,22 @@ std::optional<std::string> QtHost::saveFileName(const FileDialogOptions& options
         return std::nullopt;
     }
     return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<int> QtHost::popupMenu(const std::vector<std::string>& items) {
+    QMenu menu(activeWindow());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        menu.addAction(qs(items[i]))->setData(static_cast<int>(i));
+    }
+    if (modalHook_) {
+        QTimer::singleShot(0, &menu, [this, &menu] { modalHook_(&menu); });
+    }
+    const ArrowWhileModal arrow(waitDepth_);
+    const QAction* chosen = menu.exec(PopupAnchor::current().value_or(QCursor::pos()));
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return chosen->data().toInt();
 }
 
 SettingsStore& QtHost::settings() {

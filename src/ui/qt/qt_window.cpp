@@ -243,6 +243,10 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec, TypingValidator** valida
         tree->header()->setSectionsMovable(false);
         tree->viewport()->installEventFilter(this);
         ids_[tree->viewport()] = id;
+        // The menu key reaches the list's filter; Qt's own context-menu
+        // events would repeat what the filter reports.
+        tree->installEventFilter(this);
+        tree->setContextMenuPolicy(Qt::PreventContextMenu);
         // Changes the program makes run with the tree's signals blocked.
         connect(tree, &QTreeWidget::currentItemChanged, this, [this, id, tree] {
             if (Entry* e = entry(id)) {
@@ -281,6 +285,11 @@ void QtWindow::notify(int id, Notify notification) {
         const HandlerScope running;
         dialog_->command(id, notification);
     }
+}
+
+void QtWindow::requestMenu(int id, QPoint global) {
+    const PopupAnchor anchor(global);
+    notify(id, Notify::ContextMenu);
 }
 
 void QtWindow::clickRadio(int id) {

@@ -73,10 +73,25 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
         }
         break;
     }
+    case QEvent::KeyPress: {
+        auto* tree = list(id);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool menuKey = key->key() == Qt::Key_Menu ||
+                             (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier);
+        if (tree && watched == tree && menuKey) {
+            QTreeWidgetItem* current = tree->currentItem();
+            const QRect row = current ? tree->visualItemRect(current) : QRect();
+            requestMenu(
+                id, tree->viewport()->mapToGlobal(row.isValid() ? row.bottomLeft() : QPoint(0, 0)));
+            return true;
+        }
+        break;
+    }
     case QEvent::MouseButtonRelease: {
         auto* tree = list(id);
         auto* mouse = static_cast<QMouseEvent*>(event);
-        if (tree && watched == tree->viewport() && mouse->button() == Qt::LeftButton) {
+        const bool right = mouse->button() == Qt::RightButton;
+        if (tree && watched == tree->viewport() && (mouse->button() == Qt::LeftButton || right)) {
             QTreeWidgetItem* item = tree->itemAt(mouse->position().toPoint());
             const int row = item ? tree->indexOfTopLevelItem(item) : -1;
             if (row < 0) {
@@ -84,6 +99,10 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
             }
             entry(id)->mark = row;
             notify(id, Notify::ListClick);
+            // A right click selects as a left click does, then asks for the menu.
+            if (right && !closing_) {
+                requestMenu(id, mouse->globalPosition().toPoint());
+            }
         }
         break;
     }
