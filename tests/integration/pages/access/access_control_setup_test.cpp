@@ -12,7 +12,7 @@
 #include "res/ids/group_setup_ids.h"
 #include "res/ids/workstation_ids.h"
 #include "support/utility_on_loopback.h"
-#include "unit/access_control/access_records.h"
+#include "unit/pages/access/access_records.h"
 
 namespace tolvaro::app {
 namespace {

@@ -8,7 +8,7 @@
 #include "res/ids/dialin_ids.h"
 #include "res/ids/user_ids.h"
 #include "support/utility_on_loopback.h"
-#include "unit/dialin/users.h"
+#include "unit/pages/access/users.h"
 
 namespace tolvaro::app {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "device/app_context.h"
 #include "device/config_store.h"
+#include "internet_application_records.h"
 #include "pages/lan/internet_application_page.h"
-#include "records.h"
 #include "res/ids/internet_application_ids.h"
 #include "res/ids/virtual_server_ids.h"
 #include "support/list_choice.h"

@@ -9,7 +9,7 @@
 #include "res/ids/route_ids.h"
 #include "support/list_choice.h"
 #include "support/recording_device.h"
-#include "unit/lan_page/lan_support.h"
+#include "unit/pages/lan/lan_support.h"
 
 namespace tolvaro::pages {
 namespace {

@@ -5,7 +5,7 @@
 #include "res/ids/dhcp_status_ids.h"
 #include "res/ids/route_ids.h"
 #include "support/recording_device.h"
-#include "unit/lan_page/lan_support.h"
+#include "unit/pages/lan/lan_support.h"
 
 namespace tolvaro::pages {
 namespace {

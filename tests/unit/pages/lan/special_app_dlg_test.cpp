@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "internet_application_records.h"
 #include "pages/lan/special_app_dlg.h"
-#include "records.h"
 #include "res/ids/special_app_ids.h"
 #include "ui/scripted/scripted_host.h"
 

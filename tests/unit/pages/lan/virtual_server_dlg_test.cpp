@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "internet_application_records.h"
 #include "pages/lan/virtual_server_dlg.h"
-#include "records.h"
 #include "res/ids/virtual_server_ids.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
