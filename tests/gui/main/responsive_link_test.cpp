@@ -1,6 +1,5 @@
 // The desktop program's device link: library calls run off the UI thread
 // while the UI thread keeps handling its (non-input) events.
-#include <QApplication>
 #include <QTimer>
 
 #include <atomic>
@@ -15,16 +14,6 @@
 namespace tolvaro {
 namespace {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_gui_program";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time static
-    // destructors run.
-    static auto* application = new QApplication(argc, argv);
-    return *application;
-}
-
 // Waits (bounded) until `flag` is set by someone else.
 bool waitFor(const std::atomic<bool>& flag) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
@@ -35,7 +24,6 @@ bool waitFor(const std::atomic<bool>& flag) {
 }
 
 TEST(ResponsiveLink, TheUiThreadHandlesItsEventsWhileACallRuns) {
-    app();
     auto device = std::make_unique<test::RecordingDevice>();
     test::RecordingDevice& recording = *device;
     std::atomic<bool> timerFired{false};
@@ -64,7 +52,6 @@ TEST(ResponsiveLink, TheUiThreadHandlesItsEventsWhileACallRuns) {
 }
 
 TEST(ResponsiveLink, EveryCallRunsOnTheSameWorkerThreadInOrder) {
-    app();
     auto device = std::make_unique<test::RecordingDevice>();
     test::RecordingDevice& recording = *device;
     std::vector<std::thread::id> threads;

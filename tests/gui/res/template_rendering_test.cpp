@@ -26,14 +26,6 @@
 namespace tolvaro::ui {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "test_gui_templates";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 struct WindowRow {
     const char* name;
     int number;
@@ -116,7 +108,6 @@ std::vector<QWidget*> controlsOf(QtWindow& window) {
 class Rendered : public testing::TestWithParam<WindowRow> {
 protected:
     void SetUp() override {
-        application();
         const Template* t = findTemplate(GetParam().number);
         ASSERT_NE(t, nullptr);
         window_ = std::make_unique<QtWindow>(*t, nullptr, QtWindow::Role::Preview);
@@ -202,7 +193,6 @@ void PrintTo(const ReplacedTextRow& row, std::ostream* os) {
 class ReplacedText : public testing::TestWithParam<ReplacedTextRow> {};
 
 TEST_P(ReplacedText, FitsTheLabel) {
-    application();
     const ReplacedTextRow& row = GetParam();
     const Template* t = findTemplate(row.number);
     ASSERT_NE(t, nullptr);
@@ -221,7 +211,6 @@ INSTANTIATE_TEST_SUITE_P(Windows, ReplacedText, testing::ValuesIn(kReplacedTexts
 // The router's connection status runs to four lines once a call is up; all
 // of them show without scrolling.
 TEST(StatusPage, ConnectionStatusShowsFourLines) {
-    application();
     const Template* t = findTemplate(158);
     ASSERT_NE(t, nullptr);
     QtWindow window(*t, nullptr, QtWindow::Role::Preview);
@@ -236,7 +225,6 @@ TEST(StatusPage, ConnectionStatusShowsFourLines) {
 
 // A label next to a one-line field stays on one line.
 TEST(RemoteDialog, WanAddressLabelTakesOneLine) {
-    application();
     const Template* t = findTemplate(180);
     ASSERT_NE(t, nullptr);
     QtWindow window(*t, nullptr, QtWindow::Role::Preview);

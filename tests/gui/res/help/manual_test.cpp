@@ -4,7 +4,6 @@
 // AppStream metadata show pictures that exist.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -19,15 +18,6 @@ namespace tolvaro::ui {
 namespace {
 
 const std::filesystem::path kSourceRoot = TOLVARO_SOURCE_DIR;
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "test_gui_docs";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    static QtHost host; // registers the compiled-in help pages
-    return app;
-}
 
 QString readAll(const QString& path) {
     QFile file(path);
@@ -48,7 +38,7 @@ QString sourcePath(const char* relative) {
 }
 
 TEST(Manual, EveryWindowHasAHelpPageOfItsOwn) {
-    application();
+    const QtHost host; // registers the compiled-in help pages
     for (const Template* t : allTemplates()) {
         EXPECT_NE(QtHost::helpPagePath(kHelpTopicBase + t->number),
                   QStringLiteral(":/help/index.html"))
@@ -57,7 +47,7 @@ TEST(Manual, EveryWindowHasAHelpPageOfItsOwn) {
 }
 
 TEST(Manual, EveryLinkLeadsToAPageAndEveryPageIsInTheContents) {
-    application();
+    const QtHost host; // registers the compiled-in help pages
     const QDir help(QStringLiteral(":/help"));
     const QStringList pages = help.entryList({QStringLiteral("*.html")});
     ASSERT_GT(pages.size(), 1);
@@ -85,7 +75,7 @@ TEST(Manual, EveryLinkLeadsToAPageAndEveryPageIsInTheContents) {
 // The package installs the source folder; the program shows the compiled-in
 // copy. They must be the same pages.
 TEST(Manual, EveryPageInTheSourceIsCompiledIn) {
-    application();
+    const QtHost host; // registers the compiled-in help pages
     const QStringList source = QDir(sourcePath("src/res/help")).entryList(QDir::Files);
     const QStringList compiled = QDir(QStringLiteral(":/help")).entryList(QDir::Files);
     EXPECT_EQ(source.join(u' ').toStdString(), compiled.join(u' ').toStdString());

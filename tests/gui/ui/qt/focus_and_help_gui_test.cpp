@@ -5,7 +5,6 @@
 // go through the platform, where a modal window would swallow them.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTest>
@@ -20,15 +19,6 @@
 
 namespace tolvaro::test {
 namespace {
-
-void application() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_gui_ui";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv); // never destroyed, as Qt's statics are not
-    }
-}
 
 struct GuiFixture : ::testing::Test {
     GuiFixture() {
@@ -50,7 +40,6 @@ struct GuiFixture : ::testing::Test {
         return qobject_cast<QLineEdit*>(window.widget(id));
     }
 
-    bool started = (application(), true); // before anything that paints
     ui::QtHost host;
     QStringList messages;
     std::function<void(ui::QtWindow&)> drive;

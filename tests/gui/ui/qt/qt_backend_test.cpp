@@ -59,19 +59,6 @@ ui::Template page(int index) {
 const ui::TemplateRegistration page0{page(0)};
 const ui::TemplateRegistration page1{page(1)};
 
-// One application for every test of this program, whichever runs first.
-QApplication& app() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_gui_ui";
-        static char* argv[] = {name, nullptr};
-        // Never destroyed: Qt's own statics are gone by the time static
-        // destructors run.
-        new QApplication(argc, argv);
-    }
-    return *qApp;
-}
-
 class Form : public ui::Dialog {
 public:
     Form() : ui::Dialog(kFormTemplate) {}
@@ -109,7 +96,6 @@ struct QtFixture : ::testing::Test {
     QtFixture() {
         host.setSleepFunction([this](int ms) { waits.push_back(ms); });
     }
-    QApplication& application = app(); // before anything that paints
     ui::QtHost host;
     std::vector<int> waits;
 };

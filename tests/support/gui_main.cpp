@@ -1,0 +1,14 @@
+// The main of every GUI test program, as QTEST_MAIN writes one: the
+// application exists before any test paints and outlives them all.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    // Listing the tests (CTest's discovery at build time) needs no display.
+    if (GTEST_FLAG_GET(list_tests))
+        return RUN_ALL_TESTS();
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
