@@ -8,6 +8,7 @@
 #include "res/ids/lan_ids.h"
 #include "res/ids/route_ids.h"
 #include "support/list_choice.h"
+#include "support/read_entry.h"
 #include "support/recording_device.h"
 #include "unit/pages/lan/lan_support.h"
 
@@ -30,22 +31,22 @@ protected:
         state.devices[0] = test::makeRouter("Office", "192.168.1.1", "", 2, mask);
         store = std::make_unique<device::ConfigStore>(family);
         store->saveConfirmed = true;
-        test::putEntry(entry(0x3004), kTypeInteger, &kOn, 4);
-        test::putText(entry(0x3006), "192.168.1.100");
-        test::putText(entry(0x3005), "192.168.1.199");
-        test::putText(entry(0x3012), "192.0.2.53");
-        test::putText(entry(0x3013), "192.0.2.54");
-        test::putText(entry(0x4004), "10.9.9.9");
+        test::setReadEntry(entry(0x3004), kTypeInteger, &kOn, 4);
+        test::setReadText(entry(0x3006), "192.168.1.100");
+        test::setReadText(entry(0x3005), "192.168.1.199");
+        test::setReadText(entry(0x3012), "192.0.2.53");
+        test::setReadText(entry(0x3013), "192.0.2.54");
+        test::setReadText(entry(0x4004), "10.9.9.9");
         putRoutes(test::routeBytes(routes, 480));
         if (family == Family::Two)
-            test::putEntry(entry(0x4026), kTypeInteger, &kOn, 4);
+            test::setReadEntry(entry(0x4026), kTypeInteger, &kOn, 4);
     }
 
     // 0x3601 gets all but the last 240 bytes, 0x3602 those.
     void putRoutes(const std::vector<std::uint8_t>& bytes) {
         const std::size_t first = bytes.size() - 240;
-        test::putEntry(entry(0x3601), kTypeOctetString, bytes.data(), first);
-        test::putEntry(entry(0x3602), kTypeOctetString, bytes.data() + first, 240);
+        test::setReadEntry(entry(0x3601), kTypeOctetString, bytes.data(), first);
+        test::setReadEntry(entry(0x3602), kTypeOctetString, bytes.data() + first, 240);
     }
 
     MIB_RESPONSE& entry(int variable) { return store->read(store->slotOf(variable).value()); }
@@ -222,7 +223,7 @@ TEST_F(LanPageTest, DnsOneIsOneValueWithTheQuickSetupPrimaryDns) {
     p.type(ids::kDns1[3], "77");
     EXPECT_EQ(device::entryText(entry(0x4004)), "192.0.2.77");
     ASSERT_TRUE(drv->selectPage(1));
-    test::putText(entry(0x4004), "10.20.30.40");
+    test::setReadText(entry(0x4004), "10.20.30.40");
     ASSERT_TRUE(drv->selectPage(0));
     EXPECT_EQ(p.text(ids::kDns1[1]), "20");
     ASSERT_TRUE(drv->pressOK());

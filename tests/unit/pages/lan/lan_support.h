@@ -1,5 +1,5 @@
-// What the LAN page's tests share: routes in the routers' byte form, store
-// entries, and typing an address into four octet edits.
+// What the LAN page's tests share: routes in the routers' byte form
+// and typing an address into four octet edits.
 #pragma once
 
 #include <algorithm>
@@ -52,18 +52,6 @@ inline std::vector<std::string> routeNames(const std::uint8_t* bytes, std::size_
          at += ipslan::kRouteBytes)
         names.emplace_back(r.name);
     return names;
-}
-
-inline void putEntry(MIB_RESPONSE& entry, std::uint8_t type, const void* bytes, std::size_t n) {
-    entry = MIB_RESPONSE{};
-    entry.type = type;
-    entry.length[0] = static_cast<std::uint8_t>(n & 0xff);
-    entry.length[1] = static_cast<std::uint8_t>(n >> 8);
-    std::memcpy(entry.value, bytes, n);
-}
-
-inline void putText(MIB_RESPONSE& entry, const std::string& text) {
-    putEntry(entry, kTypeOctetString, text.data(), text.size());
 }
 
 inline std::string sentText(const _snmp_packet& entry) {

@@ -14,6 +14,7 @@
 #include "device/config_store.h"
 #include "pages/line/isdn_page.h"
 #include "pages/line/quick_setup_page.h"
+#include "support/read_entry.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 
@@ -31,20 +32,10 @@ protected:
     }
 
     void readText(int variable, std::string_view text) {
-        MIB_RESPONSE& entry = store.read(*store.slotOf(variable));
-        entry = MIB_RESPONSE{};
-        entry.type = 4;
-        text.copy(reinterpret_cast<char*>(entry.value), text.size());
-        entry.length[0] = static_cast<std::uint8_t>(text.size());
+        test::setReadText(store.read(*store.slotOf(variable)), text);
     }
     void readInteger(int variable, std::int32_t value) {
-        MIB_RESPONSE& entry = store.read(*store.slotOf(variable));
-        entry = MIB_RESPONSE{};
-        entry.type = 2;
-        entry.length[0] = 4;
-        for (int i = 0; i < 4; ++i)
-            entry.value[i] =
-                static_cast<std::uint8_t>(static_cast<std::uint32_t>(value) >> (8 * i));
+        test::setReadInteger(store.read(*store.slotOf(variable)), value);
     }
     std::string written(int variable) const {
         return device::entryText(store.write(*store.slotOf(variable)));

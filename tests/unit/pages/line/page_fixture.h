@@ -11,6 +11,7 @@
 #include "device/app_context.h"
 #include "device/catalogue.h"
 #include "device/config_store.h"
+#include "support/read_entry.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 
@@ -38,19 +39,10 @@ struct PageFixture {
     _snmp_packet& mode1(int variable) {
         return store.mode1Write(device::mode1IndexOf(variable).value());
     }
-    void readInteger(int variable, std::int32_t value) {
-        readBytes(variable,
-                  {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-                   static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
-    }
-    void readText(int variable, std::string_view text) {
-        readBytes(variable, {text.begin(), text.end()});
-    }
+    void readInteger(int variable, std::int32_t value) { setReadInteger(read(variable), value); }
+    void readText(int variable, std::string_view text) { setReadText(read(variable), text); }
     void readBytes(int variable, const std::vector<std::uint8_t>& bytes) {
-        MIB_RESPONSE& e = read(variable);
-        e = MIB_RESPONSE{};
-        std::copy(bytes.begin(), bytes.end(), e.value);
-        e.length[0] = static_cast<std::uint8_t>(bytes.size());
+        setReadEntry(read(variable), kTypeOctetString, bytes.data(), bytes.size());
     }
 
     std::vector<DeviceCall> writes() const { return device.callsOf(DeviceOp::SetInfo); }
