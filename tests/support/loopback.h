@@ -3,10 +3,12 @@
 // Everything here talks to 127.0.0.0/8 only.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include <net-snmp/net-snmp-config.h>
@@ -31,10 +33,14 @@ inline std::string randomNetwork() {
 
 class TempDir {
 public:
+    // Throws when no directory can be made: the test fails there, with the
+    // reason, rather than later in a path that is empty.
     TempDir() {
         std::string pattern =
             (std::filesystem::temp_directory_path() / "tolvaro-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+        if (::mkdtemp(pattern.data()) == nullptr)
+            throw std::system_error(errno, std::generic_category(), "mkdtemp " + pattern);
+        path_ = pattern;
     }
     ~TempDir() {
         std::error_code ignored;
