@@ -19,58 +19,17 @@
 
 #include "device/catalogue.h"
 #include "device/snapshots.h"
-#include "support/simulated_network.h"
+#include "support/cli_fixture.h"
 
 namespace tolvaro {
 namespace {
 
 namespace fs = std::filesystem;
+using test::cliPath;
+using test::CliRun;
 
-struct CliRun {
-    int status;
-    std::string output;
-};
-
-// The command-line tool is built next to the tests (build/src/tolvaro-cli).
-fs::path cliPath() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "tolvaro-cli";
-}
-
-class CliTest : public testing::Test {
+class CliTest : public test::CliFixture {
 protected:
-    void SetUp() override {
-        if (!fs::exists(cliPath()))
-            GTEST_SKIP() << "build the tolvaro-cli target first";
-        dir_ = fs::temp_directory_path() / ("tolvaro-cli-it-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        if (!dir_.empty())
-            fs::remove_all(dir_);
-    }
-
-    // `shell` runs before the tool in the same shell (limits, variables);
-    // `input` is its standard input. Snapshots go to the test's own
-    // directory, never the user's.
-    CliRun cli(const std::string& arguments, const std::string& shell = {},
-               const std::string& input = "/dev/null") {
-        const std::string command = shell + " XDG_DATA_HOME=" + (dir_ / "data").string() + " " +
-                                    cliPath().string() + " --discovery loopback --discovery-port " +
-                                    std::to_string(net.discoveryPort()) + " " + arguments + " <" +
-                                    input + " 2>&1";
-        CliRun run{-1, {}};
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.output.append(buffer, n);
-        const int raw = ::pclose(pipe);
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return run;
-    }
-
     routersim::Router& addRouter(int family, const std::string& name, const std::string& address,
                                  const std::string& password = {}) {
         routersim::RouterConfig config;
@@ -80,11 +39,6 @@ protected:
         config.password = password;
         return net.add(config);
     }
-
-    std::string file(const char* name) const { return (dir_ / name).string(); }
-
-    test::SimulatedNetwork net;
-    fs::path dir_;
 };
 
 TEST_F(CliTest, DiscoverListsTheRouters) {

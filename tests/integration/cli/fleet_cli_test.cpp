@@ -11,21 +11,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "support/simulated_network.h"
+#include "support/cli_fixture.h"
 
 namespace tolvaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct CliRun {
-    int status;
-    std::string output;
-};
-
-fs::path cliPath() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "src" / "tolvaro-cli";
-}
+using test::CliRun;
 
 std::string readText(const fs::path& path) {
     std::ifstream in(path);
@@ -34,36 +26,9 @@ std::string readText(const fs::path& path) {
     return text.str();
 }
 
-class FleetCliTest : public testing::Test {
+class FleetCliTest : public test::CliFixture {
 protected:
-    void SetUp() override {
-        if (!fs::exists(cliPath()))
-            GTEST_SKIP() << "build the tolvaro-cli target first";
-        dir_ = fs::temp_directory_path() / ("tolvaro-fleet-it-" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        if (!dir_.empty())
-            fs::remove_all(dir_);
-    }
-
-    CliRun cli(const std::string& arguments, const std::string& environment = {}) {
-        const std::string command =
-            environment + " XDG_DATA_HOME=" + (dir_ / "data").string() + " " + cliPath().string() +
-            " --discovery loopback --discovery-port " + std::to_string(net.discoveryPort()) +
-            " --timeout 200 --retries 0 " + arguments + " </dev/null 2>&1";
-        CliRun run{-1, {}};
-        FILE* pipe = ::popen(command.c_str(), "r");
-        if (!pipe)
-            return run;
-        char buffer[4096];
-        std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            run.output.append(buffer, n);
-        const int raw = ::pclose(pipe);
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        return run;
-    }
+    FleetCliTest() { toolOptions = "--timeout 200 --retries 0"; }
 
     routersim::Router& lanRouter(const std::string& name, const std::string& address,
                                  const std::string& password) {
@@ -88,37 +53,33 @@ protected:
         return *remote_;
     }
 
-    std::string path(const char* name) const { return (dir_ / name).string(); }
-
     void write(const char* name, const std::string& text) const {
         std::ofstream(dir_ / name) << text;
     }
 
-    test::SimulatedNetwork net;
     std::unique_ptr<routersim::Router> remote_;
-    fs::path dir_;
 };
 
 TEST_F(FleetCliTest, RemoteTargetIsReachedWithoutDiscoveryWithTheDialogsMessages) {
     routersim::Router& router = remoteRouter("127.0.0.121", "pw");
     const std::string target = "127.0.0.121:" + std::to_string(router.snmpPort());
 
-    EXPECT_EQ(cli("--password pw save 127.0.0.121 " + path("x.cfg")).status, 1);
-    const CliRun saved = cli("--password pw save remote:" + target + " " + path("a.cfg"));
+    EXPECT_EQ(cli("--password pw save 127.0.0.121 " + file("x.cfg")).status, 1);
+    const CliRun saved = cli("--password pw save remote:" + target + " " + file("a.cfg"));
     ASSERT_EQ(saved.status, 0) << saved.output;
-    EXPECT_EQ(fs::file_size(path("a.cfg")), 135378u + 1504u);
-    const CliRun same = cli("--password pw --remote diff " + path("a.cfg") + " " + target);
+    EXPECT_EQ(fs::file_size(file("a.cfg")), 135378u + 1504u);
+    const CliRun same = cli("--password pw --remote diff " + file("a.cfg") + " " + target);
     EXPECT_EQ(same.status, 0) << same.output;
     EXPECT_EQ(same.output, "");
 
-    const CliRun wrong = cli("--password nope save remote:" + target + " " + path("b.cfg"));
+    const CliRun wrong = cli("--password nope save remote:" + target + " " + file("b.cfg"));
     EXPECT_EQ(wrong.status, 1);
     EXPECT_NE(wrong.output.find("Error - no response"), std::string::npos) << wrong.output;
-    EXPECT_FALSE(fs::exists(path("b.cfg")));
-    const CliRun noPort = cli("--password pw --remote save 127.0.0.121 " + path("b.cfg"));
+    EXPECT_FALSE(fs::exists(file("b.cfg")));
+    const CliRun noPort = cli("--password pw --remote save 127.0.0.121 " + file("b.cfg"));
     EXPECT_NE(noPort.output.find("Please Enter Port Number"), std::string::npos) << noPort.output;
     const CliRun longAddress =
-        cli("--password pw save remote:127.000.000.121.0000:1 " + path("b.cfg"));
+        cli("--password pw save remote:127.000.000.121.0000:1 " + file("b.cfg"));
     EXPECT_NE(longAddress.output.find("at most 19 characters"), std::string::npos);
 }
 
@@ -132,7 +93,7 @@ class InventoryErrors : public FleetCliTest, public testing::WithParamInterface<
 
 TEST_P(InventoryErrors, NameTheLine) {
     write("inv.toml", GetParam().toml);
-    const CliRun run = cli("backup --inventory " + path("inv.toml"));
+    const CliRun run = cli("backup --inventory " + file("inv.toml"));
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find(std::string("inv.toml") + GetParam().says), std::string::npos)
         << run.output;
@@ -197,10 +158,10 @@ TEST_F(FleetCliTest, BackupWritesEveryRouterThatAnswersAndNamesTheOneThatFailed)
               "[[router]]\nname = \"branch\"\nremote = \"127.0.0.125:" +
               std::to_string(branch.snmpPort()) + "\"\npassword_file = \"branch.pw\"\n");
     const std::string environment = "OFFICE_PW=pw LOCKED_PW=wrong";
-    const std::string out = path("out");
+    const std::string out = file("out");
 
     const CliRun run =
-        cli("backup --inventory " + path("inv.toml") + " --jobs 3 --to " + out, environment);
+        cli("backup --inventory " + file("inv.toml") + " --jobs 3 --to " + out, environment);
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("locked: failed: Wrong Password"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("1 of 4 routers failed: locked"), std::string::npos);
@@ -214,7 +175,7 @@ TEST_F(FleetCliTest, BackupWritesEveryRouterThatAnswersAndNamesTheOneThatFailed)
 
     // The same routers give the same text, whatever order the workers took.
     const CliRun json =
-        cli("--json backup --inventory " + path("inv.toml") + " --jobs 4 --to " + out, environment);
+        cli("--json backup --inventory " + file("inv.toml") + " --jobs 4 --to " + out, environment);
     EXPECT_EQ(json.status, 1);
     EXPECT_NE(json.output.find("\"failed\": [\n    \"locked\"\n  ]"), std::string::npos)
         << json.output;
