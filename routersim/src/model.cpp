@@ -75,16 +75,13 @@ struct Lease {
     std::int32_t seconds;
 };
 
-// The lease record byte form the library decodes: address 4, hardware 6,
-// dynamic flag 1, lease 4 (signed, low byte first).
-void encodeLease(std::uint8_t* out, const Lease& lease) {
-    putAddress(out, lease.address);
-    std::memcpy(out + 4, lease.hardware.data(), 6);
-    out[10] = lease.dynamic ? 1 : 0;
-    const auto seconds = static_cast<std::uint32_t>(lease.seconds);
-    for (int i = 0; i < 4; ++i) {
-        out[11 + i] = static_cast<std::uint8_t>(seconds >> (8 * i));
-    }
+dhcp_tmp_s leaseRecord(const Lease& lease) {
+    dhcp_tmp_s record{};
+    putAddress(record.address, lease.address);
+    std::memcpy(record.hardware, lease.hardware.data(), sizeof record.hardware);
+    record.dynamic = lease.dynamic ? 1 : 0;
+    record.lease = lease.seconds;
+    return record;
 }
 
 } // namespace
@@ -417,7 +414,9 @@ std::vector<std::uint8_t> RouterModel::leasePart(int index) const {
     std::vector<std::uint8_t> bytes(kLeasesPerPart * kLeaseRecordBytes, 0);
     const std::size_t first = static_cast<std::size_t>(index) * kLeasesPerPart;
     for (std::size_t i = first; i < leases.size() && i < first + kLeasesPerPart; ++i) {
-        encodeLease(bytes.data() + (i - first) * kLeaseRecordBytes, leases[i]);
+        const dhcp_tmp_s record = leaseRecord(leases[i]);
+        IPSConvDHCPTableToByte(bytes.data() + (i - first) * kLeaseRecordBytes, &record,
+                               kLeaseRecordBytes);
     }
     return bytes;
 }
