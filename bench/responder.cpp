@@ -9,6 +9,7 @@
 
 #include <sched.h>
 
+#include <ipslan/variables.h>
 #include <ipslan/wire.h>
 
 #include "bench_common.h"
@@ -29,7 +30,7 @@ int main() {
         return 1;
     }
 
-    const auto id = *ipslan::wire::variableOid(0x4008, 0);
+    const auto id = *ipslan::wire::variableOid(ipslan::var::kIdleMinutes, 0);
     const std::vector<oid> name(id.begin(), id.end());
     constexpr int kRequests = 20000;
     int answered = 0;

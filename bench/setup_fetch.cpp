@@ -1,5 +1,5 @@
 // A full family-2 Setup fetch (the catalogue requests, the mode-1 block and
-// 0x4024) through the device library against a simulated router, compared
+// the idle time-out in seconds) through the device library against a simulated router, compared
 // with the same requests sent by a bare Net-SNMP client that keeps one
 // session open: the floor any library on Net-SNMP can reach.
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include <ipslan/wire.h>
 
 #include "bench_common.h"
+#include "device/catalogue.h"
 
 namespace {
 
@@ -24,15 +25,7 @@ struct Request {
 
 // Family-2 catalogue slots 0-84 and the requests a Setup makes over them.
 std::vector<Request> setupRequests() {
-    const std::vector<int> slots = {
-        0x4001, 0x4002, 0x4003, 0x4004, 0x4006, 0x4014, 0x4015, 0x3801, 0x3823, 0x3824, 0x4008,
-        0x0104, 0x0100, 0x0103, 0x0106, 0x4025, 0x4027, 0x4028, 0x4029, 0x402a, 0x3004, 0x3006,
-        0x3005, 0x3012, 0x3013, 0x3014, 0x3601, 0x3602, 0x4026, 0x3201, 0x3202, 0x3203, 0x3204,
-        0x3205, 0x3401, 0x3402, 0x3403, 0x3404, 0x3405, 0x3501, 0x3502, 0x3503, 0x3504, 0x3505,
-        0x3301, 0x3302, 0x3701, 0x3702, 0x3703, 0x3704, 0x3705, 0x3706, 0x3707, 0x3708, 0x3709,
-        0x370a, 0x3710, 0x3711, 0x3712, 0x3713, 0x3714, 0x3715, 0x3716, 0x3717, 0x371e, 0x371c,
-        0x371b, 0x4017, 0x400d, 0x4023, 0x401a, 0x401b, 0x401c, 0x401d, 0x401e, 0x401f, 0x4020,
-        0x3806, 0x3809, 0x381c, 0x381f, 0x3822, 0x3804, 0x4009, 0x371a};
+    const auto slots = tolvaro::device::catalogue(tolvaro::device::Family::Two);
     auto range = [&slots](int first, int count) {
         return std::vector<int>(slots.begin() + first, slots.begin() + first + count);
     };
@@ -44,8 +37,9 @@ std::vector<Request> setupRequests() {
     requests.push_back({0, range(34, 28)});
     requests.push_back({0, range(62, 15)});
     requests.push_back({0, range(77, 7)});
-    requests.push_back({1, {0x4017, 0x400d, 0x4023, 0x371a, 0x4018}});
-    requests.push_back({0, {0x4024}});
+    const auto& block = tolvaro::device::kMode1Block;
+    requests.push_back({1, {block.begin(), block.end()}});
+    requests.push_back({0, {ipslan::var::kIdleSeconds}});
     return requests;
 }
 

@@ -48,8 +48,8 @@ void checkVerdict(std::span<const std::uint8_t> file, Family family, std::int32_
                file.size() == fileSize(checked.layout, checked.firmwareLevel));
 
     // One write per stored entry, each inside the file, all after the header;
-    // above level 60 slot 10 goes to 0x4024 only, and the trailing copy of it
-    // is not sent.
+    // above level 60 slot 10 goes to the seconds variable only, and the
+    // trailing copy of it is not sent.
     const std::size_t stored =
         (fileSize(checked.layout, checked.firmwareLevel) - kFileHeaderSize) / kEntrySize;
     const bool seconds = checked.firmwareLevel > kSecondsFirmwareLevel;

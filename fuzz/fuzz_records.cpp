@@ -94,6 +94,8 @@ void checkLease(FuzzedDataProvider& input) {
     const std::uint32_t bits =
         bytes[11] | bytes[12] << 8 | bytes[13] << 16 | static_cast<std::uint32_t>(bytes[14]) << 24;
     FUZZ_CHECK(static_cast<std::uint32_t>(lease.lease) == bits);
+    const auto encoded = encodeChecked(&IPSConvDHCPTableToByte, lease, ipslan::kLeaseBytes);
+    FUZZ_CHECK(std::equal(encoded.begin(), encoded.end(), bytes.begin()));
 }
 
 void checkExposed(FuzzedDataProvider& input) {

@@ -37,6 +37,9 @@ public:
     std::uint8_t u8() { return number<std::uint8_t>(); }
     std::uint16_t u16() { return number<std::uint16_t>(); }
     std::uint32_t u32() { return number<std::uint32_t>(); }
+    template <typename T> T number() {
+        return loadNumber<Order, T>(take(sizeof(T)).template first<sizeof(T)>());
+    }
     void raw(std::span<std::uint8_t> out) {
         const auto area = take(out.size());
         std::copy(area.begin(), area.end(), out.begin());
@@ -48,12 +51,9 @@ public:
         return area;
     }
     void skip(std::size_t count) { pos_ += count; }
+    std::size_t remaining() const { return bytes_.size() - pos_; }
 
 private:
-    template <typename T> T number() {
-        return loadNumber<Order, T>(take(sizeof(T)).template first<sizeof(T)>());
-    }
-
     std::span<const std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };
@@ -65,6 +65,9 @@ public:
     void u8(std::uint8_t value) { number(value); }
     void u16(std::uint16_t value) { number(value); }
     void u32(std::uint32_t value) { number(value); }
+    template <typename T> void number(T value) {
+        storeNumber<Order, T>(take(sizeof(T)).template first<sizeof(T)>(), value);
+    }
     void raw(std::span<const std::uint8_t> data) {
         std::copy(data.begin(), data.end(), take(data.size()).begin());
     }
@@ -75,12 +78,9 @@ public:
         return area;
     }
     void skip(std::size_t count) { pos_ += count; }
+    std::size_t remaining() const { return bytes_.size() - pos_; }
 
 private:
-    template <typename T> void number(T value) {
-        storeNumber<Order, T>(take(sizeof(T)).template first<sizeof(T)>(), value);
-    }
-
     std::span<std::uint8_t> bytes_;
     std::size_t pos_ = 0;
 };

@@ -2,23 +2,31 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "byte_cursor.h"
 
 namespace {
 
+// The two cursors offer the same calls, so one field list per record (its
+// Layout below) serves both directions: the reader fills the record, the
+// writer emits it.
+
 // Walks a byte form field by field, writing the record's fields out.
 class Out : public ipslan::detail::ByteWriter<std::endian::little> {
 public:
     using ByteWriter::ByteWriter;
-    using ByteWriter::raw;
 
-    void raw(const std::uint8_t* data, std::size_t size) { raw({data, size}); }
-    // Copies up to the NUL, cut to width - 1, zero-padded.
-    void text(const char* field, std::size_t width) {
-        const auto area = take(width);
-        const std::size_t used = strnlen(field, width - 1);
-        std::memcpy(area.data(), field, used);
+    // Numbers of any width, signed ones in two's complement.
+    template <typename T> void field(const T& value) {
+        number(static_cast<std::make_unsigned_t<T>>(value));
+    }
+    template <std::size_t N> void bytes(const std::uint8_t (&data)[N]) { raw(data); }
+    // Copies up to the NUL, cut to N - 1, zero-padded.
+    template <std::size_t N> void text(const char (&chars)[N]) {
+        const auto area = take(N);
+        const std::size_t used = strnlen(chars, N - 1);
+        std::memcpy(area.data(), chars, used);
         std::fill(area.begin() + static_cast<std::ptrdiff_t>(used), area.end(), std::uint8_t{0});
     }
 };
@@ -27,17 +35,19 @@ public:
 class In : public ipslan::detail::ByteReader<std::endian::little> {
 public:
     using ByteReader::ByteReader;
-    using ByteReader::raw;
 
-    void raw(std::uint8_t* data, std::size_t size) { raw({data, size}); }
-    void text(char* field, std::size_t width) {
-        const auto area = take(width);
+    template <typename T> void field(T& value) {
+        value = static_cast<T>(number<std::make_unsigned_t<T>>());
+    }
+    template <std::size_t N> void bytes(std::uint8_t (&data)[N]) { raw(data); }
+    template <std::size_t N> void text(char (&chars)[N]) {
+        const auto area = take(N);
         const auto nul = std::find(area.begin(), area.end(), std::uint8_t{0});
         if (nul == area.end()) {
             valid_ = false;
         } else {
-            std::memset(field, 0, width);
-            std::copy(area.begin(), nul, field);
+            std::memset(chars, 0, N);
+            std::copy(area.begin(), nul, chars);
         }
     }
     bool valid() const { return valid_; }
@@ -46,9 +56,102 @@ private:
     bool valid_ = true;
 };
 
-template <typename Record, typename Decode>
-int decode(Record* record, const std::uint8_t* bytes, std::size_t length, std::size_t size,
-           Decode fields) {
+// Each record's byte form: its size and its fields in byte order. `R` is the
+// record, const when it is written out. Padding bytes are not listed.
+template <typename Record> struct Layout;
+
+template <> struct Layout<UserInfo> {
+    static constexpr std::size_t kSize = ipslan::kUserBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.text(r.name);
+        c.text(r.password);
+        c.field(r.flags);
+        c.field(r.timeLimit);
+        c.text(r.callback);
+    }
+};
+
+template <> struct Layout<WkInfo> {
+    static constexpr std::size_t kSize = ipslan::kStationBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.bytes(r.hardware);
+        c.text(r.name);
+        c.bytes(r.address);
+        c.field(r.reserve);
+        c.field(r.group);
+    }
+};
+
+template <> struct Layout<S_GPCFG> {
+    static constexpr std::size_t kSize = ipslan::kGroupBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.field(r.wellKnownMask);
+        c.field(r.userPortMask);
+        c.field(r.mode);
+        c.bytes(r.spare);
+    }
+};
+
+template <> struct Layout<S_ROUTE> {
+    static constexpr std::size_t kSize = ipslan::kRouteBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.text(r.name);
+        c.bytes(r.destination);
+        c.bytes(r.netmask);
+        c.bytes(r.gateway);
+        c.field(r.metric);
+        c.field(r.interface);
+    }
+};
+
+template <> struct Layout<dhcp_tmp_s> {
+    static constexpr std::size_t kSize = ipslan::kLeaseBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.bytes(r.address);
+        c.bytes(r.hardware);
+        c.field(r.dynamic);
+        c.field(r.lease);
+    }
+};
+
+template <> struct Layout<LOCAL_S> {
+    static constexpr std::size_t kSize = ipslan::kLocalServerBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.field(r.enabled);
+        c.bytes(r.address);
+        c.field(r.spare);
+        c.text(r.name);
+        c.field(r.protocol);
+        c.field(r.externalPort);
+        c.field(r.internalPort);
+    }
+};
+
+template <> struct Layout<SP_AP> {
+    static constexpr std::size_t kSize = ipslan::kSpecialApBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.field(r.enabled);
+        c.text(r.name);
+        c.field(r.outProtocol);
+        c.field(r.outStart);
+        c.field(r.outEnd);
+        c.field(r.inProtocol);
+        c.field(r.inStart);
+        c.field(r.inEnd);
+    }
+};
+
+template <> struct Layout<VI_PC> {
+    static constexpr std::size_t kSize = ipslan::kExposedBytes;
+    template <typename Cursor, typename R> static void fields(Cursor& c, R& r) {
+        c.field(r.enabled);
+        c.bytes(r.address);
+    }
+};
+
+template <typename Record>
+int decode(Record* record, const std::uint8_t* bytes, std::size_t length) {
+    constexpr std::size_t size = Layout<Record>::kSize;
     if (record == nullptr) {
         return 0;
     }
@@ -58,7 +161,7 @@ int decode(Record* record, const std::uint8_t* bytes, std::size_t length, std::s
         return 0;
     }
     In in({bytes, size});
-    fields(in, result);
+    Layout<Record>::fields(in, result);
     if (!in.valid()) {
         *record = Record{};
         return 0;
@@ -67,14 +170,14 @@ int decode(Record* record, const std::uint8_t* bytes, std::size_t length, std::s
     return static_cast<int>(size);
 }
 
-template <typename Record, typename Encode>
-int encode(std::uint8_t* bytes, const Record* record, std::size_t capacity, std::size_t size,
-           Encode fields) {
+template <typename Record>
+int encode(std::uint8_t* bytes, const Record* record, std::size_t capacity) {
+    constexpr std::size_t size = Layout<Record>::kSize;
     if (bytes == nullptr || record == nullptr || capacity < size) {
         return 0;
     }
     Out out({bytes, size});
-    fields(out, *record);
+    Layout<Record>::fields(out, *record);
     return static_cast<int>(size);
 }
 
@@ -93,150 +196,56 @@ void putPortName(std::uint8_t* image, const TCPUDP_PORT& port) {
 } // namespace
 
 int IPSConvByteToUser(UserInfo* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kUserBytes, [](In& in, UserInfo& r) {
-        in.text(r.name, sizeof r.name);
-        in.text(r.password, sizeof r.password);
-        r.flags = in.u8();
-        r.timeLimit = in.u16();
-        in.text(r.callback, sizeof r.callback);
-    });
+    return decode(record, bytes, length);
 }
-
 int IPSConvUserToByte(std::uint8_t* bytes, const UserInfo* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kUserBytes, [](Out& out, const UserInfo& r) {
-        out.text(r.name, sizeof r.name);
-        out.text(r.password, sizeof r.password);
-        out.u8(r.flags);
-        out.u16(r.timeLimit);
-        out.text(r.callback, sizeof r.callback);
-    });
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvByteToStation(WkInfo* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kStationBytes, [](In& in, WkInfo& r) {
-        in.raw(r.hardware, sizeof r.hardware);
-        in.text(r.name, sizeof r.name);
-        in.raw(r.address, sizeof r.address);
-        r.reserve = in.u8();
-        r.group = in.u8();
-    });
+    return decode(record, bytes, length);
 }
-
 int IPSConvStationToByte(std::uint8_t* bytes, const WkInfo* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kStationBytes, [](Out& out, const WkInfo& r) {
-        out.raw(r.hardware, sizeof r.hardware);
-        out.text(r.name, sizeof r.name);
-        out.raw(r.address, sizeof r.address);
-        out.u8(r.reserve);
-        out.u8(r.group);
-    });
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvByteToGroup(S_GPCFG* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kGroupBytes, [](In& in, S_GPCFG& r) {
-        r.wellKnownMask = in.u32();
-        r.userPortMask = in.u32();
-        r.mode = in.u8();
-        in.raw(r.spare, sizeof r.spare);
-    });
+    return decode(record, bytes, length);
 }
-
 int IPSConvGroupToByte(std::uint8_t* bytes, const S_GPCFG* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kGroupBytes, [](Out& out, const S_GPCFG& r) {
-        out.u32(r.wellKnownMask);
-        out.u32(r.userPortMask);
-        out.u8(r.mode);
-        out.raw(r.spare, sizeof r.spare);
-    });
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvByteToRoute(S_ROUTE* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kRouteBytes, [](In& in, S_ROUTE& r) {
-        in.text(r.name, sizeof r.name);
-        in.raw(r.destination, sizeof r.destination);
-        in.raw(r.netmask, sizeof r.netmask);
-        in.raw(r.gateway, sizeof r.gateway);
-        r.metric = in.u8();
-        r.interface = in.u8();
-    });
+    return decode(record, bytes, length);
 }
-
 int IPSConvRouteToByte(std::uint8_t* bytes, const S_ROUTE* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kRouteBytes, [](Out& out, const S_ROUTE& r) {
-        out.text(r.name, sizeof r.name);
-        out.raw(r.destination, sizeof r.destination);
-        out.raw(r.netmask, sizeof r.netmask);
-        out.raw(r.gateway, sizeof r.gateway);
-        out.u8(r.metric);
-        out.u8(r.interface);
-    });
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvByteToDHCPTable(dhcp_tmp_s* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kLeaseBytes, [](In& in, dhcp_tmp_s& r) {
-        in.raw(r.address, sizeof r.address);
-        in.raw(r.hardware, sizeof r.hardware);
-        r.dynamic = in.u8();
-        r.lease = static_cast<std::int32_t>(in.u32());
-    });
+    return decode(record, bytes, length);
+}
+int IPSConvDHCPTableToByte(std::uint8_t* bytes, const dhcp_tmp_s* record, std::size_t capacity) {
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvByteToLocalServer(LOCAL_S* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kLocalServerBytes, [](In& in, LOCAL_S& r) {
-        r.enabled = in.u8();
-        in.raw(r.address, sizeof r.address);
-        r.spare = in.u8();
-        in.text(r.name, sizeof r.name);
-        r.protocol = in.u8();
-        r.externalPort = in.u16();
-        r.internalPort = in.u16();
-    });
+    return decode(record, bytes, length);
 }
-
 int IPSConvLocalServerToByte(std::uint8_t* bytes, const LOCAL_S* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kLocalServerBytes,
-                  [](Out& out, const LOCAL_S& r) {
-                      out.u8(r.enabled);
-                      out.raw(r.address, sizeof r.address);
-                      out.u8(r.spare);
-                      out.text(r.name, sizeof r.name);
-                      out.u8(r.protocol);
-                      out.u16(r.externalPort);
-                      out.u16(r.internalPort);
-                  });
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvByteToSpecialAP(SP_AP* record, const std::uint8_t* bytes, std::size_t length) {
-    return decode(record, bytes, length, ipslan::kSpecialApBytes, [](In& in, SP_AP& r) {
-        r.enabled = in.u8();
-        in.text(r.name, sizeof r.name);
-        r.outProtocol = in.u8();
-        r.outStart = in.u16();
-        r.outEnd = in.u16();
-        r.inProtocol = in.u8();
-        r.inStart = in.u16();
-        r.inEnd = in.u16();
-    });
+    return decode(record, bytes, length);
 }
-
 int IPSConvSpecialAPToByte(std::uint8_t* bytes, const SP_AP* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kSpecialApBytes, [](Out& out, const SP_AP& r) {
-        out.u8(r.enabled);
-        out.text(r.name, sizeof r.name);
-        out.u8(r.outProtocol);
-        out.u16(r.outStart);
-        out.u16(r.outEnd);
-        out.u8(r.inProtocol);
-        out.u16(r.inStart);
-        out.u16(r.inEnd);
-    });
+    return encode(bytes, record, capacity);
 }
 
 int IPSConvExposedIPToByte(std::uint8_t* bytes, const VI_PC* record, std::size_t capacity) {
-    return encode(bytes, record, capacity, ipslan::kExposedBytes, [](Out& out, const VI_PC& r) {
-        out.u8(r.enabled);
-        out.raw(r.address, sizeof r.address);
-    });
+    return encode(bytes, record, capacity);
 }
 
 int ConvByteToTCPUDP(TCPUDP_PORT* tcp, int& tcpCount, TCPUDP_PORT* udp, int& udpCount,

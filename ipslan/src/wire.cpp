@@ -11,70 +11,153 @@ namespace {
 
 constexpr std::size_t kMaxOidParts = 128;
 
+// The writer and the reader offer the same calls, so one field list per
+// message (its Body below) serves both directions.
+
 // Owns the datagram the writer below fills; a base so that it is built first.
 struct Datagram {
-    explicit Datagram(std::size_t size) : bytes(size, 0) {}
-    std::vector<std::uint8_t> bytes;
+    explicit Datagram(std::size_t size) : image(size, 0) {}
+    std::vector<std::uint8_t> image;
 };
 
 class Writer : private Datagram, public detail::ByteWriter<std::endian::big> {
 public:
-    explicit Writer(std::size_t size) : Datagram(size), ByteWriter(bytes) {}
+    explicit Writer(std::size_t size) : Datagram(size), ByteWriter(image) {}
 
-    // False when the text does not fit with its NUL or holds a NUL itself.
-    bool text(const std::string& value, std::size_t field) {
-        if (value.size() >= field || value.find('\0') != std::string::npos) {
-            return false;
+    template <typename T> void field(const T& value) { number(value); }
+    void bytes(const HardwareAddress& value) { raw(value); }
+    // A text that does not fit with its NUL, or holds a NUL itself, fails
+    // the message.
+    void text(const std::string& value, std::size_t width) {
+        const auto area = take(width);
+        if (value.size() >= width || value.find('\0') != std::string::npos) {
+            ok_ = false;
+            return;
         }
-        std::copy(value.begin(), value.end(), take(field).begin());
-        return true;
+        std::copy(value.begin(), value.end(), area.begin());
     }
-    void header(MessageKind kind, std::uint32_t requestId) {
+    // The datagram starts zeroed; the padding stays so.
+    void padding() { skip(remaining()); }
+    void header(MessageKind kind) {
         raw(kMagic);
         u8(kProtocolVersion);
         u8(static_cast<std::uint8_t>(kind));
         u16(0);
-        u32(requestId);
     }
-    std::vector<std::uint8_t> take() { return std::move(bytes); }
-    using ByteWriter::take;
+    std::vector<std::uint8_t> finish() {
+        return ok_ ? std::move(image) : std::vector<std::uint8_t>{};
+    }
+
+private:
+    bool ok_ = true;
 };
 
 bool allZero(std::span<const std::uint8_t> area) {
     return std::all_of(area.begin(), area.end(), [](std::uint8_t b) { return b == 0; });
 }
 
-// Reads a datagram already checked to have the exact size of its kind.
+// Reads a datagram already checked to have the exact size of its kind; a
+// text without its NUL or with bytes after it, or padding that is not zero,
+// fails the message.
 class Reader : public detail::ByteReader<std::endian::big> {
 public:
     using ByteReader::ByteReader;
 
-    std::optional<std::string> text(std::size_t field) {
-        const auto area = take(field);
+    template <typename T> void field(T& value) { value = number<T>(); }
+    void bytes(HardwareAddress& value) { raw(value); }
+    void text(std::string& value, std::size_t width) {
+        const auto area = take(width);
         const auto nul = std::find(area.begin(), area.end(), std::uint8_t{0});
         if (nul == area.end() || !allZero({nul, area.end()})) {
-            return std::nullopt;
+            ok_ = false;
+            return;
         }
-        return std::string(area.begin(), nul);
+        value.assign(area.begin(), nul);
     }
-    // Moves past count bytes; false when any of them is not zero.
-    bool zeros(std::size_t count) { return allZero(take(count)); }
+    void padding() { ok_ = ok_ && allZero(take(remaining())); }
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = true;
+};
+
+// Each message's kind, size and fields after the header, in datagram order.
+// `M` is the message, const when it is written out.
+template <typename Message> struct Body;
+
+template <> struct Body<BrowseRequest> {
+    static constexpr MessageKind kKind = MessageKind::BrowseRequest;
+    static constexpr std::size_t kSize = kBrowseRequestSize;
+    template <typename Cursor, typename M> static void fields(Cursor& c, M& m) {
+        c.field(m.requestId);
+    }
+};
+
+template <> struct Body<BrowseReply> {
+    static constexpr MessageKind kKind = MessageKind::BrowseReply;
+    static constexpr std::size_t kSize = kBrowseReplySize;
+    template <typename Cursor, typename M> static void fields(Cursor& c, M& m) {
+        c.field(m.requestId);
+        c.text(m.name, kNameField);
+        c.text(m.password, kPasswordField);
+        c.field(m.family);
+        c.field(m.ip);
+        c.field(m.netmask);
+        c.bytes(m.hardware);
+        c.field(m.snmpPort);
+        c.text(m.firmware, kFirmwareField);
+        c.padding();
+    }
+};
+
+template <> struct Body<SetIpRequest> {
+    static constexpr MessageKind kKind = MessageKind::SetIpRequest;
+    static constexpr std::size_t kSize = kSetIpRequestSize;
+    template <typename Cursor, typename M> static void fields(Cursor& c, M& m) {
+        c.field(m.requestId);
+        c.bytes(m.hardware);
+        c.field(m.newIp);
+        c.field(m.newNetmask);
+        c.field(m.flag);
+    }
+};
+
+template <> struct Body<SetIpAck> {
+    static constexpr MessageKind kKind = MessageKind::SetIpAck;
+    static constexpr std::size_t kSize = kSetIpAckSize;
+    template <typename Cursor, typename M> static void fields(Cursor& c, M& m) {
+        c.field(m.requestId);
+        c.bytes(m.hardware);
+        c.field(m.status);
+        c.field(m.ip);
+    }
 };
 
 // Where the request id starts: magic, version, kind and the reserved bytes
 // come first, and peekKind has checked them all.
 constexpr std::size_t kRequestIdOffset = 8;
 
-// Checks header and exact size; on success returns a reader placed at the
-// request id.
-std::optional<Reader> open(std::span<const std::uint8_t> datagram, MessageKind kind,
-                           std::size_t size) {
-    if (datagram.size() != size || peekKind(datagram) != kind) {
+template <typename Message> std::vector<std::uint8_t> encodeMessage(const Message& message) {
+    Writer w(Body<Message>::kSize);
+    w.header(Body<Message>::kKind);
+    Body<Message>::fields(w, message);
+    return w.finish();
+}
+
+// Checks header and exact size, then reads the body.
+template <typename Message>
+std::optional<Message> decodeMessage(std::span<const std::uint8_t> datagram) {
+    if (datagram.size() != Body<Message>::kSize || peekKind(datagram) != Body<Message>::kKind) {
         return std::nullopt;
     }
-    Reader reader(datagram);
-    reader.skip(kRequestIdOffset);
-    return reader;
+    Reader r(datagram);
+    r.skip(kRequestIdOffset);
+    Message message;
+    Body<Message>::fields(r, message);
+    if (!r.ok()) {
+        return std::nullopt;
+    }
+    return message;
 }
 
 } // namespace
@@ -122,45 +205,19 @@ std::optional<std::vector<std::uint32_t>> oidFromText(std::string_view text) {
 }
 
 std::vector<std::uint8_t> encode(const BrowseRequest& message) {
-    Writer w(kBrowseRequestSize);
-    w.header(MessageKind::BrowseRequest, message.requestId);
-    return w.take();
+    return encodeMessage(message);
 }
 
 std::vector<std::uint8_t> encode(const BrowseReply& message) {
-    Writer w(kBrowseReplySize);
-    w.header(MessageKind::BrowseReply, message.requestId);
-    if (!w.text(message.name, kNameField) || !w.text(message.password, kPasswordField)) {
-        return {};
-    }
-    w.u8(message.family);
-    w.u32(message.ip);
-    w.u32(message.netmask);
-    w.raw(message.hardware);
-    w.u16(message.snmpPort);
-    if (!w.text(message.firmware, kFirmwareField)) {
-        return {};
-    }
-    return w.take();
+    return encodeMessage(message);
 }
 
 std::vector<std::uint8_t> encode(const SetIpRequest& message) {
-    Writer w(kSetIpRequestSize);
-    w.header(MessageKind::SetIpRequest, message.requestId);
-    w.raw(message.hardware);
-    w.u32(message.newIp);
-    w.u32(message.newNetmask);
-    w.u8(message.flag);
-    return w.take();
+    return encodeMessage(message);
 }
 
 std::vector<std::uint8_t> encode(const SetIpAck& message) {
-    Writer w(kSetIpAckSize);
-    w.header(MessageKind::SetIpAck, message.requestId);
-    w.raw(message.hardware);
-    w.u8(message.status);
-    w.u32(message.ip);
-    return w.take();
+    return encodeMessage(message);
 }
 
 std::optional<MessageKind> peekKind(std::span<const std::uint8_t> datagram) {
@@ -178,65 +235,19 @@ std::optional<MessageKind> peekKind(std::span<const std::uint8_t> datagram) {
 }
 
 std::optional<BrowseRequest> decodeBrowseRequest(std::span<const std::uint8_t> datagram) {
-    auto r = open(datagram, MessageKind::BrowseRequest, kBrowseRequestSize);
-    if (!r) {
-        return std::nullopt;
-    }
-    return BrowseRequest{r->u32()};
+    return decodeMessage<BrowseRequest>(datagram);
 }
 
 std::optional<BrowseReply> decodeBrowseReply(std::span<const std::uint8_t> datagram) {
-    auto r = open(datagram, MessageKind::BrowseReply, kBrowseReplySize);
-    if (!r) {
-        return std::nullopt;
-    }
-    BrowseReply reply;
-    reply.requestId = r->u32();
-    auto name = r->text(kNameField);
-    auto password = r->text(kPasswordField);
-    if (!name || !password) {
-        return std::nullopt;
-    }
-    reply.name = std::move(*name);
-    reply.password = std::move(*password);
-    reply.family = r->u8();
-    reply.ip = r->u32();
-    reply.netmask = r->u32();
-    r->raw(reply.hardware);
-    reply.snmpPort = r->u16();
-    auto firmware = r->text(kFirmwareField);
-    if (!firmware || !r->zeros(kBrowseReplySize - 78)) {
-        return std::nullopt;
-    }
-    reply.firmware = std::move(*firmware);
-    return reply;
+    return decodeMessage<BrowseReply>(datagram);
 }
 
 std::optional<SetIpRequest> decodeSetIpRequest(std::span<const std::uint8_t> datagram) {
-    auto r = open(datagram, MessageKind::SetIpRequest, kSetIpRequestSize);
-    if (!r) {
-        return std::nullopt;
-    }
-    SetIpRequest request;
-    request.requestId = r->u32();
-    r->raw(request.hardware);
-    request.newIp = r->u32();
-    request.newNetmask = r->u32();
-    request.flag = r->u8();
-    return request;
+    return decodeMessage<SetIpRequest>(datagram);
 }
 
 std::optional<SetIpAck> decodeSetIpAck(std::span<const std::uint8_t> datagram) {
-    auto r = open(datagram, MessageKind::SetIpAck, kSetIpAckSize);
-    if (!r) {
-        return std::nullopt;
-    }
-    SetIpAck ack;
-    ack.requestId = r->u32();
-    r->raw(ack.hardware);
-    ack.status = r->u8();
-    ack.ip = r->u32();
-    return ack;
+    return decodeMessage<SetIpAck>(datagram);
 }
 
 std::optional<Ipv4> parseIpv4(std::string_view text) {

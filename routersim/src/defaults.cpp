@@ -147,36 +147,37 @@ Settings factorySettings(const ResolvedConfig& config) {
     text(ipslan::var::kPassword, config.password.c_str());
 
     // Internet access over ISDN: dynamic WAN address, one provider number.
-    text(0x4001, "0.0.0.0");
-    text(0x4002, "office@isp.example");
-    text(0x4003, "isdn4you");
+    text(ipslan::var::kWanAddress, "0.0.0.0");
+    text(ipslan::var::kAccountName, "office@isp.example");
+    text(ipslan::var::kAccountPassword, "isdn4you");
     dotted(ipslan::var::kPrimaryDns, ipv4(192, 0, 2, 53));
-    text(0x4006, "0191011");
-    text(0x4014, "");
-    text(0x4015, "");
-    integer(0x3801, 6); // Euro ISDN
-    text(0x3823, "");
-    text(0x3824, "");
+    text(ipslan::var::kTelephone1, "0191011");
+    text(ipslan::var::kTelephone2, "");
+    text(ipslan::var::kTelephone3, "");
+    integer(ipslan::var::kCountry, 6); // Euro ISDN
+    text(ipslan::var::kSpid1, "");
+    text(ipslan::var::kSpid2, "");
     integer(ipslan::var::kIdleMinutes, 5); // minutes
 
     // LAN: DHCP pool in the router's own network, two DNS servers.
     integer(ipslan::var::kDhcpEnable, 1);
     dotted(ipslan::var::kDhcpStart, host(100));
     dotted(ipslan::var::kDhcpEnd, host(199));
-    dotted(0x3012, ipv4(192, 0, 2, 53));
-    dotted(0x3013, ipv4(192, 0, 2, 54));
-    dotted(0x3014, 0);
-    set(0x3601, Value::ofBytes(table(
-                    240,
-                    std::vector<S_ROUTE>{
-                        route("branch", ipv4(10, 1, 0, 0), ipv4(255, 255, 0, 0), host(254), 2, 0),
-                        route("lab", ipv4(172, 16, 5, 0), ipv4(255, 255, 255, 0), host(253), 1, 1),
-                    },
-                    IPSConvRouteToByte)));
-    set(0x3602, Value::ofBytes(Bytes(240, 0)));
+    dotted(ipslan::var::kLanDns1, ipv4(192, 0, 2, 53));
+    dotted(ipslan::var::kLanDns2, ipv4(192, 0, 2, 54));
+    dotted(ipslan::var::kLanDns3, 0);
+    set(ipslan::var::kRouteTable[0],
+        Value::ofBytes(
+            table(240,
+                  std::vector<S_ROUTE>{
+                      route("branch", ipv4(10, 1, 0, 0), ipv4(255, 255, 0, 0), host(254), 2, 0),
+                      route("lab", ipv4(172, 16, 5, 0), ipv4(255, 255, 255, 0), host(253), 1, 1),
+                  },
+                  IPSConvRouteToByte)));
+    set(ipslan::var::kRouteTable[1], Value::ofBytes(Bytes(240, 0)));
 
     // Dial-in users: five per variable.
-    set(0x3201,
+    set(ipslan::var::kUserTable[0],
         Value::ofBytes(table(235,
                              std::vector<UserInfo>{
                                  user("anna", "an4na", kDialIn, 0, ""),
@@ -184,17 +185,17 @@ Settings factorySettings(const ResolvedConfig& config) {
                                  user("carla", "c4rla", kCallbackRoaming, 60, ""),
                              },
                              IPSConvUserToByte)));
-    for (int v = 0x3202; v <= 0x3205; ++v) {
-        set(v, Value::ofBytes(Bytes(235, 0)));
+    for (std::size_t i = 1; i < ipslan::var::kUserTable.size(); ++i) {
+        set(ipslan::var::kUserTable[i], Value::ofBytes(Bytes(235, 0)));
     }
 
     // Access control: Group1 blocks irc, tftp and the user-defined UDP port,
     // Group2 blocks everything.
-    set(0x3401, Value::ofBytes(groupBytes(group(0, 0, 0))));
-    set(0x3402, Value::ofBytes(groupBytes(group(0x3, 0x1, 2))));
-    set(0x3403, Value::ofBytes(groupBytes(group(0, 0, 1))));
-    set(0x3404, Value::ofBytes(groupBytes(group(0, 0, 0))));
-    set(0x3405, Value::ofBytes(groupBytes(group(0, 0, 0))));
+    set(ipslan::var::kGroupTable[0], Value::ofBytes(groupBytes(group(0, 0, 0))));
+    set(ipslan::var::kGroupTable[1], Value::ofBytes(groupBytes(group(0x3, 0x1, 2))));
+    set(ipslan::var::kGroupTable[2], Value::ofBytes(groupBytes(group(0, 0, 1))));
+    set(ipslan::var::kGroupTable[3], Value::ofBytes(groupBytes(group(0, 0, 0))));
+    set(ipslan::var::kGroupTable[4], Value::ofBytes(groupBytes(group(0, 0, 0))));
     {
         TCPUDP_PORT udp{};
         TCPUDP_PORT tcp{};
@@ -209,11 +210,11 @@ Settings factorySettings(const ResolvedConfig& config) {
         // The router reports port lists at their used length: 6 bytes a port.
         tcpImage.resize(ipslan::kPortNameBytes);
         udpImage.resize(ipslan::kPortNameBytes);
-        set(0x3301, Value::ofBytes(udpImage));
-        set(0x3302, Value::ofBytes(tcpImage));
+        set(ipslan::var::kUdpPortNames, Value::ofBytes(udpImage));
+        set(ipslan::var::kTcpPortNames, Value::ofBytes(tcpImage));
         for (int i = 0; i < ipslan::kMaxUserPorts; ++i) {
-            const int variable = i < 10 ? 0x3701 + i : 0x3710 + (i - 10);
-            integer(variable, static_cast<std::int32_t>(values[i]));
+            integer(ipslan::var::kPortValues[static_cast<std::size_t>(i)],
+                    static_cast<std::int32_t>(values[i]));
         }
     }
     set(ipslan::var::kWorkstationFirst,
@@ -225,69 +226,71 @@ Settings factorySettings(const ResolvedConfig& config) {
                       station("kiosk", {0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, 0, 2),
                   },
                   IPSConvStationToByte)));
-    for (int v = 0x3502; v <= 0x3505; ++v) {
-        set(v, Value::ofBytes(Bytes(220, 0)));
+    for (std::size_t i = 1; i < ipslan::var::kWorkstationTable.size(); ++i) {
+        set(ipslan::var::kWorkstationTable[i], Value::ofBytes(Bytes(220, 0)));
     }
 
     // Internet applications.
-    integer(0x3716, 0);
-    set(0x3717, Value::ofBytes(table(210,
-                                     std::vector<LOCAL_S>{
-                                         server("web", true, kTcp, 80, 80, host(10)),
-                                         server("mail", true, kTcp, 25, 25, host(11)),
-                                         server("voip", false, kUdp, 5060, 5060, host(12)),
-                                     },
-                                     IPSConvLocalServerToByte)));
-    set(0x371b, Value::ofBytes({}));
-    set(0x371c, Value::ofBytes(
-                    table(210,
-                          std::vector<SP_AP>{
-                              application("ichat", true, kTcp, 6000, 6010, kTcp, 113, 113),
-                              application("games", false, kUdp, 27900, 27910, kUdp, 27900, 27910),
-                          },
-                          IPSConvSpecialAPToByte)));
-    set(0x371e, Value::ofBytes(Bytes(ipslan::kExposedBytes, 0)));
+    integer(ipslan::var::kReservedValue, 0);
+    set(ipslan::var::kVirtualServers,
+        Value::ofBytes(table(210,
+                             std::vector<LOCAL_S>{
+                                 server("web", true, kTcp, 80, 80, host(10)),
+                                 server("mail", true, kTcp, 25, 25, host(11)),
+                                 server("voip", false, kUdp, 5060, 5060, host(12)),
+                             },
+                             IPSConvLocalServerToByte)));
+    set(ipslan::var::kReservedTable, Value::ofBytes({}));
+    set(ipslan::var::kSpecialApplications,
+        Value::ofBytes(
+            table(210,
+                  std::vector<SP_AP>{
+                      application("ichat", true, kTcp, 6000, 6010, kTcp, 113, 113),
+                      application("games", false, kUdp, 27900, 27910, kUdp, 27900, 27910),
+                  },
+                  IPSConvSpecialAPToByte)));
+    set(ipslan::var::kExposedComputer, Value::ofBytes(Bytes(ipslan::kExposedBytes, 0)));
 
     // Feature byte, dial-out flag and authentication: Internet access on,
     // LAN-to-LAN off; the incoming profile allows dial-in with PAP.
-    integer(0x4017, 0);
-    integer(0x400d, 1);
+    integer(ipslan::var::kFeatureByte, 0);
+    integer(ipslan::var::kDialOut, 1);
     integer(ipslan::var::kAuthentication, 0x10);
-    integer(0x371a, 0);
-    integer(0x4017, kDialIn, 1);
-    integer(0x400d, 0, 1);
+    integer(ipslan::var::kLanToLanSwitch, 0);
+    integer(ipslan::var::kFeatureByte, kDialIn, 1);
+    integer(ipslan::var::kDialOut, 0, 1);
     integer(ipslan::var::kAuthentication, 0x10, 1);
-    integer(0x371a, 0, 1);
-    integer(0x4018, 10, 1);
+    integer(ipslan::var::kLanToLanSwitch, 0, 1);
+    integer(ipslan::var::kDialInIdleMinutes, 10, 1);
     for (int mode = 0; mode <= 1; ++mode) {
-        text(0x401a, "branch", mode);
-        text(0x401b, "br4nch", mode);
-        text(0x401c, "office", mode);
-        text(0x401d, "0ff1ce", mode);
-        text(0x401e, "0307654321", mode);
-        dotted(0x401f, ipv4(192, 168, 20, 0), mode);
-        dotted(0x4020, ipv4(255, 255, 255, 0), mode);
+        text(ipslan::var::kLanToLanLogin, "branch", mode);
+        text(ipslan::var::kLanToLanPassword, "br4nch", mode);
+        text(ipslan::var::kRemoteLoginName, "office", mode);
+        text(ipslan::var::kRemoteLoginPassword, "0ff1ce", mode);
+        text(ipslan::var::kRemotePhone, "0307654321", mode);
+        dotted(ipslan::var::kRemoteNetwork, ipv4(192, 168, 20, 0), mode);
+        dotted(ipslan::var::kRemoteMask, ipv4(255, 255, 255, 0), mode);
     }
 
     // ISDN line.
     integer(ipslan::var::kUsage, 1); // two B channels on demand
-    text(0x3809, "4711");
-    text(0x381c, "");
-    text(0x381f, "4711");
-    text(0x3822, "");
-    integer(0x3804, 0); // 64 Kbps
-    text(0x4009, "");
+    text(ipslan::var::kOutgoingMsn, "4711");
+    text(ipslan::var::kOutgoingSad, "");
+    text(ipslan::var::kIncomingMsn, "4711");
+    text(ipslan::var::kIncomingSad, "");
+    integer(ipslan::var::kLineSpeed, 0); // 64 Kbps
+    text(ipslan::var::kInitialString, "");
 
     if (hasVariable(config, ipslan::var::kIdleSeconds, 0)) {
         integer(ipslan::var::kIdleSeconds, 300); // seconds
     }
     if (config.family == 2) {
-        integer(0x4025, 0);
+        integer(ipslan::var::kAnswerWanPing, 0);
         integer(ipslan::var::kRip, 1);
         integer(ipslan::var::kRemoteManagement, 1); // remote management off
-        integer(0x4028, 8080);
-        integer(0x4029, 1);
-        integer(0x402a, 161);
+        integer(ipslan::var::kWebPort, 8080);
+        integer(ipslan::var::kWebManagementOff, 1);
+        integer(ipslan::var::kUtilityPort, 161);
     }
     return s;
 }

@@ -34,7 +34,7 @@ bool isLogVariable(int variable) {
 }
 
 bool isPortList(int variable) {
-    return variable == 0x3301 || variable == 0x3302;
+    return variable == ipslan::var::kUdpPortNames || variable == ipslan::var::kTcpPortNames;
 }
 
 std::string clockText(Millis elapsed) {
@@ -75,16 +75,13 @@ struct Lease {
     std::int32_t seconds;
 };
 
-// The lease record byte form the library decodes: address 4, hardware 6,
-// dynamic flag 1, lease 4 (signed, low byte first).
-void encodeLease(std::uint8_t* out, const Lease& lease) {
-    putAddress(out, lease.address);
-    std::memcpy(out + 4, lease.hardware.data(), 6);
-    out[10] = lease.dynamic ? 1 : 0;
-    const auto seconds = static_cast<std::uint32_t>(lease.seconds);
-    for (int i = 0; i < 4; ++i) {
-        out[11 + i] = static_cast<std::uint8_t>(seconds >> (8 * i));
-    }
+dhcp_tmp_s leaseRecord(const Lease& lease) {
+    dhcp_tmp_s record{};
+    putAddress(record.address, lease.address);
+    std::memcpy(record.hardware, lease.hardware.data(), sizeof record.hardware);
+    record.dynamic = lease.dynamic ? 1 : 0;
+    record.lease = lease.seconds;
+    return record;
 }
 
 } // namespace
@@ -168,8 +165,8 @@ std::optional<Value> RouterModel::get(int variable, int mode) const {
             return Value::ofBytes(leasePart(variable - ipslan::var::kLeaseFirst));
         }
         if (isLogVariable(variable)) {
-            const auto* it = std::find(std::begin(ipslan::kLogVariables),
-                                       std::end(ipslan::kLogVariables), variable);
+            const auto it = std::find(std::begin(ipslan::kLogVariables),
+                                      std::end(ipslan::kLogVariables), variable);
             auto part = logPart(static_cast<int>(it - std::begin(ipslan::kLogVariables)));
             return Value{VarKind::Text, 0, std::move(part)};
         }
@@ -294,11 +291,11 @@ void RouterModel::dial() {
     if (linkUp_ || dialing_) {
         return;
     }
-    if (integerSetting(0x400d) == 0) {
+    if (integerSetting(ipslan::var::kDialOut) == 0) {
         addLog("Dial-out disabled, no call placed");
         return;
     }
-    const std::string number = textSetting(0x4006);
+    const std::string number = textSetting(ipslan::var::kTelephone1);
     if (number.empty()) {
         addLog("No telephone number, no call placed");
         return;
@@ -339,18 +336,18 @@ std::string RouterModel::statusText() const {
     std::string text;
     const std::int32_t usage = integerSetting(ipslan::var::kUsage);
     if (linkUp_) {
-        const std::string fixed = textSetting(0x4001);
+        const std::string fixed = textSetting(ipslan::var::kWanAddress);
         const std::string wan = fixed.empty() || fixed == "0.0.0.0" ? kProviderAddress : fixed;
         text += "Line: connected, ";
         text += usage == 2 ? "2 B channels" : "1 B channel";
         text += "\r\nWAN IP: " + wan;
         text += "\r\nConnected for " + clockText(now() - connectedAt_);
     } else if (dialing_) {
-        text += "Line: dialing " + textSetting(0x4006);
+        text += "Line: dialing " + textSetting(ipslan::var::kTelephone1);
     } else {
         text += "Line: idle";
     }
-    text += "\r\nAccont: " + textSetting(0x4002);
+    text += "\r\nAccont: " + textSetting(ipslan::var::kAccountName);
     return text;
 }
 
@@ -417,7 +414,9 @@ std::vector<std::uint8_t> RouterModel::leasePart(int index) const {
     std::vector<std::uint8_t> bytes(kLeasesPerPart * kLeaseRecordBytes, 0);
     const std::size_t first = static_cast<std::size_t>(index) * kLeasesPerPart;
     for (std::size_t i = first; i < leases.size() && i < first + kLeasesPerPart; ++i) {
-        encodeLease(bytes.data() + (i - first) * kLeaseRecordBytes, leases[i]);
+        const dhcp_tmp_s record = leaseRecord(leases[i]);
+        IPSConvDHCPTableToByte(bytes.data() + (i - first) * kLeaseRecordBytes, &record,
+                               kLeaseRecordBytes);
     }
     return bytes;
 }

@@ -7,31 +7,48 @@
 namespace tolvaro::device {
 namespace {
 
-// clang-format off
-constexpr std::array<int, 79> kFamily1 = {
-    0x4001, 0x4002, 0x4003, 0x4004, 0x4006, 0x4014, 0x4015,             // 0-6 Internet access
-    0x3801, 0x3823, 0x3824,                                             // 7-9 country, SPIDs
-    0x4008,                                                             // 10 idle time-out
-    0x0104, 0x0100, 0x0103, 0x0106,                                     // 11-14
-    0x3004, 0x3006, 0x3005, 0x3012, 0x3013, 0x3014, 0x3601, 0x3602,     // 15-22 LAN
-    0x3201, 0x3202, 0x3203, 0x3204, 0x3205,                             // 23-27 users
-    0x3401, 0x3402, 0x3403, 0x3404, 0x3405,                             // 28-32 groups
-    0x3501, 0x3502, 0x3503, 0x3504, 0x3505,                             // 33-37 workstations
-    0x3301, 0x3302,                                                     // 38-39 user ports
-    0x3701, 0x3702, 0x3703, 0x3704, 0x3705,
-    0x3706, 0x3707, 0x3708, 0x3709, 0x370a,                             // 40-49 port settings
-    0x3710, 0x3711, 0x3712, 0x3713, 0x3714, 0x3715, 0x3716, 0x3717,     // 50-57
-    0x371e, 0x371c, 0x371b,                                             // 58-60 servers
-    0x4017, 0x400d, 0x4023,                                             // 61-63
-    0x401a, 0x401b, 0x401c, 0x401d, 0x401e, 0x401f, 0x4020,             // 64-70 LAN-to-LAN
-    0x3806, 0x3809, 0x381c, 0x381f, 0x3822, 0x3804, 0x4009,             // 71-77 ISDN
-    0x371a,                                                             // 78 read in mode 1
-};
-// clang-format on
+using namespace ipslan::var;
 
-constexpr std::array<int, 5> kFamily2Options = {0x4025, ipslan::var::kRemoteManagement, 0x4028,
-                                                0x4029, 0x402a};
-constexpr int kFamily2LanExtra = ipslan::var::kRip;
+// Slot by slot; the tables split over several variables take one slot each.
+constexpr std::array<int, 79> makeFamily1() {
+    std::array<int, 79> out{};
+    std::size_t s = 0;
+    const auto put = [&](auto... variables) {
+        ((out[s++] = variables), ...);
+    };
+    const auto putAll = [&](const auto& table) {
+        for (const int variable : table)
+            out[s++] = variable;
+    };
+    put(kWanAddress, kAccountName, kAccountPassword, kPrimaryDns, kTelephone1, kTelephone2,
+        kTelephone3);                                                     // 0-6 Internet access
+    put(kCountry, kSpid1, kSpid2);                                        // 7-9
+    put(kIdleMinutes);                                                    // 10 idle time-out
+    put(kFirmwareVersion, kHardwareAddress, kHardwareId, kPassword);      // 11-14
+    put(kDhcpEnable, kDhcpStart, kDhcpEnd, kLanDns1, kLanDns2, kLanDns3); // 15-20 LAN
+    putAll(kRouteTable);                                                  // 21-22
+    putAll(kUserTable);                                                   // 23-27
+    putAll(kGroupTable);                                                  // 28-32
+    putAll(kWorkstationTable);                                            // 33-37
+    put(kUdpPortNames, kTcpPortNames);                                    // 38-39 user ports
+    putAll(kPortValues);                                                  // 40-55 port settings
+    put(kReservedValue, kVirtualServers);                                 // 56-57
+    put(kExposedComputer, kSpecialApplications, kReservedTable);          // 58-60 servers
+    put(kFeatureByte, kDialOut, kAuthentication);                         // 61-63
+    put(kLanToLanLogin, kLanToLanPassword, kRemoteLoginName, kRemoteLoginPassword, kRemotePhone,
+        kRemoteNetwork, kRemoteMask); // 64-70 LAN-to-LAN
+    put(kUsage, kOutgoingMsn, kOutgoingSad, kIncomingMsn, kIncomingSad, kLineSpeed,
+        kInitialString);  // 71-77 ISDN
+    put(kLanToLanSwitch); // 78 read in mode 1
+    if (s != out.size())
+        throw "the family-1 catalogue has 79 slots";
+    return out;
+}
+constexpr std::array<int, 79> kFamily1 = makeFamily1();
+
+constexpr std::array<int, 5> kFamily2Options = {kAnswerWanPing, kRemoteManagement, kWebPort,
+                                                kWebManagementOff, kUtilityPort};
+constexpr int kFamily2LanExtra = kRip;
 
 constexpr std::array<int, 85> makeFamily2() {
     std::array<int, 85> out{};

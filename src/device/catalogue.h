@@ -35,17 +35,19 @@ std::span<const int> catalogue(Family family);
 int family2Slot(int family1Slot);
 std::optional<int> family1Slot(int family2Slot);
 
-// Slot 10 holds the idle time-out: variable 0x4008, or 0x4024 above firmware
+// Slot 10 holds the idle time-out: in minutes, or in seconds above firmware
 // level 60.
 inline constexpr int kIdleTimeoutSlot = 10;
 inline constexpr int kVersionSlot = 11;
 inline constexpr int kIdleMinutesVariable = ipslan::var::kIdleMinutes;
 inline constexpr int kIdleSecondsVariable = ipslan::var::kIdleSeconds;
-// Above this level slot 10 holds 0x4024 and files carry one more entry.
+// Above this level slot 10 holds the seconds and files carry one more entry.
 inline constexpr int kSecondsFirmwareLevel = 60;
 
 // Read and written with mode 1, in this order.
-inline constexpr std::array<int, 5> kMode1Block = {0x4017, 0x400d, 0x4023, 0x371a, 0x4018};
+inline constexpr std::array<int, 5> kMode1Block = {
+    ipslan::var::kFeatureByte, ipslan::var::kDialOut, ipslan::var::kAuthentication,
+    ipslan::var::kLanToLanSwitch, ipslan::var::kDialInIdleMinutes};
 std::optional<int> mode1IndexOf(int variable);
 
 // One read of the catalogue: `count` variables from `firstSlot` on, whose

@@ -136,8 +136,8 @@ CheckedFile checkConfigFile(std::span<const std::uint8_t> file, Family routerFam
     std::size_t offset = kFileHeaderSize;
     const bool seconds = result.firmwareLevel > kSecondsFirmwareLevel;
     for (int slot = 0; slot < savedSlotCount(result.layout); ++slot, offset += kEntrySize) {
-        // Above level 60 slot 10 holds the time-out in seconds (0x4024, written
-        // below); sending it to 0x4008 would set the minutes to that number.
+        // Above level 60 slot 10 holds the time-out in seconds (written below);
+        // sending it to the minutes variable would set them to that number.
         if (seconds && slot == kIdleTimeoutSlot)
             continue;
         result.writes.push_back({variableAt(result.layout, slot), 0, offset});
@@ -191,7 +191,7 @@ int sendResetRequest(DeviceLink& link, const char* ip) {
     _snmp_packet entry{};
     entry.type = kTypeInteger;
     setEntryText(entry, "1");
-    const int variable = 0x0001;
+    const int variable = ipslan::var::kReset;
     return link.setInfo(ip, 0, 1, &variable, &entry);
 }
 

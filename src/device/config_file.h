@@ -8,7 +8,7 @@
 //   14    4           firmware level
 //   18    N x 1504    catalogue slots 0 to N-1
 //   ...   5 x 1504    the mode-1 block, in block order
-//   ...   1504        above firmware level 60 only: slot 10 again (0x4024)
+//   ...   1504        above firmware level 60 only: slot 10 again (seconds)
 // The family is not stored; it follows from the length.
 //
 // Everything here is pure except the two file functions at the end.
@@ -75,7 +75,7 @@ struct CheckedFile {
     std::int32_t firmwareLevel = 0;
     // The family whose layout the file has.
     Family layout = Family::Two;
-    // In file order: the catalogue slots, the mode-1 block, 0x4024.
+    // In file order: the catalogue slots, the mode-1 block, the seconds.
     std::vector<FileWrite> writes;
 };
 
@@ -99,7 +99,7 @@ _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset)
 
 class DeviceLink;
 
-// Asks the router to restart (variable 0x0001, type 2, length 1, "1").
+// Asks the router to restart (var::kReset, type 2, length 1, "1").
 int sendResetRequest(DeviceLink& link, const char* ip);
 
 // Writes `bytes` to `path` through a temporary file in the same directory

@@ -66,7 +66,7 @@ public:
     MIB_RESPONSE* mode1ReadImage() { return mode1Read_.data(); }
 
     // The slot of a variable in this store's catalogue. Both idle time-out
-    // variables (0x4008 and 0x4024) map to slot 10.
+    // variables (var::kIdleMinutes and var::kIdleSeconds) map to slot 10.
     std::optional<int> slotOf(int variable) const;
     // The idle time-out variable that slot 10 stands for at this store's
     // firmware level.

@@ -17,7 +17,7 @@ enum class FetchResult {
     Info1Fail,    // the 28- or the 15-variable request
     InfoFail,     // the 7-variable request
     Mode1Fail,    // the mode-1 block
-    IdleTimeFail, // 0x4024 above firmware level 60
+    IdleTimeFail, // var::kIdleSeconds above firmware level 60
 };
 
 // The message the program shows for a failed fetch (empty for Ok).
@@ -32,7 +32,7 @@ FetchResult fetchCatalogue(DeviceLink& link, const char* ip, ConfigStore& store)
 FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store);
 
 // Takes the firmware level from the version text and, above level 60, reads
-// 0x4024 into slot 10 in place of 0x4008.
+// var::kIdleSeconds into slot 10 in place of var::kIdleMinutes.
 FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& store);
 
 // Everything Setup and Save read: clears the write images, sends the
@@ -42,7 +42,7 @@ FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& stor
 FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store);
 
 // What Save reads: fetchConfiguration and, for family 2, the mode-0 value of
-// 0x371a into slot 84, which the catalogue requests leave empty but the file
+// var::kLanToLanSwitch into slot 84, which the catalogue requests leave empty but the file
 // carries. Reading it means Load later writes the router's own value back
 // rather than zeros or the mode-1 copy. Its failure is InfoFail.
 FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store);

@@ -64,7 +64,7 @@ struct SettingName {
     int firstRecord = 0;
 };
 
-// Every named variable: both catalogues, the mode-1 block, 0x4024, the
+// Every named variable: both catalogues, the mode-1 block, var::kIdleSeconds, the
 // variables outside the catalogue and the lease table.
 std::span<const SettingName> allSettingNames();
 // The entry for a variable in a mode; nullptr when it has none.

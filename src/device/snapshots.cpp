@@ -152,7 +152,7 @@ bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, b
             fetchIdleTimeout(link, ip, store) != FetchResult::Ok)
             return false;
     }
-    // The catalogue requests leave family 2's last slot (0x371a, mode 0)
+    // The catalogue requests leave family 2's last slot (var::kLanToLanSwitch, mode 0)
     // empty; a snapshot with zeros there would switch LAN-to-LAN off when
     // it is loaded back.
     if (store.family() != Family::Two)

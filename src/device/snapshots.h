@@ -47,7 +47,7 @@ struct SnapshotSource {
 };
 
 // The directory name of a router: its hardware address (read-image slot 12,
-// variable 0x0100) as upper-case hexadecimal pairs joined by "-"; a router
+// var::kHardwareAddress) as upper-case hexadecimal pairs joined by "-"; a router
 // that reports no hardware address is kept under "address-<IP address>".
 std::string routerKey(const ConfigStore& store, std::string_view ipAddress);
 
@@ -92,12 +92,12 @@ class DeviceLink;
 
 // Reads what a snapshot needs beyond what the operation read: after the
 // catalogue alone (Load) the mode-1 block and the idle time-out in seconds;
-// in every case family 2's last slot (0x371a, mode 0), which the catalogue
+// in every case family 2's last slot (var::kLanToLanSwitch, mode 0), which the catalogue
 // requests leave empty. False when a read failed.
 bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, bool catalogueOnly);
 
 // Builds the configuration file of a fetched store (catalogue, mode-1 block,
-// 0x4024 above level 60), exactly as Save writes it; nothing when the store
+// var::kIdleSeconds above level 60), exactly as Save writes it; nothing when the store
 // has no readable firmware version.
 std::optional<std::vector<std::uint8_t>> snapshotFile(const ConfigStore& store);
 

@@ -67,7 +67,7 @@ bool entryTook(const SentEntry& sent, const MIB_RESPONSE& read);
 VerifyResult verifyWrites(DeviceLink& link, const std::string& ip, const HardwareAddress& hardware,
                           std::span<const SentEntry> sent);
 
-// The router's hardware address (variable 0x0100) at `ip`, if it answers.
+// The router's hardware address (var::kHardwareAddress) at `ip`, if it answers.
 std::optional<HardwareAddress> readHardwareAddress(DeviceLink& link, const char* ip);
 
 // The warning for a result (empty for AllTook). `snapshotPath`, when given,

@@ -1,4 +1,4 @@
-// The authentication field of the authentication byte (0x4023): bits 0x70
+// The authentication field of the authentication byte (var::kAuthentication): bits 0x70
 // say what the router asks of callers. The other bits are not ours and
 // always pass through unchanged.
 #pragma once

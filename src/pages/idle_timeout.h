@@ -1,6 +1,6 @@
 // The idle time-out that the Quick Setup and LAN-to-LAN pages show and edit
 // together: slot 10 of the read image, in minutes up to firmware level 60
-// (variable 0x4008) and in seconds above it (0x4024). Both pages keep the
+// (var::kIdleMinutes) and in seconds above it (var::kIdleSeconds). Both pages keep the
 // value there between visits, so a change on one shows on the other.
 #pragma once
 

@@ -205,6 +205,7 @@ int IPSConvByteToRoute(S_ROUTE* record, const std::uint8_t* bytes, std::size_t l
 int IPSConvRouteToByte(std::uint8_t* bytes, const S_ROUTE* record, std::size_t capacity);
 
 int IPSConvByteToDHCPTable(dhcp_tmp_s* record, const std::uint8_t* bytes, std::size_t length);
+int IPSConvDHCPTableToByte(std::uint8_t* bytes, const dhcp_tmp_s* record, std::size_t capacity);
 
 int IPSConvByteToLocalServer(LOCAL_S* record, const std::uint8_t* bytes, std::size_t length);
 int IPSConvLocalServerToByte(std::uint8_t* bytes, const LOCAL_S* record, std::size_t capacity);

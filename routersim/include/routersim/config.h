@@ -96,7 +96,7 @@ ResolveResult resolve(const RouterConfig& config);
 int firmwareLevel(const std::string& firmware);
 
 // Whether a variable of the table exists on this router: by family, except
-// that the idle time-out in seconds (0x4024) follows the firmware level,
+// that the idle time-out in seconds (var::kIdleSeconds) follows the firmware level,
 // since the utility reads it from every router above level 60.
 bool hasVariable(const ResolvedConfig& config, int variable, int mode);
 

@@ -5,7 +5,7 @@
 // Settings versus running state: a write changes the stored setting at once
 // and reads return it at once, but the router keeps answering at its current
 // address and with its current password (community) until it restarts. A
-// restart (variable 0x0001 set to 1, or an address assignment) makes it
+// restart (var::kReset set to 1, or an address assignment) makes it
 // unreachable for the configured restart time, after which it runs with the
 // stored settings: new address, new password, fresh log, link down.
 //
@@ -124,7 +124,7 @@ public:
     // Restarts as a reset does (a fault a test imposes).
     void restart() { beginRestart(); }
 
-    // The link as the utility sees it (variable 0x0002).
+    // The link as the utility sees it (var::kLinkStatus).
     bool linkUp() const { return linkUp_; }
     // Log lines since the last start, oldest first, each ending in "\n".
     const std::deque<std::string>& logLines() const { return log_; }

@@ -30,7 +30,7 @@ inline constexpr std::array<const char*, 5> kColumns = {"Name", "Group", "H/W Ad
 
 // The workstation table: five variables of ten records each, always sent
 // with the length of ten records.
-constexpr std::array<int, 5> kWorkstationTable = {0x3501, 0x3502, 0x3503, 0x3504, 0x3505};
+constexpr auto kWorkstationTable = ipslan::var::kWorkstationTable;
 constexpr int kWorkstationsPerVariable = 10;
 constexpr int kMaxWorkstations = 50;
 constexpr std::size_t kWorkstationTableBytes = kWorkstationsPerVariable * ipslan::kStationBytes;

@@ -40,8 +40,8 @@ constexpr int kFeatureDialIn = 0x02;
 
 // The user table: five variables of five records each, always sent with the
 // length of five records.
-constexpr int kUserTableFirst = 0x3201;
-constexpr std::array<int, 5> kUserTable = {0x3201, 0x3202, 0x3203, 0x3204, 0x3205};
+constexpr int kUserTableFirst = ipslan::var::kUserFirst;
+constexpr auto kUserTable = ipslan::var::kUserTable;
 constexpr int kUsersPerVariable = 5;
 constexpr int kMaxUsers = 25;
 constexpr std::size_t kUserTableBytes = kUsersPerVariable * ipslan::kUserBytes;
@@ -52,8 +52,9 @@ constexpr unsigned kMaxIdleTimeout = 99;
 // The apply copies at most this many characters of the time-out field.
 constexpr std::size_t kIdleTimeoutCharacters = 4;
 
-constexpr std::array<int, 3> kDialInWrites = {0x4017, 0x400d, 0x4023};
-constexpr std::array<int, 1> kIdleTimeoutWrite = {0x4018};
+constexpr std::array<int, 3> kDialInWrites = {ipslan::var::kFeatureByte, ipslan::var::kDialOut,
+                                              ipslan::var::kAuthentication};
+constexpr std::array<int, 1> kIdleTimeoutWrite = {ipslan::var::kDialInIdleMinutes};
 
 // The controls that only matter while dial-in access is enabled.
 constexpr std::array kDialInGroup = {ids::kAuthDisable, ids::kAuthEnable, ids::kAuthChap,

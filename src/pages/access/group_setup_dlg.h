@@ -20,6 +20,7 @@
 #include <string_view>
 
 #include <ipslan/records.h>
+#include <ipslan/variables.h>
 
 #include "ui/dialog.h"
 
@@ -32,14 +33,12 @@ namespace tolvaro::pages {
 inline constexpr int kGroupCount = 5;
 
 // One group record per group, in the order of the group lists.
-inline constexpr std::array<int, kGroupCount> kGroupRecordVariables{0x3401, 0x3402, 0x3403, 0x3404,
-                                                                    0x3405};
-inline constexpr int kUdpPortListVariable = 0x3301;
-inline constexpr int kTcpPortListVariable = 0x3302;
+inline constexpr std::array<int, kGroupCount> kGroupRecordVariables = ipslan::var::kGroupTable;
+inline constexpr int kUdpPortListVariable = ipslan::var::kUdpPortNames;
+inline constexpr int kTcpPortListVariable = ipslan::var::kTcpPortNames;
 // The sixteen port values, numbered UDP ports first, then TCP ports.
-inline constexpr std::array<int, ipslan::kMaxUserPorts> kPortValueVariables{
-    0x3701, 0x3702, 0x3703, 0x3704, 0x3705, 0x3706, 0x3707, 0x3708,
-    0x3709, 0x370a, 0x3710, 0x3711, 0x3712, 0x3713, 0x3714, 0x3715};
+inline constexpr std::array<int, ipslan::kMaxUserPorts> kPortValueVariables =
+    ipslan::var::kPortValues;
 
 enum GroupMode : std::uint8_t { kNoRestriction = 0, kBlockAllAccess = 1, kUseListBelow = 2 };
 

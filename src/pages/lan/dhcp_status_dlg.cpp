@@ -15,7 +15,7 @@ namespace {
 namespace ids = res::dhcp_status;
 
 // The lease table, in four consecutive parts of up to 17 records each.
-constexpr std::array<int, 4> kLeaseVariables{0x1006, 0x1007, 0x1008, 0x1009};
+constexpr auto kLeaseVariables = ipslan::var::kLeaseTable;
 constexpr int kLeasesPerVariable = 17;
 constexpr std::int32_t kNoLease = -1;
 

@@ -22,9 +22,9 @@ namespace {
 namespace ids = res::internet_application;
 namespace text = internet_application_text;
 
-constexpr int kServerTableVariable = 0x3717;
-constexpr int kExposedComputerVariable = 0x371e;
-constexpr int kSpecialAppTableVariable = 0x371c;
+constexpr int kServerTableVariable = ipslan::var::kVirtualServers;
+constexpr int kExposedComputerVariable = ipslan::var::kExposedComputer;
+constexpr int kSpecialAppTableVariable = ipslan::var::kSpecialApplications;
 constexpr std::array<int, 3> kVariables{kServerTableVariable, kExposedComputerVariable,
                                         kSpecialAppTableVariable};
 

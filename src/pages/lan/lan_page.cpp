@@ -25,14 +25,14 @@ namespace ids = res::lan;
 constexpr int kDhcpEnableVariable = ipslan::var::kDhcpEnable;
 constexpr int kPoolStartVariable = ipslan::var::kDhcpStart;
 constexpr int kPoolEndVariable = ipslan::var::kDhcpEnd;
-constexpr int kDns1Variable = 0x3012;
-constexpr int kDns2Variable = 0x3013;
-constexpr int kDns3Variable = 0x3014;
+constexpr int kDns1Variable = ipslan::var::kLanDns1;
+constexpr int kDns2Variable = ipslan::var::kLanDns2;
+constexpr int kDns3Variable = ipslan::var::kLanDns3;
 constexpr int kRipVariable = ipslan::var::kRip; // family 2 only
 // The primary DNS that the Quick Setup page edits too.
 constexpr int kPrimaryDnsVariable = ipslan::var::kPrimaryDns;
 // The route table: ten routes per variable, each sent whole.
-constexpr std::array<int, 2> kRouteVariables{0x3601, 0x3602};
+constexpr auto kRouteVariables = ipslan::var::kRouteTable;
 constexpr int kRoutesPerVariable = 10;
 constexpr int kMaxRoutes = 20;
 constexpr std::size_t kRouteValueLength = kRoutesPerVariable * ipslan::kRouteBytes;

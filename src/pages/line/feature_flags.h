@@ -1,9 +1,10 @@
-// The feature byte (0x4017) and the dial-out flag (0x400d): the switches that
-// the Quick Setup and LAN-to-LAN pages share in the write image as decimal
-// text. LAN-to-LAN is on while bit 0x80 of the feature byte is set; it is
-// turned on and off together with bit 0x02. Internet access is the dial-out
-// flag "1" with LAN-to-LAN off.
+// The feature byte and the dial-out flag: the switches that the Quick Setup
+// and LAN-to-LAN pages share in the write image as decimal text. LAN-to-LAN is on while bit 0x80 of
+// the feature byte is set; it is turned on and off together with bit 0x02. Internet access is the
+// dial-out flag "1" with LAN-to-LAN off.
 #pragma once
+
+#include <ipslan/variables.h>
 
 namespace tolvaro::device {
 class ConfigStore;
@@ -11,8 +12,8 @@ class ConfigStore;
 
 namespace tolvaro::pages {
 
-inline constexpr int kFeatureVariable = 0x4017;
-inline constexpr int kDialOutVariable = 0x400d;
+inline constexpr int kFeatureVariable = ipslan::var::kFeatureByte;
+inline constexpr int kDialOutVariable = ipslan::var::kDialOut;
 inline constexpr int kLanToLanOnBit = 0x80;
 inline constexpr int kLanToLanBits = 0x82;
 inline constexpr int kLanToLanOffMask = 0x7d;

@@ -21,12 +21,12 @@ namespace {
 namespace ids = res::isdn;
 
 constexpr int kUsage = ipslan::var::kUsage;
-constexpr int kOutgoingMsn = 0x3809;
-constexpr int kOutgoingSad = 0x381c;
-constexpr int kIncomingMsn = 0x381f;
-constexpr int kIncomingSad = 0x3822;
-constexpr int kLineSpeed = 0x3804;
-constexpr int kInitialString = 0x4009;
+constexpr int kOutgoingMsn = ipslan::var::kOutgoingMsn;
+constexpr int kOutgoingSad = ipslan::var::kOutgoingSad;
+constexpr int kIncomingMsn = ipslan::var::kIncomingMsn;
+constexpr int kIncomingSad = ipslan::var::kIncomingSad;
+constexpr int kLineSpeed = ipslan::var::kLineSpeed;
+constexpr int kInitialString = ipslan::var::kInitialString;
 
 constexpr std::uint8_t kIntegerType = 2;
 constexpr std::uint8_t kOctetStringType = 4;

@@ -26,14 +26,14 @@ namespace {
 namespace ids = res::lan_to_lan;
 
 constexpr int kAuthenticationVariable = ipslan::var::kAuthentication;
-constexpr int kLanToLanSwitch = 0x371a;
-constexpr int kLoginName = 0x401a;
-constexpr int kPassword = 0x401b;
-constexpr int kRemoteLoginName = 0x401c;
-constexpr int kRemotePassword = 0x401d;
-constexpr int kPhoneNumber = 0x401e;
-constexpr int kRemoteNetwork = 0x401f;
-constexpr int kRemoteMask = 0x4020;
+constexpr int kLanToLanSwitch = ipslan::var::kLanToLanSwitch;
+constexpr int kLoginName = ipslan::var::kLanToLanLogin;
+constexpr int kPassword = ipslan::var::kLanToLanPassword;
+constexpr int kRemoteLoginName = ipslan::var::kRemoteLoginName;
+constexpr int kRemotePassword = ipslan::var::kRemoteLoginPassword;
+constexpr int kPhoneNumber = ipslan::var::kRemotePhone;
+constexpr int kRemoteNetwork = ipslan::var::kRemoteNetwork;
+constexpr int kRemoteMask = ipslan::var::kRemoteMask;
 
 // Texts are cut to these lengths when the page compares or sends them.
 constexpr std::size_t kVerifyLength = 7;

@@ -20,11 +20,11 @@ namespace {
 namespace ids = res::option;
 
 constexpr int kAdminPassword = ipslan::var::kPassword;
-constexpr int kAnswerPing = 0x4025;
+constexpr int kAnswerPing = ipslan::var::kAnswerWanPing;
 constexpr int kRemoteManagementOff = ipslan::var::kRemoteManagement;
-constexpr int kWebPort = 0x4028;
-constexpr int kWebManagementOff = 0x4029;
-constexpr int kUtilityPort = 0x402a;
+constexpr int kWebPort = ipslan::var::kWebPort;
+constexpr int kWebManagementOff = ipslan::var::kWebManagementOff;
+constexpr int kUtilityPort = ipslan::var::kUtilityPort;
 
 constexpr std::size_t kPasswordLength = 9;
 constexpr int kHighestPort = 65535;

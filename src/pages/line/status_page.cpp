@@ -1,5 +1,6 @@
 #include "pages/line/status_page.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -30,8 +31,12 @@ constexpr const char* kDial = "2";
 constexpr const char* kHangUp = "1";
 
 // The nine log parts in the order they are joined, then the status text.
-constexpr std::array<int, 10> kLogRequest{0x1014, 0x1015, 0x1016, 0x1017, 0x1018,
-                                          0x1019, 0x1020, 0x1021, 0x1022, 0x1023};
+constexpr std::array<int, 10> kLogRequest = [] {
+    std::array<int, 10> out{};
+    std::copy(ipslan::var::kLogTable.begin(), ipslan::var::kLogTable.end(), out.begin());
+    out.back() = ipslan::var::kStatusText;
+    return out;
+}();
 constexpr std::size_t kLogParts = 9;
 constexpr std::size_t kStatusText = 9;
 constexpr std::size_t kLogCapacity = 2549;

@@ -20,7 +20,7 @@ private:
     void dialUp();
     void hangUp();
     void refreshLog();
-    // Variable 0x0002: 1 while the ISDN link is up; 0 when a read fails.
+    // var::kLinkStatus: 1 while the ISDN link is up; 0 when a read fails.
     int linkStatus();
     void sendLineCommand(const char* command);
 };

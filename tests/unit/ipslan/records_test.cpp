@@ -121,7 +121,8 @@ TEST(RecordConverters, GroupByteFormIsTheRecordImage) {
     EXPECT_EQ(std::memcmp(buf.data(), &group, 12), 0);
 }
 
-TEST(RecordConverters, LeaseDecodesDocumentedLayout) {
+// The simulator encodes what the program decodes: both must agree on the layout.
+TEST(RecordConverters, LeaseByteFormIsTheDocumentedLayoutBothWays) {
     const Bytes bytes = {10,   0,    0, 9,    0x00, 0x0a, 0x95, 0x9d,
                          0x68, 0x16, 1, 0xff, 0xff, 0xff, 0xff};
     dhcp_tmp_s lease{};
@@ -131,6 +132,9 @@ TEST(RecordConverters, LeaseDecodesDocumentedLayout) {
     EXPECT_EQ(lease.hardware[2], 0x95);
     EXPECT_EQ(lease.dynamic, 1);
     EXPECT_EQ(lease.lease, -1);
+    Bytes back(15, 0);
+    ASSERT_EQ(IPSConvDHCPTableToByte(back.data(), &lease, back.size()), 15);
+    EXPECT_EQ(back, bytes);
 }
 
 TEST(RecordConverters, ExposedComputerIsEnabledByteThenAddress) {
