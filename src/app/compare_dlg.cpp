@@ -24,9 +24,9 @@ void CCompareDlg::onInitDialog() {
     setText(ids::kRightLabel, right_.description);
     auto rows = list(ids::kList);
     const int w = rows.pixelWidth() - 4;
-    rows.addColumn(compare_text::kColumnSetting, w * 2 / 5);
-    rows.addColumn(left_.title, w * 3 / 10);
-    rows.addColumn(right_.title, w - w * 2 / 5 - w * 3 / 10);
+    rows.addColumn(compare_text::kColumnSetting, w * 9 / 20);
+    rows.addColumn(left_.title, w * 11 / 40);
+    rows.addColumn(right_.title, w - w * 9 / 20 - w * 11 / 40);
     for (const device::NamedDifference& d : differences_) {
         const int row = rows.insert(rows.count(), d.name);
         rows.setText(row, 1, d.before);

@@ -9,7 +9,7 @@ using namespace layout;
 namespace ids = snapshots;
 
 constexpr int kColumnX = 224;
-constexpr int kColumnWidth = 79;
+constexpr int kColumnWidth = 89;
 
 ControlSpec columnButton(int id, std::string caption, int y) {
     return {
@@ -17,10 +17,10 @@ ControlSpec columnButton(int id, std::string caption, int y) {
 }
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = dialog(ids::kTemplate, "Snapshots", 310, 182);
+    ui::Template t = dialog(ids::kTemplate, "Snapshots", 320, 182);
     auto& c = t.controls;
 
-    c.push_back(text("", kMargin, kMargin, 210, ids::kRouterLabel));
+    c.push_back(text("", kMargin, kMargin, 306, ids::kRouterLabel));
     c.push_back(listView(ids::kList, kMargin, 19, 210, 136, ui::kAlwaysShowSel));
     c.push_back(text("", 12, 80, 200, ids::kNoneNote, ui::kCentered | ui::kHidden));
 
@@ -32,9 +32,9 @@ const ui::TemplateRegistration reg{[] {
     c.push_back(columnButton(ids::kDelete, "Delete", 111));
     c.push_back(columnButton(ids::kRestore, "Restore…", 141));
 
-    c.push_back(button(ui::kIdCancel, "Cancel", 140, 162, ui::kHidden));
-    c.push_back(button(ui::kIdOk, "Close", 194, 162, ui::kDefault));
-    c.push_back(button(ui::kIdHelp, "Help", 253, 162));
+    c.push_back(button(ui::kIdCancel, "Cancel", 150, 162, ui::kHidden));
+    c.push_back(button(ui::kIdOk, "Close", 204, 162, ui::kDefault));
+    c.push_back(button(ui::kIdHelp, "Help", 263, 162));
     return t;
 }()};
 

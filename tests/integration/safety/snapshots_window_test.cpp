@@ -74,6 +74,10 @@ protected:
 
     // The router's configuration as Save writes it, read straight from it.
     std::vector<std::uint8_t> routerFile(const std::string& ip, device::ConfigStore& store) {
+        // Discovery tells the library which port the router answers on.
+        DEVICE_INFO table[kDeviceTableSize];
+        int count = kDeviceTableSize;
+        EXPECT_NE(utility.link->browse(table, &count), 0);
         utility.link->setCommunity(device::kFixedCommunity);
         utility.link->setSnmpPort(161);
         EXPECT_EQ(device::fetchForFile(*utility.link, ip.c_str(), store), device::FetchResult::Ok);
