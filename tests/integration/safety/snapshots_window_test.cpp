@@ -157,8 +157,10 @@ TEST_F(SnapshotsWindow, DeleteRemovesTheSnapshotOnlyAfterYes) {
         ui::Answer answer;
         bool removed;
     };
-    for (const Row row : {Row{"No keeps it", ui::Answer::No, false},
-                          Row{"Yes removes it", ui::Answer::Yes, true}}) {
+    // The first row deletes the only snapshot: the window then says so in
+    // the list's place and offers nothing that needs one.
+    for (const Row row : {Row{"Yes removes it", ui::Answer::Yes, true},
+                          Row{"No keeps it", ui::Answer::No, false}}) {
         SCOPED_TRACE(row.name);
         device::ConfigStore store(device::Family::One);
         const auto file = routerFile("127.0.0.242", store);
@@ -173,7 +175,10 @@ TEST_F(SnapshotsWindow, DeleteRemovesTheSnapshotOnlyAfterYes) {
                      const int before = w.listCount(shots::kList);
                      utility.host.answerMessage(row.answer);
                      w.click(shots::kDelete);
-                     EXPECT_EQ(w.listCount(shots::kList), before - (row.removed ? 1 : 0));
+                     const int after = w.listCount(shots::kList);
+                     EXPECT_EQ(after, before - (row.removed ? 1 : 0));
+                     EXPECT_EQ(w.isVisible(shots::kNoneNote), after == 0);
+                     EXPECT_EQ(w.isEnabled(shots::kRestore), after > 0);
                      w.pressEscape();
                  });
         EXPECT_EQ(fs::exists(*path), !row.removed);
