@@ -203,6 +203,24 @@ void CMainDlg::onListSelectionMoved() {
     onListClick();
 }
 
+void CMainDlg::openRouterMenu() {
+    const auto& entries = operations_.routerMenu;
+    const auto routers = routerList();
+    const int mark = routers.selectionMark();
+    if (entries.empty() || mark < 0 || mark >= std::min(routers.count(), kDeviceTableSize)) {
+        return;
+    }
+    std::vector<std::string> labels;
+    labels.reserve(entries.size());
+    for (const RouterMenuEntry& entry : entries) {
+        labels.push_back(entry.label);
+    }
+    const std::optional<int> chosen = context_.host.popupMenu(labels);
+    if (chosen && *chosen >= 0 && *chosen < static_cast<int>(entries.size())) {
+        run(entries[static_cast<std::size_t>(*chosen)].run);
+    }
+}
+
 void CMainDlg::onOK() {
     // Enter issues the OK command even when the Setup button is disabled
     // (nothing listed); a disabled button means the operation is not offered.
@@ -229,6 +247,8 @@ void CMainDlg::onCommand(int id, ui::Notify notification) {
             onListSelectionMoved();
         } else if (notification == ui::Notify::ListDoubleClick) {
             run(operations_.setup);
+        } else if (notification == ui::Notify::ContextMenu) {
+            openRouterMenu();
         }
         return;
     }

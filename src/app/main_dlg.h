@@ -27,6 +27,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "res/ids/main_ids.h"
 #include "ui/dialog.h"
@@ -61,13 +62,21 @@ inline constexpr const char* kRemoteRow = "Remote";
 
 class CMainDlg;
 
+// An entry of the router list's context menu: its label and what it runs on
+// the window (the router is the list's selection mark, as for the buttons).
+struct RouterMenuEntry {
+    std::string label;
+    std::function<void(CMainDlg&)> run;
+};
+
 // One function per operation button; an empty function makes its button do
-// nothing.
+// nothing. With no router menu entries the list has no context menu.
 struct MainOperations {
     std::function<void(CMainDlg&)> setup;
     std::function<void(CMainDlg&)> save;
     std::function<void(CMainDlg&)> load;
     std::function<void(CMainDlg&)> remote;
+    std::vector<RouterMenuEntry> routerMenu;
 };
 
 class CMainDlg : public ui::Dialog {
@@ -99,6 +108,8 @@ private:
     void enableOperations(bool enabled);
     void onListClick();
     void onListSelectionMoved();
+    // The router list's context menu: only over a row with a router record.
+    void openRouterMenu();
 
     // The router of the selection mark (else of the selected index), by
     // address and, when the library knows it, hardware address; an empty

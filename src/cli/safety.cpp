@@ -95,6 +95,7 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
     const device::LoadWrites writes =
         device::writeLoad(link, router.ipAddress, *file, plan.file, device::OnSilence::Stop);
     bool failed = false;
+    std::string keptByRouter;
     for (const device::FailedWrite& f : writes.failed) {
         switch (f.outcome) {
         case device::WriteOutcome::NotSent:
@@ -103,9 +104,11 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
             failed = true;
             break;
         case device::WriteOutcome::Refused:
-            // A router keeps some variables to itself (its version texts).
+            // A router keeps some variables to itself (its version texts and
+            // hardware address) on every load: one line of information, not
+            // a warning per variable that would teach users to skip warnings.
             if (f.readOnly) {
-                warn("the router kept its own value of " + where(f.write));
+                keptByRouter += (keptByRouter.empty() ? "" : "; ") + where(f.write);
             } else {
                 warn("the router refused the value for " + where(f.write));
                 failed = true;
@@ -115,6 +118,8 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
             break;
         }
     }
+    if (!keptByRouter.empty())
+        std::cout << "kept by the router as its own: " << keptByRouter << "\n";
     const std::string restoreHint =
         snapshotPath.empty() ? std::string()
                              : " Its configuration from before is kept in " +

@@ -30,6 +30,10 @@ enum class Notify {
     ListClick,        // list view: click (on a row or on empty space)
     ListDoubleClick,  // list view: double-click
     ListItemChanged,  // list view: an item's state changed
+    // List view: right click (after the ListClick it makes, since the click
+    // selects as a left click would), or the menu key or Shift+F10 while the
+    // list has the focus. The handler may call Host::popupMenu.
+    ContextMenu,
 };
 
 class Dialog;

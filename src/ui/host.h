@@ -76,6 +76,11 @@ public:
     virtual void createModeless(Dialog& dialog) = 0;
     virtual void destroyModeless(Dialog& dialog) = 0;
 
+    // A popup menu of `items`, at the pointer after a right click or under the
+    // list's current row after the menu key: the index chosen, or nothing
+    // when the menu was dismissed. Call it from a ContextMenu handler.
+    virtual std::optional<int> popupMenu(const std::vector<std::string>& items) = 0;
+
     // File dialogs: the chosen path, or nothing when the user cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogOptions& options) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogOptions& options) = 0;

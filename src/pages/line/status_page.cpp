@@ -49,6 +49,14 @@ inline constexpr const char* kStillConnected = "Still connect";
 inline constexpr const char* kLogFailed = "Get Status Log fail";
 } // namespace text
 
+// Each poll's wait shows a progress window: the line may take the whole 20 s
+// to come up, and a bare wait cursor looks like a hang.
+void pollWait(ui::Host& host, std::string_view what, int poll, int polls) {
+    host.sleepWithProgress(std::string(what) + " (" + std::to_string(poll + 1) + " of " +
+                               std::to_string(polls) + ")",
+                           kPollMs);
+}
+
 std::string hardwareText(const MIB_RESPONSE& entry) {
     char buffer[18];
     std::snprintf(buffer, sizeof buffer, "%02X-%02X-%02X-%02X-%02X-%02X", entry.value[0],
@@ -105,7 +113,7 @@ void CMStatus::dialUp() {
         ui::WaitCursor wait(host);
         sendLineCommand(kDial);
         for (int poll = 0; poll < kDialPolls; ++poll) {
-            host.sleep(kPollMs);
+            pollWait(host, "Dialing up: waiting for the line to come up", poll, kDialPolls);
             status = linkStatus();
             if (status != 0)
                 break;
@@ -128,7 +136,7 @@ void CMStatus::hangUp() {
         if (wasUp) {
             sendLineCommand(kHangUp);
             for (int poll = 0; poll < kHangUpPolls; ++poll) {
-                host.sleep(kPollMs);
+                pollWait(host, "Hanging up: waiting for the line to drop", poll, kHangUpPolls);
                 status = linkStatus();
                 if (status != 1)
                     break;

@@ -1,11 +1,13 @@
 #include "ui/qt/qt_host.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -24,6 +26,7 @@
 
 #include "ui/dialog.h"
 #include "ui/property_sheet.h"
+#include "ui/qt/qt_convert.h"
 #include "ui/qt/qt_settings.h"
 #include "ui/qt/qt_sheet.h"
 #include "ui/qt/qt_window.h"
@@ -36,10 +39,6 @@ static void initHelpResources() {
 namespace tolvaro::ui {
 
 namespace {
-
-QString qs(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A wait begun before a modal window opens (Setup keeps one begun while the
 // settings sheet is up) must not cover that window: it shows the normal
@@ -304,6 +303,22 @@ std::optional<std::string> QtHost::saveFileName(const FileDialogOptions& options
         return std::nullopt;
     }
     return dialog.selectedFiles().first().toStdString();
+}
+
+std::optional<int> QtHost::popupMenu(const std::vector<std::string>& items) {
+    QMenu menu(activeWindow());
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        menu.addAction(qs(items[i]))->setData(static_cast<int>(i));
+    }
+    if (modalHook_) {
+        QTimer::singleShot(0, &menu, [this, &menu] { modalHook_(&menu); });
+    }
+    const ArrowWhileModal arrow(waitDepth_);
+    const QAction* chosen = menu.exec(PopupAnchor::current().value_or(QCursor::pos()));
+    if (!chosen) {
+        return std::nullopt;
+    }
+    return chosen->data().toInt();
 }
 
 SettingsStore& QtHost::settings() {

@@ -28,7 +28,7 @@ public:
 
     // Replaces the real sleep (tests): called with the milliseconds to wait.
     void setSleepFunction(std::function<void(int ms)> sleeper) { sleeper_ = std::move(sleeper); }
-    // Called whenever a modal dialog, message box or sheet is about to block
+    // Called whenever a modal dialog, message box, sheet or popup menu is about to block
     // (tests use it to drive the window; the argument is the top window).
     void setModalHook(std::function<void(QWidget*)> hook) { modalHook_ = std::move(hook); }
 
@@ -42,6 +42,7 @@ public:
     void destroyModeless(Dialog& dialog) override;
     std::optional<std::string> openFileName(const FileDialogOptions& options) override;
     std::optional<std::string> saveFileName(const FileDialogOptions& options) override;
+    std::optional<int> popupMenu(const std::vector<std::string>& items) override;
     SettingsStore& settings() override;
     void openUrl(std::string_view url) override;
     void showHelp(int topic) override;

@@ -5,9 +5,11 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QIcon>
+#include <QPoint>
 #include <QPointer>
 
 #include <map>
+#include <optional>
 
 #include "ui/dialog.h"
 #include "ui/text_rules.h"
@@ -35,6 +37,23 @@ public:
 
 private:
     static inline int depth_ = 0;
+};
+
+// Where a popup menu opened by a ContextMenu handler appears: set for the
+// handler's run by the window that reports the request (the pointer after a
+// right click, under the current row after the menu key).
+class PopupAnchor {
+public:
+    explicit PopupAnchor(QPoint global) : previous_(at_) { at_ = global; }
+    ~PopupAnchor() { at_ = previous_; }
+    PopupAnchor(const PopupAnchor&) = delete;
+    PopupAnchor& operator=(const PopupAnchor&) = delete;
+    // Null outside a ContextMenu handler.
+    static std::optional<QPoint> current() { return at_; }
+
+private:
+    std::optional<QPoint> previous_;
+    static inline std::optional<QPoint> at_;
 };
 
 class TypingValidator;
@@ -115,11 +134,14 @@ private:
         int mark = -1; // list views: the selection mark
     };
 
+    static bool isEditKind(ControlKind kind);
     void build();
     QWidget* makeControl(const ControlSpec& spec, TypingValidator** validator);
     // Widens a list column so that `text` shows whole.
     void fitColumn(QTreeWidget* tree, int column, const QString& text) const;
     void notify(int id, Notify notification);
+    // ContextMenu for list `id`, its popup anchored at `global`.
+    void requestMenu(int id, QPoint global);
     void clickRadio(int id);
     Entry* entry(int id);
     const Entry* entry(int id) const;

@@ -192,6 +192,22 @@ bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
     return true;
 }
 
+bool ScriptedDialogDriver::rightClickRow(int id, int row) {
+    clickRow(id, row);
+    if (!window_->isClosed()) {
+        dialog_->command(id, Notify::ContextMenu);
+    }
+    return true;
+}
+
+void ScriptedDialogDriver::pressMenuKey() {
+    const int id = window_->focused();
+    const ScriptedWindow::Control* c = window_->control(id);
+    if (c && c->spec->kind == ControlKind::ListView && !window_->isClosed()) {
+        dialog_->command(id, Notify::ContextMenu);
+    }
+}
+
 void ScriptedDialogDriver::pressEnter() {
     dialog_->command(enterCommand(window_->windowTemplate(), window_->focused(),
                                   [this](int id) { return isUsable(id); }),
@@ -424,6 +440,10 @@ std::vector<std::string> ScriptedHost::unused() const {
         left.push_back("file dialog answer " +
                        (path ? "\"" + *path + "\"" : std::string("Cancel")));
     }
+    for (const auto& index : menuAnswers_) {
+        left.push_back(index ? "menu answer " + std::to_string(*index)
+                             : std::string("menu dismissal"));
+    }
     return left;
 }
 
@@ -505,6 +525,7 @@ void ScriptedHost::clearRecords() {
     progress_.clear();
     cursorChanges_.clear();
     fileDialogs_.clear();
+    menus_.clear();
     helpTopics_.clear();
     urls_.clear();
     dialogsShown_.clear();
@@ -647,6 +668,19 @@ std::optional<std::string> ScriptedHost::openFileName(const FileDialogOptions& o
 
 std::optional<std::string> ScriptedHost::saveFileName(const FileDialogOptions& options) {
     return fileDialog(true, options);
+}
+
+std::optional<int> ScriptedHost::popupMenu(const std::vector<std::string>& items) {
+    menus_.push_back(items);
+    if (menuAnswers_.empty()) {
+        throw ScriptError("unanswered popup menu");
+    }
+    const std::optional<int> answer = menuAnswers_.front();
+    menuAnswers_.pop_front();
+    if (answer && (*answer < 0 || *answer >= static_cast<int>(items.size()))) {
+        throw ScriptError("the popup menu has no item " + std::to_string(*answer));
+    }
+    return answer;
 }
 
 } // namespace tolvaro::ui

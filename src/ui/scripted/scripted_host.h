@@ -18,7 +18,8 @@
 // An unexpected nested dialog or sheet, a script that leaves its dialog open,
 // a message box with a choice but no queued answer, and any action on a
 // control the user could not reach throw ScriptError, so a test cannot pass by
-// accident. Scripts and answers still queued when the host goes are reported
+// accident; so does a popup menu with no queued answerMenu()/dismissMenu().
+// Scripts and answers still queued when the host goes are reported
 // to the handler set with ScriptedHost::onUnused (the test support makes each
 // one a test failure).
 #pragma once
@@ -76,6 +77,9 @@ public:
     // A row the list lacks throws.
     bool clickRow(int id, int row);
     bool doubleClickRow(int id, int row);
+    // List view: right click on a row (-1: empty space): exactly clickRow's
+    // selection and notifications, then ContextMenu.
+    bool rightClickRow(int id, int row);
     // List view: an arrow key moves the selection to `row` (no click). As
     // with real list views, ListItemChanged comes before the selection mark
     // moves.
@@ -84,6 +88,9 @@ public:
     // On a page, OK and Cancel belong to the sheet (ScriptedSheetDriver).
     void pressEnter();
     void pressEscape();
+    // The menu key (or Shift+F10): ContextMenu to the focused list view;
+    // elsewhere nothing happens.
+    void pressMenuKey();
     void sysCommand(unsigned command);
 
     // What the user sees.
@@ -197,6 +204,10 @@ public:
     void onMessage(std::function<Answer(const MessageRecord&)> handler);
     // Answers for the next file dialogs: a path, or nothing for Cancel.
     void answerFileDialog(std::optional<std::string> path);
+    // Answers for the next popup menus: the index of the item chosen, or a
+    // dismissal. A menu with no answer queued, or an index it lacks, throws.
+    void answerMenu(int index) { menuAnswers_.emplace_back(index); }
+    void dismissMenu() { menuAnswers_.emplace_back(std::nullopt); }
     // Called on every sleep after it is recorded (e.g. to move a simulated
     // device on).
     void onSleep(std::function<void(int ms)> hook) { sleepHook_ = std::move(hook); }
@@ -223,6 +234,8 @@ public:
     int waitCursorDepth() const { return waitDepth_; }
     int unmatchedCursorEnds() const { return unmatchedEnds_; }
     const std::vector<FileDialogRecord>& fileDialogs() const { return fileDialogs_; }
+    // The items of every popup menu shown, in order.
+    const std::vector<std::vector<std::string>>& menusShown() const { return menus_; }
     const std::vector<int>& helpTopics() const { return helpTopics_; }
     const std::vector<std::string>& openedUrls() const { return urls_; }
     // Template numbers of every dialog run modally or created modeless, in order.
@@ -246,6 +259,7 @@ public:
     void destroyModeless(Dialog& dialog) override;
     std::optional<std::string> openFileName(const FileDialogOptions& options) override;
     std::optional<std::string> saveFileName(const FileDialogOptions& options) override;
+    std::optional<int> popupMenu(const std::vector<std::string>& items) override;
     SettingsStore& settings() override { return settingsStore; }
     void openUrl(std::string_view url) override { urls_.emplace_back(url); }
     void showHelp(int topic) override { helpTopics_.push_back(topic); }
@@ -270,6 +284,7 @@ private:
     std::deque<Answer> answers_;
     std::function<Answer(const MessageRecord&)> messageHandler_;
     std::deque<std::optional<std::string>> fileAnswers_;
+    std::deque<std::optional<int>> menuAnswers_;
     std::function<void(int)> sleepHook_;
 
     std::vector<MessageRecord> messages_;
@@ -280,6 +295,7 @@ private:
     int waitDepth_ = 0;
     int unmatchedEnds_ = 0;
     std::vector<FileDialogRecord> fileDialogs_;
+    std::vector<std::vector<std::string>> menus_;
     std::vector<int> helpTopics_;
     std::vector<std::string> urls_;
     std::vector<int> dialogsShown_;

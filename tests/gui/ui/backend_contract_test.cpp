@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
+#include <QTreeWidget>
 
+#include <deque>
 #include <optional>
 #include <string>
 #include <vector>
@@ -71,6 +74,15 @@ protected:
             }
         } else if (n == ui::Notify::SelectionChanged) {
             events.push_back("picked " + std::to_string(id));
+        } else if (n == ui::Notify::ListClick) {
+            events.push_back("row " + std::to_string(list(id).selectionMark()));
+        } else if (n == ui::Notify::ContextMenu) {
+            const int mark = list(id).selectionMark();
+            events.push_back("menu " + std::to_string(mark));
+            if (mark >= 0) {
+                const std::optional<int> chosen = host().popupMenu({"One", "Two"});
+                events.push_back(chosen ? "chose " + std::to_string(*chosen) : "dismissed");
+            }
         }
     }
 };
@@ -94,6 +106,14 @@ public:
     void pick(int id, int index) { ASSERT_TRUE(driver_->select(id, index)); }
     void pressEnter() { driver_->pressEnter(); }
     void pressEscape() { driver_->pressEscape(); }
+    void rightClickRow(int id, int row) { ASSERT_TRUE(driver_->rightClickRow(id, row)); }
+    void pressMenuKey(int id, bool /*shiftF10*/) {
+        ASSERT_TRUE(driver_->focus(id));
+        driver_->pressMenuKey();
+    }
+    void answerMenu(int index) { host_.answerMenu(index); }
+    void dismissMenu() { host_.dismissMenu(); }
+    const std::vector<std::vector<std::string>>& menus() const { return host_.menusShown(); }
     std::size_t messageCount() const { return host_.messages().size(); }
 
 private:
@@ -113,6 +133,8 @@ public:
                 EXPECT_TRUE(QTest::qWaitForWindowActive(box));
                 ++messages_;
                 box->accept();
+            } else if (auto* menu = qobject_cast<QMenu*>(top)) {
+                answer(*menu);
             }
         });
     }
@@ -147,14 +169,56 @@ public:
     }
     void pressEnter() { QTest::keyClick(focused(), Qt::Key_Return); }
     void pressEscape() { QTest::keyClick(focused(), Qt::Key_Escape); }
+    void rightClickRow(int id, int row) {
+        QTreeWidget* tree = list(id);
+        ASSERT_NE(tree, nullptr);
+        const QPoint below(4, tree->viewport()->height() - 4); // empty space
+        const QPoint at = row < 0 ? below : tree->visualItemRect(tree->topLevelItem(row)).center();
+        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, at);
+    }
+    void pressMenuKey(int id, bool shiftF10) {
+        QTreeWidget* tree = list(id);
+        ASSERT_NE(tree, nullptr);
+        tree->setFocus(Qt::TabFocusReason);
+        if (shiftF10) {
+            QTest::keyClick(tree, Qt::Key_F10, Qt::ShiftModifier);
+        } else {
+            QTest::keyClick(tree, Qt::Key_Menu);
+        }
+    }
+    void answerMenu(int index) { menuAnswers_.emplace_back(index); }
+    void dismissMenu() { menuAnswers_.emplace_back(std::nullopt); }
+    const std::vector<std::vector<std::string>>& menus() const { return menus_; }
     std::size_t messageCount() const { return messages_; }
 
 private:
+    QTreeWidget* list(int id) const { return qobject_cast<QTreeWidget*>(window_->widget(id)); }
+    // Picks the queued answer the way a user would: the item made active,
+    // then Return; a dismissal is Escape.
+    void answer(QMenu& menu) {
+        std::vector<std::string> items;
+        for (const QAction* action : menu.actions()) {
+            items.push_back(action->text().toStdString());
+        }
+        menus_.push_back(items);
+        ASSERT_FALSE(menuAnswers_.empty()) << "unanswered popup menu";
+        const std::optional<int> index = menuAnswers_.front();
+        menuAnswers_.pop_front();
+        if (index) {
+            menu.setActiveAction(menu.actions().at(*index));
+            QTest::keyClick(&menu, Qt::Key_Return);
+        } else {
+            QTest::keyClick(&menu, Qt::Key_Escape);
+        }
+    }
+
     QWidget* focused() const { return window_->focusWidget() ? window_->focusWidget() : window_; }
     bool started_ = (application(), true); // before anything that paints
     ui::QtHost host_;
     ui::QtWindow* window_ = nullptr;
     std::size_t messages_ = 0;
+    std::deque<std::optional<int>> menuAnswers_;
+    std::vector<std::vector<std::string>> menus_;
 };
 
 template <typename Backend> class BackendContract : public ::testing::Test {
@@ -232,6 +296,29 @@ TYPED_TEST(BackendContract, FocusLossReachesTheFieldOnceEvenWhenItsHandlerOpensA
     EXPECT_EQ(this->backend.messageCount(), 1u);
     EXPECT_EQ(this->dialog.events, (std::vector<std::string>{"lost 1101", "lost 1102"}))
         << "the box took the activation from the window, not the focus from the field";
+}
+
+TYPED_TEST(BackendContract, RightClickSelectsLikeAClickThenAsksForTheMenuAsTheMenuKeysDo) {
+    ui::ListViewRef rows = this->dialog.list(kRows);
+    rows.addColumn("Name", 60);
+    for (int row = 0; row < 3; ++row) {
+        rows.insert(row, "r" + std::to_string(row));
+    }
+    this->backend.tabTo(kRows); // the first field's focus loss is not what this is about
+    this->dialog.events.clear();
+    this->backend.answerMenu(1);
+    this->backend.rightClickRow(kRows, 2);
+    EXPECT_TRUE(rows.isSelected(2));
+    this->backend.dismissMenu();
+    this->backend.pressMenuKey(kRows, false);
+    this->backend.answerMenu(0);
+    this->backend.pressMenuKey(kRows, true);
+    this->backend.rightClickRow(kRows, -1);
+    EXPECT_FALSE(rows.isSelected(2)) << "empty space clears the selection, as a click does";
+    EXPECT_EQ(this->dialog.events,
+              (std::vector<std::string>{"row 2", "menu 2", "chose 1", "menu 2", "dismissed",
+                                        "menu 2", "chose 0", "row -1", "menu -1"}));
+    EXPECT_EQ(this->backend.menus(), (std::vector<std::vector<std::string>>(3, {"One", "Two"})));
 }
 
 } // namespace

@@ -329,6 +329,43 @@ INSTANTIATE_TEST_SUITE_P(
                     ButtonCase{"remote_button", [](auto& m) { m.click(kMainRemote); }, "remote"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(MainWindow, RouterListMenuRunsTheChosenEntryOnTheRowItWasOpenedOn) {
+    MainWindowHarness h;
+    h.device.routers = threeRouters();
+    std::vector<std::string> ran;
+    for (const char* label : {"Snapshots", "Compare"}) {
+        h.operations.routerMenu.push_back({label, [&ran, label](CMainDlg& m) {
+                                               ran.push_back(
+                                                   label + std::string(" ") +
+                                                   std::to_string(m.routerList().selectionMark()));
+                                           }});
+    }
+    auto main = h.open();
+    h.main->routerList().insert(3, "Remote");
+    h.main->routerList().setText(3, 1, "10.9.9.9");
+    h.state.remoteRow = 3;
+
+    h.host.answerMenu(1);
+    main.rightClickRow(kMainRouterList, 2);
+    EXPECT_EQ(main.text(kMainSelectedLabel), "Selected ISDN Router: Branch");
+    h.host.dismissMenu();
+    main.pressMenuKey(); // the click left the focus on the list
+    h.host.answerMenu(0);
+    main.rightClickRow(kMainRouterList, 3);
+    main.rightClickRow(kMainRouterList, -1); // no router: no menu, no answer used
+
+    EXPECT_EQ(ran, (std::vector<std::string>{"Compare 2", "Snapshots 3"}));
+    EXPECT_EQ(h.host.menusShown(),
+              (std::vector<std::vector<std::string>>(3, {"Snapshots", "Compare"})));
+    EXPECT_EQ(main.text(kMainSelectedLabel), "Selected ISDN Router:");
+
+    MainWindowHarness bare; // no entries: no menu
+    bare.device.routers = threeRouters();
+    auto plain = bare.open();
+    plain.rightClickRow(kMainRouterList, 1);
+    EXPECT_TRUE(bare.host.menusShown().empty());
+}
+
 TEST(MainWindow, EnterDoesNothingWhileSetupIsOff) {
     MainWindowHarness h;
     int setups = 0;

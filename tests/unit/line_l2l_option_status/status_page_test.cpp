@@ -96,6 +96,11 @@ TEST_P(StatusLine, PollsEvery2000MsUnderTheWaitCursorThenReportsAndRefreshes) {
     ASSERT_EQ(f.host.waits().size(), static_cast<std::size_t>(row.polls));
     for (const auto& wait : f.host.waits())
         EXPECT_TRUE(wait.ms == 2000 && wait.waitCursorDepth == 1);
+    ASSERT_EQ(f.host.progressWindows().size(), f.host.waits().size()) << "every poll is shown";
+    if (row.polls > 0)
+        EXPECT_TRUE(f.host.progressWindows().back().what.ends_with(
+            "(" + std::to_string(row.polls) + " of " +
+            (row.button == ids::kDialUp ? "10)" : "5)")));
     ASSERT_EQ(f.host.messages().size(), 1u);
     EXPECT_EQ(f.host.messages()[0].text, row.message);
     EXPECT_EQ(f.host.messages()[0].icon, row.icon);

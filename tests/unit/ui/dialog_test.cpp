@@ -36,6 +36,8 @@ std::string name(Notify n) {
         return "dblclick";
     case Notify::ListItemChanged:
         return "itemchanged";
+    case Notify::ContextMenu:
+        return "menu";
     }
     return "?";
 }
