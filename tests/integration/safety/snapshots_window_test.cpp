@@ -84,15 +84,19 @@ protected:
         return device::snapshotFile(store).value();
     }
 
-    // Opens the main window on `context` and runs `operation` on its first
-    // row, `window` answering the nested window of `templateNumber`.
-    void fromMain(AppContext& context, void (*operation)(AppContext&, CMainDlg&),
-                  int templateNumber, std::function<void(ui::ScriptedDialogDriver&)> window) {
+    // The router list's context menu on the first row, as the user opens
+    // it, with `window` answering the window the entry opens.
+    enum MenuEntry { kSnapshotsEntry, kCompareEntry };
+    void fromMenu(AppContext& context, MenuEntry entry, int templateNumber,
+                  std::function<void(ui::ScriptedDialogDriver&)> window) {
         CMainDlg main(context, standardOperations(context));
-        [[maybe_unused]] auto shown = utility.host.open(main);
+        auto shown = utility.host.open(main);
         if (window)
             utility.host.expectDialog(templateNumber, std::move(window));
-        operation(context, main);
+        utility.host.answerMenu(entry);
+        shown.rightClickRow(kMainRouterList, 0);
+        EXPECT_EQ(utility.host.menusShown().back(),
+                  (std::vector<std::string>{"Snapshots…", "Compare with File…"}));
     }
 
     test::UtilityOnLoopback utility;
@@ -112,7 +116,7 @@ TEST_F(SnapshotsWindow, ListsWhatSetupKeptAndRestoreOfItPutsTheRouterBack) {
     ASSERT_EQ(kept.size(), 1u);
     utility.host.clearRecords();
 
-    fromMain(utility.context, showSnapshots, shots::kTemplate, [&](ui::ScriptedDialogDriver& w) {
+    fromMenu(utility.context, kSnapshotsEntry, shots::kTemplate, [&](ui::ScriptedDialogDriver& w) {
         ASSERT_EQ(w.listCount(shots::kList), 1);
         EXPECT_EQ(w.listText(shots::kList, 0, 0), localTimeText(kept[0].time));
         EXPECT_EQ(w.listText(shots::kList, 0, 1), "setup");
@@ -170,7 +174,7 @@ TEST_F(SnapshotsWindow, DeleteRemovesTheSnapshotOnlyAfterYes) {
                            {"Office", "127.0.0.242", ""}, file, nullptr);
         ASSERT_TRUE(path);
         utility.host.clearRecords();
-        fromMain(utility.context, showSnapshots, shots::kTemplate,
+        fromMenu(utility.context, kSnapshotsEntry, shots::kTemplate,
                  [&](ui::ScriptedDialogDriver& w) {
                      const int before = w.listCount(shots::kList);
                      utility.host.answerMessage(row.answer);
@@ -247,7 +251,7 @@ TEST_F(SnapshotsWindow, CompareWithFileNamesExactlyTheChangedSettingsAndWritesNo
                             row.rows[static_cast<std::size_t>(r)][static_cast<std::size_t>(col)]);
                 c.click(ui::kIdOk);
             };
-        fromMain(context, compareWithFile, cmp::kTemplate, window);
+        fromMenu(context, kCompareEntry, cmp::kTemplate, window);
         EXPECT_EQ(counting.writes, 0);
         if (row.refusal) {
             EXPECT_EQ(utility.host.messageTexts(), std::vector<std::string>{row.refusal});
