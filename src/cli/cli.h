@@ -24,6 +24,7 @@
 #include <ipslan/ipslan.h>
 #include <nlohmann/json.hpp>
 
+#include "device/config_store.h"
 #include "device/device_link.h"
 #include "device/login_rule.h"
 #include "device/setting_names.h"
@@ -85,6 +86,17 @@ public:
 
 std::vector<const Registration*>& registry();
 
+// ---- command arguments ------------------------------------------------------
+
+// A command's ROUTER and FILE arguments, in that order; filled when it runs.
+struct RouterAndFile {
+    std::shared_ptr<std::string> router = std::make_shared<std::string>();
+    std::shared_ptr<std::string> path = std::make_shared<std::string>();
+    // Throws UsageError "NAME needs ROUTER and FILE" when either is missing.
+    void require(std::string_view name) const;
+};
+RouterAndFile addRouterAndFile(CLI::App& command, const char* fileHelp);
+
 // ---- text -------------------------------------------------------------------
 
 // "0x%04x".
@@ -130,6 +142,16 @@ struct RemoteTarget {
     std::string port;
 };
 std::optional<RemoteTarget> remoteTarget(const Options& options, const std::string& wanted);
+
+// A router logged in to for `operation`, with what a configuration file
+// holds of it read into `store`.
+struct RouterConfiguration {
+    DEVICE_INFO router;
+    device::ConfigStore store;
+};
+// Throws Failure with the desktop program's message when a read fails.
+RouterConfiguration readForFile(Context& context, const std::string& wanted,
+                                device::LoginFor operation);
 
 // The remote connection test against `target` with `password`; throws
 // Failure with the dialog's message. Returns the router's record.

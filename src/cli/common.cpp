@@ -7,6 +7,7 @@
 
 #include "cli/cli.h"
 #include "device/config_file.h"
+#include "device/fetch.h"
 
 namespace tolvaro::cli {
 
@@ -28,6 +29,31 @@ Registration::Registration(int order, const char* synopsis, const char* summary,
 std::vector<const Registration*>& registry() {
     static std::vector<const Registration*> commands;
     return commands;
+}
+
+void RouterAndFile::require(std::string_view name) const {
+    if (router->empty() || path->empty())
+        throw UsageError{std::string(name) + " needs ROUTER and FILE"};
+}
+
+RouterAndFile addRouterAndFile(CLI::App& command, const char* fileHelp) {
+    RouterAndFile arguments;
+    command.add_option("ROUTER", *arguments.router,
+                       "The router: its IP address, hardware address or name as discovery "
+                       "lists it.");
+    command.add_option("FILE", *arguments.path, fileHelp);
+    return arguments;
+}
+
+RouterConfiguration readForFile(Context& context, const std::string& wanted,
+                                device::LoginFor operation) {
+    const DEVICE_INFO router = login(context, wanted, operation);
+    RouterConfiguration read{router, device::ConfigStore(device::familyOf(router))};
+    const device::FetchResult fetched =
+        device::fetchForFile(context.link(), router.ipAddress, read.store);
+    if (fetched != device::FetchResult::Ok)
+        throw Failure{std::string(device::fetchFailureMessage(fetched))};
+    return read;
 }
 
 std::string hex(int variable) {

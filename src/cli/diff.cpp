@@ -6,7 +6,6 @@
 
 #include "cli/cli.h"
 #include "device/config_file.h"
-#include "device/fetch.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -19,13 +18,8 @@ int diffWithRouter(Context& context, const std::string& path, const std::string&
         warn(escaped(error));
         return kExitUsage;
     }
-    const DEVICE_INFO router = login(context, routerName, device::LoginFor::Save);
-    device::ConfigStore store(device::familyOf(router));
-    const device::FetchResult fetched =
-        device::fetchForFile(context.link(), router.ipAddress, store);
-    if (fetched != device::FetchResult::Ok)
-        throw Failure{std::string(device::fetchFailureMessage(fetched))};
-    const auto live = device::snapshotFile(store);
+    const RouterConfiguration read = readForFile(context, routerName, device::LoginFor::Save);
+    const auto live = device::snapshotFile(read.store);
     const auto found = live ? device::diffConfigFiles(*live, *file) : std::nullopt;
     if (!found) {
         warn(escaped(path) + ": not a configuration file that can be compared");

@@ -12,12 +12,8 @@ namespace tolvaro::cli {
 namespace {
 
 Runner setUp(CLI::App& command) {
-    auto router = std::make_shared<std::string>();
-    auto path = std::make_shared<std::string>();
-    command.add_option("ROUTER", *router,
-                       "The router: its IP address, hardware address or name as discovery "
-                       "lists it.");
-    command.add_option("FILE", *path, "The configuration file to write into it.");
+    const RouterAndFile arguments =
+        addRouterAndFile(command, "The configuration file to write into it.");
     auto run = std::make_shared<LoadRun>();
     command.add_flag("--dry-run", run->dryRun,
                      "Print the settings the file would change; write nothing.");
@@ -25,10 +21,9 @@ Runner setUp(CLI::App& command) {
                      "Write even when no snapshot of the router can be kept.");
     command.add_flag("--no-verify", run->noVerify,
                      "Do not read the settings back after the restart.");
-    return [router, path, run](Context& context) {
-        if (path->empty())
-            throw UsageError{"load needs ROUTER and FILE"};
-        return loadWithSafety(context, *router, *path, *run);
+    return [arguments, run](Context& context) {
+        arguments.require("load");
+        return loadWithSafety(context, *arguments.router, *arguments.path, *run);
     };
 }
 

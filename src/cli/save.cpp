@@ -3,18 +3,13 @@
 
 #include "cli/cli.h"
 #include "device/config_file.h"
-#include "device/fetch.h"
 
 namespace tolvaro::cli {
 namespace {
 
 int save(Context& context, const std::string& routerName, const std::string& path) {
-    const DEVICE_INFO router = login(context, routerName, device::LoginFor::Save);
-    device::ConfigStore store(device::familyOf(router));
-    const device::FetchResult fetched =
-        device::fetchForFile(context.link(), router.ipAddress, store);
-    if (fetched != device::FetchResult::Ok)
-        throw Failure{std::string(device::fetchFailureMessage(fetched))};
+    const RouterConfiguration read = readForFile(context, routerName, device::LoginFor::Save);
+    const device::ConfigStore& store = read.store;
     const auto version = device::fileVersionNumber(store);
     if (!version)
         throw Failure{"the router did not report a readable firmware version"};
@@ -26,16 +21,10 @@ int save(Context& context, const std::string& routerName, const std::string& pat
 }
 
 Runner setUp(CLI::App& command) {
-    auto router = std::make_shared<std::string>();
-    auto path = std::make_shared<std::string>();
-    command.add_option("ROUTER", *router,
-                       "The router: its IP address, hardware address or name as discovery "
-                       "lists it.");
-    command.add_option("FILE", *path, "Where the configuration goes.");
-    return [router, path](Context& context) {
-        if (path->empty())
-            throw UsageError{"save needs ROUTER and FILE"};
-        return save(context, *router, *path);
+    const RouterAndFile arguments = addRouterAndFile(command, "Where the configuration goes.");
+    return [arguments](Context& context) {
+        arguments.require("save");
+        return save(context, *arguments.router, *arguments.path);
     };
 }
 

@@ -3,7 +3,6 @@
 // and the router keeps the change after its reset.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -22,19 +21,6 @@
 
 namespace tolvaro::app {
 namespace {
-
-// One application for every test of this program, whichever runs first.
-void application() {
-    if (QApplication::instance() != nullptr) {
-        return;
-    }
-    static int argc = 1;
-    static char name[] = "test_gui_app";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time static
-    // destructors run.
-    new QApplication(argc, argv);
-}
 
 ui::QtWindow* windowOf(QWidget* top, int templateNumber) {
     if (auto* window = qobject_cast<ui::QtWindow*>(top);
@@ -65,7 +51,6 @@ QPushButton* buttonNamed(QWidget* top, const QString& text) {
 }
 
 TEST(MainRoadGui, SetupEditsAndResetsTheRouter) {
-    application();
     test::UtilityOnLoopback office; // for the simulated network and its clock
     auto config = test::routerConfig(2, "Head Office", "127.0.0.45");
     config.password = "demo42";
@@ -111,7 +96,6 @@ TEST(MainRoadGui, SetupEditsAndResetsTheRouter) {
 // Every list header reads whole with the real font: the main window's router
 // list and the lists of every page of the settings sheet.
 TEST(MainRoadGui, EveryColumnHeaderFitsItsColumn) {
-    application();
     test::UtilityOnLoopback office;
     office.add(test::routerConfig(2, "Head Office", "127.0.0.46"));
 

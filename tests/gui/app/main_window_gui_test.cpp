@@ -2,7 +2,6 @@
 // the real widgets show the discovered router and close on "Close".
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,19 +17,6 @@
 namespace tolvaro::app {
 namespace {
 
-// One application for every test of this program, whichever runs first.
-void application() {
-    if (QApplication::instance() != nullptr) {
-        return;
-    }
-    static int argc = 1;
-    static char name[] = "test_gui_app";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's own statics are gone by the time static
-    // destructors run.
-    new QApplication(argc, argv);
-}
-
 struct Seen {
     QString caption;
     int rows = -1;
@@ -41,7 +27,6 @@ struct Seen {
 };
 
 TEST(MainWindowGui, ShowsTheDiscoveredRouter) {
-    application();
     test::SimulatedNetwork net;
     routersim::RouterConfig config;
     config.family = 2;

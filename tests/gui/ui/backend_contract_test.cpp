@@ -3,7 +3,6 @@
 // leave the controls in the same state. Each test runs on both.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -86,15 +85,6 @@ protected:
         }
     }
 };
-
-void application() {
-    if (QApplication::instance() == nullptr) {
-        static int argc = 1;
-        static char name[] = "test_gui_ui";
-        static char* argv[] = {name, nullptr};
-        new QApplication(argc, argv); // never destroyed, as Qt's statics are not
-    }
-}
 
 // The scripted backend, driven through its test driver.
 class ScriptedBackend {
@@ -213,7 +203,6 @@ private:
     }
 
     QWidget* focused() const { return window_->focusWidget() ? window_->focusWidget() : window_; }
-    bool started_ = (application(), true); // before anything that paints
     ui::QtHost host_;
     ui::QtWindow* window_ = nullptr;
     std::size_t messages_ = 0;

@@ -15,8 +15,8 @@
 #include <ipslan/ipslan.h>
 #include <ipslan/wire.h>
 
-#include "integration/common/loopback.h"
 #include "routersim/router.h"
+#include "support/loopback.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <ipslan/wire.h>
 
-#include "integration/common/loopback.h"
 #include "routersim/router.h"
+#include "support/loopback.h"
 
 namespace {
 

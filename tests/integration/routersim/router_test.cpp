@@ -12,9 +12,9 @@
 #include <ipslan/variables.h>
 #include <ipslan/wire.h>
 
-#include "integration/common/loopback.h"
 #include "routersim/router.h"
 #include "routersim/state_file.h"
+#include "support/loopback.h"
 
 namespace {
 

@@ -18,27 +18,15 @@
 #include <ipslan/variables.h>
 
 #include "device/config_file.h"
+#include "support/read_entry.h"
 
 namespace tolvaro::device {
 namespace {
 
 namespace fs = std::filesystem;
 
-void setReadText(MIB_RESPONSE& entry, std::string_view text) {
-    entry = MIB_RESPONSE{};
-    entry.type = kTypeOctetString;
-    std::memcpy(entry.value, text.data(), text.size());
-    entry.length[0] = static_cast<std::uint8_t>(text.size());
-}
-
-void setReadInteger(MIB_RESPONSE& entry, std::int32_t value, std::uint8_t type = kTypeInteger) {
-    entry = MIB_RESPONSE{};
-    entry.type = type;
-    const auto u = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i)
-        entry.value[i] = static_cast<std::uint8_t>(u >> (8 * i));
-    entry.length[0] = 4;
-}
+using test::setReadInteger;
+using test::setReadText;
 
 // A store as a fetch leaves it: integer slots hold their slot number, the
 // others a distinct text; the version text; integers in the mode-1 block.

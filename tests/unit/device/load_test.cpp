@@ -10,6 +10,7 @@
 
 #include "device/catalogue.h"
 #include "device/load.h"
+#include "support/read_entry.h"
 #include "support/recording_device.h"
 
 namespace tolvaro::device {
@@ -18,15 +19,9 @@ namespace {
 using test::DeviceCall;
 using test::DeviceOp;
 using test::RecordingDevice;
+using test::setReadText;
 
 constexpr const char* kIp = "192.168.1.1";
-
-void setReadText(MIB_RESPONSE& entry, std::string_view text) {
-    entry = MIB_RESPONSE{};
-    entry.type = kTypeOctetString;
-    std::memcpy(entry.value, text.data(), text.size());
-    entry.length[0] = static_cast<std::uint8_t>(text.size());
-}
 
 // A family-2 file at level 65 whose entries are what the router holds.
 std::vector<std::uint8_t> savedFile(ConfigStore& store) {
