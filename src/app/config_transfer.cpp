@@ -21,22 +21,21 @@ inline constexpr const char* kResetFinished = "device reset finshed";
 inline constexpr const char* kNoVersion =
     "The router did not report a readable firmware version.\nNothing was done.";
 inline constexpr const char* kSaveFailed = "The configuration was not saved.\n";
-inline constexpr const char* kOpenFailed = "The configuration file cannot be read.\n";
 } // namespace text
 
-ui::FileDialogOptions fileOptions() {
+} // namespace
+
+ui::FileDialogOptions configFileOptions() {
     ui::FileDialogOptions options;
     options.defaultExtension = "cfg";
     options.filter = "Config Files (*.cfg)|*.cfg|CFG Files";
     return options;
 }
 
-} // namespace
-
 void runSave(AppContext& context, CMainDlg& main) {
     if (!beginRouterOperation(context, main, LoginFor::Save))
         return;
-    ui::FileDialogOptions options = fileOptions();
+    ui::FileDialogOptions options = configFileOptions();
     options.overwritePrompt = true;
     const std::optional<std::string> path = context.host.saveFileName(options);
     if (!path)
@@ -76,12 +75,17 @@ void runLoad(AppContext& context, CMainDlg& main) {
         return;
     if (!beginRouterOperation(context, main, LoginFor::Load))
         return;
-    ui::FileDialogOptions options = fileOptions();
+    ui::FileDialogOptions options = configFileOptions();
     options.hideReadOnly = true;
     const std::optional<std::string> path = context.host.openFileName(options);
     if (!path)
         return;
 
+    loadFile(context, main, *path, device::SnapshotReason::Load);
+}
+
+void loadFile(AppContext& context, CMainDlg& main, const std::string& path,
+              device::SnapshotReason reason) {
     const DEVICE_INFO& record = context.state.selected();
     device::ConfigStore store(device::familyOf(record));
     device::FetchResult fetched;
@@ -97,9 +101,10 @@ void runLoad(AppContext& context, CMainDlg& main) {
     // Every check runs on the whole file before the first write, so a router
     // never receives part of a file.
     std::string error;
-    const auto file = device::readFileBytes(*path, device::largestFileSize() + 1, &error);
+    const auto file = device::readFileBytes(path, device::largestFileSize() + 1, &error);
     if (!file) {
-        context.host.messageBox(text::kOpenFailed + error, ui::Buttons::Ok, ui::Icon::Stop);
+        context.host.messageBox(transfer_text::kOpenFailed + error, ui::Buttons::Ok,
+                                ui::Icon::Stop);
         return;
     }
     const device::LoadPlan plan = device::checkLoad(*file, store);
@@ -109,7 +114,7 @@ void runLoad(AppContext& context, CMainDlg& main) {
         return;
     }
 
-    WriteSafety safety(context, store, device::SnapshotReason::Load);
+    WriteSafety safety(context, store, reason);
     if (!safety.snapshotOrAsk())
         return;
     context.state.firmwareLevel = plan.file.firmwareLevel;

@@ -1,8 +1,10 @@
 #include "app/main_operations.h"
 
+#include "app/compare_dlg.h"
 #include "app/config_transfer.h"
 #include "app/remote_dlg.h"
 #include "app/setup.h"
+#include "app/snapshots_dlg.h"
 
 namespace tolvaro::app {
 
@@ -19,6 +21,16 @@ MainOperations standardOperations(AppContext& context) {
     };
     operations.remote = [&context](CMainDlg& main) {
         runRemoteOperation(context, main);
+    };
+    operations.routerMenu = {
+        {snapshots_text::kMenuEntry,
+         [&context](CMainDlg& main) {
+             showSnapshots(context, main);
+         }},
+        {compare_text::kMenuEntry,
+         [&context](CMainDlg& main) {
+             compareWithFile(context, main);
+         }},
     };
     return operations;
 }

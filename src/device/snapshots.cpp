@@ -1,6 +1,7 @@
 #include "device/snapshots.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -127,18 +128,19 @@ std::string_view reasonText(SnapshotReason reason) {
 }
 
 std::string routerKey(const ConfigStore& store, std::string_view ipAddress) {
+    std::array<std::uint8_t, 6> hardware{};
     const auto slot = store.slotOf(ipslan::var::kHardwareAddress);
-    if (slot) {
-        const MIB_RESPONSE& entry = store.read(*slot);
-        const bool present = entryLength(entry) >= 6 && std::any_of(entry.value, entry.value + 6,
-                                                                    [](auto b) { return b != 0; });
-        if (present) {
-            char out[24];
-            std::snprintf(out, sizeof out, "%02X-%02X-%02X-%02X-%02X-%02X", entry.value[0],
-                          entry.value[1], entry.value[2], entry.value[3], entry.value[4],
-                          entry.value[5]);
-            return out;
-        }
+    if (slot && entryLength(store.read(*slot)) >= hardware.size())
+        std::copy_n(store.read(*slot).value, hardware.size(), hardware.begin());
+    return routerKey(hardware, ipAddress);
+}
+
+std::string routerKey(std::span<const std::uint8_t, 6> hardware, std::string_view ipAddress) {
+    if (std::any_of(hardware.begin(), hardware.end(), [](auto b) { return b != 0; })) {
+        char out[24];
+        std::snprintf(out, sizeof out, "%02X-%02X-%02X-%02X-%02X-%02X", hardware[0], hardware[1],
+                      hardware[2], hardware[3], hardware[4], hardware[5]);
+        return out;
     }
     std::string key = "address-";
     for (const char c : ipAddress)

@@ -50,6 +50,8 @@ struct SnapshotSource {
 // var::kHardwareAddress) as upper-case hexadecimal pairs joined by "-"; a router
 // that reports no hardware address is kept under "address-<IP address>".
 std::string routerKey(const ConfigStore& store, std::string_view ipAddress);
+// The same from the six bytes themselves (all zeros: none reported).
+std::string routerKey(std::span<const std::uint8_t, 6> hardware, std::string_view ipAddress);
 
 class SnapshotStore {
 public:
