@@ -109,6 +109,9 @@ TEST_F(SnapshotsWindow, ListsWhatSetupKeptAndRestoreOfItPutsTheRouterBack) {
     const auto original = router.settings();
     utility.setup([](ui::ScriptedSheetDriver& sheet) {
         ASSERT_TRUE(sheet.page().type(res::quick_setup::kAccountName, "new@isp.example"));
+        // The page keeps the time-out in the read image it shares with the
+        // Dial-in page: the snapshot must still hold the router's own value.
+        ASSERT_TRUE(sheet.page().type(res::quick_setup::kIdleTimeout, "7"));
         ASSERT_TRUE(sheet.pressOK());
     });
     ASSERT_NE(router.settings(), original);
@@ -139,8 +142,9 @@ TEST_F(SnapshotsWindow, ListsWhatSetupKeptAndRestoreOfItPutsTheRouterBack) {
         w.click(shots::kCompareRouter);
         // The two snapshots differ in what the setup changed.
         utility.host.expectDialog(cmp::kTemplate, [](ui::ScriptedDialogDriver& c) {
-            ASSERT_EQ(c.listCount(cmp::kList), 1);
+            ASSERT_EQ(c.listCount(cmp::kList), 2);
             EXPECT_EQ(c.listText(cmp::kList, 0, 0), "Quick Setup / Account Name");
+            EXPECT_EQ(c.listText(cmp::kList, 1, 0), "Quick Setup / Idle Time-out (seconds)");
             c.click(ui::kIdOk);
         });
         w.select(shots::kOther, 0);
