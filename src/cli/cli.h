@@ -211,6 +211,9 @@ int loadWithSafety(Context& context, const std::string& router, const std::strin
 
 // The snapshot store of this user.
 device::SnapshotStore snapshotStore();
+// The folder of a router's snapshots, from its hardware address: one read,
+// not the catalogue, which over a WAN is the difference that shows.
+std::string snapshotKey(Context& context, const DEVICE_INFO& router);
 
 // "NAME: BEFORE -> AFTER" lines, or JSON with key, name, old and new.
 void printDifferences(const Context& context, const std::vector<device::NamedDifference>& found);

@@ -17,6 +17,13 @@ device::SnapshotStore snapshotStore() {
     return device::SnapshotStore(device::SnapshotStore::defaultRoot());
 }
 
+std::string snapshotKey(Context& context, const DEVICE_INFO& router) {
+    const auto hardware = device::readHardwareAddress(context.link(), router.ipAddress);
+    if (!hardware)
+        throw Failure{"the router did not answer"};
+    return device::routerKey(*hardware, router.ipAddress);
+}
+
 void printDifferences(const Context& context, const std::vector<device::NamedDifference>& found) {
     if (context.options.json) {
         auto json = nlohmann::ordered_json::array();

@@ -3,20 +3,13 @@
 #include <iostream>
 
 #include "cli/cli.h"
-#include "device/config_file.h"
-#include "device/fetch.h"
 
 namespace tolvaro::cli {
 namespace {
 
 int list(Context& context, const std::string& routerName) {
     const DEVICE_INFO router = login(context, routerName, device::LoginFor::Save);
-    device::ConfigStore store(device::familyOf(router));
-    const device::FetchResult fetched =
-        device::fetchCatalogue(context.link(), router.ipAddress, store);
-    if (fetched != device::FetchResult::Ok)
-        throw Failure{std::string(device::fetchFailureMessage(fetched))};
-    const auto found = snapshotStore().list(device::routerKey(store, router.ipAddress));
+    const auto found = snapshotStore().list(snapshotKey(context, router));
     if (context.options.json) {
         auto json = nlohmann::ordered_json::array();
         for (const auto& s : found)
@@ -60,14 +53,10 @@ Runner setUpRestore(CLI::App& command) {
         std::string path = *snapshot;
         if (path.empty()) {
             const DEVICE_INFO found = login(context, *router, device::LoginFor::Load);
-            device::ConfigStore store(device::familyOf(found));
-            if (device::fetchCatalogue(context.link(), found.ipAddress, store) !=
-                device::FetchResult::Ok)
-                throw Failure{"the router did not answer"};
             // A backup snapshot holds what the router still holds, so restoring
             // it would undo nothing: the default is the newest taken before a
             // write.
-            const auto all = snapshotStore().list(device::routerKey(store, found.ipAddress));
+            const auto all = snapshotStore().list(snapshotKey(context, found));
             const auto newest = std::ranges::find_if(all, [](const device::SnapshotInfo& s) {
                 return s.reason != device::reasonText(device::SnapshotReason::Backup);
             });
