@@ -70,6 +70,16 @@ public:
         (void)what;
         sleep(ms);
     }
+    // One window for the waits of one operation (a poll of up to `parts`
+    // waits), so it neither flickers nor restarts its bar: inside it, wait k
+    // of sleepWithProgress() shows its own text and moves the bar from
+    // (k-1)/parts to k/parts. Use Progress rather than these two. A begin
+    // inside an open progress joins it; the outermost end closes the window.
+    virtual void beginProgress(std::string_view what, int parts) {
+        (void)what;
+        (void)parts;
+    }
+    virtual void endProgress() {}
 
     virtual int runDialog(Dialog& dialog) = 0;
     virtual int runSheet(PropertySheet& sheet) = 0;
@@ -107,6 +117,21 @@ public:
     ~WaitCursor() { host_.endWaitCursor(); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Host& host_;
+};
+
+// Keeps one progress window open for a scope; it closes when the scope is
+// left, early or by an exception.
+class Progress {
+public:
+    Progress(Host& host, std::string_view what, int parts) : host_(host) {
+        host_.beginProgress(what, parts);
+    }
+    ~Progress() { host_.endProgress(); }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
 
 private:
     Host& host_;

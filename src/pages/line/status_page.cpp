@@ -44,6 +44,8 @@ constexpr std::size_t kLogCapacity = 2549;
 constexpr int kPollMs = 2000;
 constexpr int kDialPolls = 10;
 constexpr int kHangUpPolls = 5;
+constexpr std::string_view kDialing = "Dialing up: waiting for the line to come up";
+constexpr std::string_view kHangingUp = "Hanging up: waiting for the line to drop";
 
 namespace text {
 inline constexpr const char* kConnected = "Connect ISP successfully.";
@@ -54,8 +56,8 @@ inline constexpr const char* kStillConnected = "Still connect";
 inline constexpr const char* kLogFailed = "Get Status Log fail";
 } // namespace text
 
-// Each poll's wait shows a progress window: the line may take the whole 20 s
-// to come up, and a bare wait cursor looks like a hang.
+// The polls show one progress window (see ui::Progress): the line may take
+// the whole 20 s to come up, and a bare wait cursor looks like a hang.
 void pollWait(ui::Host& host, std::string_view what, int poll, int polls) {
     host.sleepWithProgress(std::string(what) + " (" + std::to_string(poll + 1) + " of " +
                                std::to_string(polls) + ")",
@@ -117,8 +119,9 @@ void CMStatus::dialUp() {
     {
         ui::WaitCursor wait(host);
         sendLineCommand(kDial);
+        ui::Progress progress(host, kDialing, kDialPolls);
         for (int poll = 0; poll < kDialPolls; ++poll) {
-            pollWait(host, "Dialing up: waiting for the line to come up", poll, kDialPolls);
+            pollWait(host, kDialing, poll, kDialPolls);
             status = linkStatus();
             if (status != 0)
                 break;
@@ -140,8 +143,9 @@ void CMStatus::hangUp() {
         wasUp = linkStatus() != 0;
         if (wasUp) {
             sendLineCommand(kHangUp);
+            ui::Progress progress(host, kHangingUp, kHangUpPolls);
             for (int poll = 0; poll < kHangUpPolls; ++poll) {
-                pollWait(host, "Hanging up: waiting for the line to drop", poll, kHangUpPolls);
+                pollWait(host, kHangingUp, poll, kHangUpPolls);
                 status = linkStatus();
                 if (status != 1)
                     break;

@@ -88,6 +88,7 @@ QtHost::~QtHost() {
     while (waitDepth_ > 0) {
         endWaitCursor();
     }
+    delete progress_.data();
 }
 
 void QtHost::setSettingsDefault(std::string_view key, std::string_view name,
@@ -197,25 +198,71 @@ void QtHost::sleep(int ms) {
     }
 }
 
-void QtHost::sleepWithProgress(std::string_view what, int ms) {
-    // The wait runs in steps through sleep(), so an injected clock drives the
-    // bar exactly as it drives the wait.
-    constexpr int kSteps = 20;
-    QProgressDialog progress(QString::fromStdString(std::string(what)), QString(), 0, kSteps,
-                             activeWindow());
-    progress.setWindowTitle(QApplication::applicationName());
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setCancelButton(nullptr);
-    progress.setValue(0);
-    progress.show();
+namespace {
+
+// Bar steps per wait: the wait runs in these steps through sleep(), so an
+// injected clock drives the bar exactly as it drives the wait.
+constexpr int kProgressSteps = 20;
+
+QProgressDialog* openProgress(const QString& text, int maximum, QWidget* parent) {
+    auto* progress = new QProgressDialog(text, QString(), 0, maximum, parent);
+    progress->setWindowTitle(QApplication::applicationName());
+    progress->setWindowModality(Qt::WindowModal);
+    progress->setMinimumDuration(0);
+    progress->setCancelButton(nullptr);
+    // A full bar must not close or rewind a window that has more waits to show.
+    progress->setAutoReset(false);
+    progress->setAutoClose(false);
+    progress->setValue(0);
+    progress->show();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    return progress;
+}
+
+} // namespace
+
+void QtHost::sleepWithProgress(std::string_view what, int ms) {
+    const QString text = QString::fromStdString(std::string(what));
+    std::unique_ptr<QProgressDialog> lone;
+    QProgressDialog* progress = progress_;
+    int from = 0;
+    int to = kProgressSteps;
+    if (progressDepth_ > 0 && progress) {
+        // Wait k of n moves the bar from (k-1)/n to k/n; waits beyond the
+        // last part leave it full.
+        from = std::min(progressDone_, progressParts_) * kProgressSteps;
+        to = std::min(progressDone_ + 1, progressParts_) * kProgressSteps;
+        ++progressDone_;
+        progress->setLabelText(text);
+    } else {
+        lone.reset(openProgress(text, kProgressSteps, activeWindow()));
+        progress = lone.get();
+    }
     int done = 0;
-    for (int step = 1; step <= kSteps; ++step) {
-        const int until = static_cast<int>(static_cast<long long>(ms) * step / kSteps);
+    for (int step = 1; step <= kProgressSteps; ++step) {
+        const int until = static_cast<int>(static_cast<long long>(ms) * step / kProgressSteps);
         sleep(until - done);
         done = until;
-        progress.setValue(step);
+        // The session's window goes with its parent if that closes first.
+        if (lone || progress_) {
+            progress->setValue(from + (to - from) * step / kProgressSteps);
+        }
+    }
+}
+
+void QtHost::beginProgress(std::string_view what, int parts) {
+    if (progressDepth_++ > 0) {
+        return;
+    }
+    progressParts_ = std::clamp(parts, 1, INT_MAX / kProgressSteps);
+    progressDone_ = 0;
+    progress_ = openProgress(QString::fromStdString(std::string(what)),
+                             progressParts_ * kProgressSteps, activeWindow());
+}
+
+void QtHost::endProgress() {
+    if (progressDepth_ > 0 && --progressDepth_ == 0) {
+        delete progress_.data();
     }
 }
 

@@ -3,6 +3,7 @@
 // QApplication.
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -13,6 +14,7 @@
 #include "ui/template.h"
 
 class QDialog;
+class QProgressDialog;
 class QTextBrowser;
 class QWidget;
 
@@ -36,6 +38,8 @@ public:
     void endWaitCursor() override;
     void sleep(int ms) override;
     void sleepWithProgress(std::string_view what, int ms) override;
+    void beginProgress(std::string_view what, int parts) override;
+    void endProgress() override;
     int runDialog(Dialog& dialog) override;
     int runSheet(PropertySheet& sheet) override;
     void createModeless(Dialog& dialog) override;
@@ -88,6 +92,12 @@ private:
     // The windows of modeless dialogs (the search-wait window), by dialog.
     std::map<Dialog*, std::unique_ptr<QtWindow>> modelessWindows_;
     int waitDepth_ = 0;
+    // The window of an open progress: its parts, the waits shown so far and
+    // the open begins. Guarded, since its parent may close first.
+    QPointer<QProgressDialog> progress_;
+    int progressParts_ = 1;
+    int progressDone_ = 0;
+    int progressDepth_ = 0;
 };
 
 } // namespace tolvaro::ui

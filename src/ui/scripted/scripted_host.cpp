@@ -522,7 +522,14 @@ std::vector<std::string> ScriptedHost::messageTexts() const {
 void ScriptedHost::clearRecords() {
     messages_.clear();
     waits_.clear();
-    progress_.clear();
+    // An open progress window stays, without the waits it has shown so far.
+    if (progressDepth_ > 0) {
+        ProgressWindow open = std::move(progress_.back());
+        open.waits.clear();
+        progress_.assign(1, std::move(open));
+    } else {
+        progress_.clear();
+    }
     cursorChanges_.clear();
     fileDialogs_.clear();
     menus_.clear();
@@ -579,8 +586,24 @@ void ScriptedHost::sleep(int ms) {
 }
 
 void ScriptedHost::sleepWithProgress(std::string_view what, int ms) {
-    progress_.push_back({std::string(what), ms});
+    if (progressDepth_ > 0) {
+        progress_.back().waits.push_back({std::string(what), ms});
+    } else {
+        progress_.push_back({std::string(what), 1, {{std::string(what), ms}}, false});
+    }
     sleep(ms);
+}
+
+void ScriptedHost::beginProgress(std::string_view what, int parts) {
+    if (progressDepth_++ == 0) {
+        progress_.push_back({std::string(what), parts, {}, true});
+    }
+}
+
+void ScriptedHost::endProgress() {
+    if (progressDepth_ > 0 && --progressDepth_ == 0) {
+        progress_.back().open = false;
+    }
 }
 
 int ScriptedHost::runDialog(Dialog& dialog) {

@@ -222,13 +222,21 @@ public:
     const std::vector<MessageRecord>& messages() const { return messages_; }
     std::vector<std::string> messageTexts() const;
     const std::vector<WaitRecord>& waits() const { return waits_; }
-    // Waits shown with a progress window: what it said and how long; each is
+    // A wait shown with a progress window: what it said and how long; each is
     // also one entry of waits().
     struct ProgressRecord {
         std::string what;
         int ms;
     };
-    const std::vector<ProgressRecord>& progressWindows() const { return progress_; }
+    // A progress window: the text it opened with, the parts its bar is split
+    // in (1 for a lone wait), the waits it showed and whether it is open.
+    struct ProgressWindow {
+        std::string what;
+        int parts;
+        std::vector<ProgressRecord> waits;
+        bool open;
+    };
+    const std::vector<ProgressWindow>& progressWindows() const { return progress_; }
     long long elapsedMs() const { return elapsedMs_; }
     const std::vector<CursorChange>& cursorChanges() const { return cursorChanges_; }
     int waitCursorDepth() const { return waitDepth_; }
@@ -253,6 +261,8 @@ public:
     void endWaitCursor() override;
     void sleep(int ms) override;
     void sleepWithProgress(std::string_view what, int ms) override;
+    void beginProgress(std::string_view what, int parts) override;
+    void endProgress() override;
     int runDialog(Dialog& dialog) override;
     int runSheet(PropertySheet& sheet) override;
     void createModeless(Dialog& dialog) override;
@@ -289,7 +299,8 @@ private:
 
     std::vector<MessageRecord> messages_;
     std::vector<WaitRecord> waits_;
-    std::vector<ProgressRecord> progress_;
+    std::vector<ProgressWindow> progress_;
+    int progressDepth_ = 0; // open begins; the open window is progress_.back()
     long long elapsedMs_ = 0;
     std::vector<CursorChange> cursorChanges_;
     int waitDepth_ = 0;

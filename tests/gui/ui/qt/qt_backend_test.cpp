@@ -12,11 +12,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <numeric>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -302,6 +306,53 @@ TEST_F(QtFixture, WaitCursorNestsAndSleepUsesTheInjectedClock) {
     host.endWaitCursor();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(waits, (std::vector<int>{6000}));
+}
+
+// The open progress window as each step of a wait sees it.
+struct ProgressStep {
+    QPointer<QProgressDialog> window;
+    QString text;
+    double bar; // value / maximum
+};
+
+// Waits inside one progress share one window whose bar runs over all parts;
+// the window closes when the progress ends, also by an exception.
+TEST_F(QtFixture, OneProgressWindowSpansItsWaitsAndClosesWithIt) {
+    std::vector<ProgressStep> steps;
+    host.setSleepFunction([&](int ms) {
+        waits.push_back(ms);
+        const auto all = QApplication::topLevelWidgets();
+        QProgressDialog* open = nullptr;
+        for (QWidget* w : all) {
+            if (auto* p = qobject_cast<QProgressDialog*>(w); p && p->isVisible()) {
+                ASSERT_EQ(open, nullptr) << "a second progress window";
+                open = p;
+            }
+        }
+        ASSERT_NE(open, nullptr);
+        steps.push_back({open, open->labelText(), double(open->value()) / open->maximum()});
+    });
+    QPointer<QProgressDialog> window;
+    try {
+        ui::Progress progress(host, "Polling", 4);
+        host.sleepWithProgress("Polling (1 of 4)", 2000);
+        const std::size_t firstWait = steps.size();
+        host.sleepWithProgress("Polling (2 of 4)", 2000);
+        ASSERT_FALSE(steps.empty());
+        window = steps.front().window;
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const int wait = i < firstWait ? 1 : 2;
+            SCOPED_TRACE(i);
+            EXPECT_EQ(steps[i].window.data(), window.data());
+            EXPECT_EQ(steps[i].text, QString("Polling (%1 of 4)").arg(wait));
+            EXPECT_GE(steps[i].bar, (wait - 1) / 4.0);
+            EXPECT_LE(steps[i].bar, wait / 4.0);
+        }
+        throw std::runtime_error("the line failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_TRUE(window.isNull());
+    EXPECT_EQ(std::accumulate(waits.begin(), waits.end(), 0), 4000);
 }
 
 TEST_F(QtFixture, SettingsStoreKeysValuesAndFailures) {
