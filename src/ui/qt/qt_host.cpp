@@ -223,30 +223,34 @@ QProgressDialog* openProgress(const QString& text, int maximum, QWidget* parent)
 
 void QtHost::sleepWithProgress(std::string_view what, int ms) {
     const QString text = QString::fromStdString(std::string(what));
-    std::unique_ptr<QProgressDialog> lone;
-    QProgressDialog* progress = progress_;
+    // A wait outside an operation's progress has a window of its own. Both
+    // kinds are watched: a window goes with its parent if that closes first.
+    const bool own = !(progressDepth_ > 0 && progress_);
+    QPointer<QProgressDialog> progress;
     int from = 0;
     int to = kProgressSteps;
-    if (progressDepth_ > 0 && progress) {
+    if (own) {
+        progress = openProgress(text, kProgressSteps, activeWindow());
+    } else {
+        progress = progress_;
         // Wait k of n moves the bar from (k-1)/n to k/n; waits beyond the
         // last part leave it full.
         from = std::min(progressDone_, progressParts_) * kProgressSteps;
         to = std::min(progressDone_ + 1, progressParts_) * kProgressSteps;
         ++progressDone_;
         progress->setLabelText(text);
-    } else {
-        lone.reset(openProgress(text, kProgressSteps, activeWindow()));
-        progress = lone.get();
     }
     int done = 0;
     for (int step = 1; step <= kProgressSteps; ++step) {
         const int until = static_cast<int>(static_cast<long long>(ms) * step / kProgressSteps);
         sleep(until - done);
         done = until;
-        // The session's window goes with its parent if that closes first.
-        if (lone || progress_) {
+        if (progress) {
             progress->setValue(from + (to - from) * step / kProgressSteps);
         }
+    }
+    if (own) {
+        delete progress.data();
     }
 }
 
