@@ -181,13 +181,21 @@ struct Received {
 class RawUdp {
 public:
     RawUdp() {
+        // A socket that failed would make every test of it pass or fail
+        // for the wrong reason: say so instead.
         fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        if (fd_ < 0)
+            throw std::system_error(errno, std::generic_category(), "UDP socket");
         const int on = 1;
         ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
         sockaddr_in local{};
         local.sin_family = AF_INET;
         local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local);
+        if (::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+            const int error = errno;
+            ::close(fd_);
+            throw std::system_error(error, std::generic_category(), "bind to 127.0.0.1");
+        }
     }
     ~RawUdp() { ::close(fd_); }
     RawUdp(const RawUdp&) = delete;
