@@ -16,6 +16,7 @@
 #include "device/login_rule.h"
 #include "device/snapshots.h"
 #include "res/ids/quick_setup_ids.h"
+#include "support/forwarding_link.h"
 #include "support/utility_on_loopback.h"
 
 namespace tolvaro::app {
@@ -26,37 +27,20 @@ namespace shots = res::snapshots;
 namespace cmp = res::compare;
 
 // Counts the writes that reach the router.
-class CountingLink final : public device::DeviceLink {
+class CountingLink final : public test::ForwardingLink {
 public:
-    explicit CountingLink(device::DeviceLink& inner) : inner_(inner) {}
-    int initLan() override { return inner_.initLan(); }
-    int browse(DEVICE_INFO* table, int* count) override { return inner_.browse(table, count); }
-    int setCommunity(const char* c) override { return inner_.setCommunity(c); }
-    int setSnmpPort(int port) override { return inner_.setSnmpPort(port); }
-    int getInfo(const char* ip, int mode, int count, const int* variables,
-                MIB_RESPONSE* result) override {
-        return inner_.getInfo(ip, mode, count, variables, result);
-    }
+    using ForwardingLink::ForwardingLink;
     int setInfo(const char* ip, int mode, int count, const int* variables,
                 const _snmp_packet* values) override {
         writes += count;
-        return inner_.setInfo(ip, mode, count, variables, values);
+        return ForwardingLink::setInfo(ip, mode, count, variables, values);
     }
     int udpSetIp(const DEVICE_INFO* d, int r, const char* a, const char* b, const char* m,
                  unsigned char f) override {
         ++writes;
-        return inner_.udpSetIp(d, r, a, b, m, f);
-    }
-    int queryFreeIp(const char* network, char* result) override {
-        return inner_.queryFreeIp(network, result);
-    }
-    int hardwareAddress(const char* ip, unsigned char* hardware) override {
-        return inner_.hardwareAddress(ip, hardware);
+        return ForwardingLink::udpSetIp(d, r, a, b, m, f);
     }
     int writes = 0;
-
-private:
-    device::DeviceLink& inner_;
 };
 
 class SnapshotsWindow : public testing::Test {

@@ -15,6 +15,7 @@
 #include "device/snapshots.h"
 #include "device/verify.h"
 #include "res/ids/quick_setup_ids.h"
+#include "support/forwarding_link.h"
 #include "support/utility_on_loopback.h"
 
 namespace tolvaro::app {
@@ -25,17 +26,10 @@ namespace qs = res::quick_setup;
 
 // A router that answers every write of one variable with success and keeps
 // its old value: the fault the verify exists for.
-class DroppingLink final : public device::DeviceLink {
+class DroppingLink final : public test::ForwardingLink {
 public:
-    DroppingLink(device::DeviceLink& inner, int dropped) : inner_(inner), dropped_(dropped) {}
-    int initLan() override { return inner_.initLan(); }
-    int browse(DEVICE_INFO* table, int* count) override { return inner_.browse(table, count); }
-    int setCommunity(const char* c) override { return inner_.setCommunity(c); }
-    int setSnmpPort(int port) override { return inner_.setSnmpPort(port); }
-    int getInfo(const char* ip, int mode, int count, const int* variables,
-                MIB_RESPONSE* result) override {
-        return inner_.getInfo(ip, mode, count, variables, result);
-    }
+    DroppingLink(device::DeviceLink& inner, int dropped)
+        : ForwardingLink(inner), dropped_(dropped) {}
     int setInfo(const char* ip, int mode, int count, const int* variables,
                 const _snmp_packet* values) override {
         for (int i = 0; i < count; ++i)
@@ -44,16 +38,8 @@ public:
                 return 0;
         return 1;
     }
-    int udpSetIp(const DEVICE_INFO* d, int r, const char* a, const char* b, const char* m,
-                 unsigned char f) override {
-        return inner_.udpSetIp(d, r, a, b, m, f);
-    }
-    int queryFreeIp(const char* network, char* result) override {
-        return inner_.queryFreeIp(network, result);
-    }
 
 private:
-    device::DeviceLink& inner_;
     int dropped_;
 };
 
