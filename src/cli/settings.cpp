@@ -85,20 +85,36 @@ int withRefusals(const Context& context, const std::function<int()>& run) {
 
 int get(Context& context, const std::string& router, const std::vector<std::string>& keys) {
     std::vector<const SettingControl*> controls;
-    for (const std::string& key : keys)
-        controls.push_back(&controlFor(key));
+    std::vector<const headless::TableControl*> tables;
+    for (const std::string& key : keys) {
+        if (const headless::TableControl* table = headless::tableControl(key))
+            tables.push_back(table);
+        else
+            controls.push_back(&controlFor(key));
+    }
     const DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
     const auto values = readOrFail(setup, controls);
     nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    for (const SettingControl* c : controls) {
-        const std::string value = shown(*c, values.at(std::string(c->key)));
+    const auto print = [&](const std::string& key, const std::string& value) {
         if (context.options.json)
-            json[std::string(c->key)] = value;
+            json[key] = value;
         else
-            std::cout << c->key << " = " << escaped(value) << "\n";
+            std::cout << escaped(key) << " = " << escaped(value) << "\n";
+    };
+    for (const SettingControl* c : controls)
+        print(std::string(c->key), shown(*c, values.at(std::string(c->key))));
+    for (const headless::TableControl* table : tables) {
+        std::vector<std::pair<std::string, std::string>> rows;
+        try {
+            rows = setup.readTable(*table);
+        } catch (const std::runtime_error& e) {
+            throw Failure{e.what()};
+        }
+        for (const auto& [key, text] : rows)
+            print(key, text);
     }
     if (context.options.json)
         printJson(json);
@@ -115,12 +131,13 @@ struct Change {
 
 // Writes the changes through the sheet; returns the snapshot's path.
 std::string write(Context& context, headless::HeadlessSetup& setup,
-                  const std::vector<Change>& changes) {
+                  const std::vector<Change>& changes,
+                  const std::vector<headless::RowEdit>& rows = {}) {
     std::vector<headless::SettingEdit> edits;
     for (const Change& change : changes)
         edits.push_back({change.control, change.after});
     device::SnapshotStore snapshots = snapshotStore();
-    const headless::SheetOutcome outcome = setup.write(edits, &snapshots, true);
+    const headless::SheetOutcome outcome = setup.write(edits, rows, &snapshots, true);
     switch (outcome.result) {
     case headless::SheetOutcome::Result::Refused:
         throw Refusal{outcome.refusal};
@@ -146,17 +163,52 @@ std::pair<std::string, std::string> splitAssignment(const std::string& text) {
     return {text.substr(0, at), text.substr(at + 1)};
 }
 
+// "field=value,field=value" for a row, or "delete".
+headless::RowEdit rowEdit(const headless::RowKey& key, const std::string& value) {
+    headless::RowEdit edit{key.table, key.row, value == "delete", {}};
+    if (edit.remove) {
+        if (key.row == "+")
+            throw Refusal{"a new row cannot be deleted"};
+        return edit;
+    }
+    std::size_t at = 0;
+    while (at <= value.size()) {
+        const std::size_t end = std::min(value.find(',', at), value.size());
+        const std::string part = value.substr(at, end - at);
+        at = end + 1;
+        if (part.empty())
+            continue;
+        const auto [name, fieldValue] = splitAssignment(part);
+        const auto fields = key.table->fields;
+        const auto field = std::find_if(fields.begin(), fields.end(),
+                                        [&](const SettingControl& f) { return f.key == name; });
+        if (field == fields.end()) {
+            std::string known;
+            for (const SettingControl& f : fields)
+                known += " " + std::string(f.key);
+            throw Refusal{std::string(key.table->key) + " rows have no field " + escaped(name) +
+                          " (fields:" + known + ")"};
+        }
+        edit.fields.push_back({&*field, fieldValue});
+    }
+    return edit;
+}
+
 int set(Context& context, const std::string& router, const std::vector<std::string>& pairs) {
     std::vector<Change> changes;
+    std::vector<headless::RowEdit> rows;
     for (const std::string& pair : pairs) {
         const auto [key, value] = splitAssignment(pair);
-        changes.push_back({&controlFor(key), {}, value});
+        if (const auto row = headless::parseRowKey(key))
+            rows.push_back(rowEdit(*row, value));
+        else
+            changes.push_back({&controlFor(key), {}, value});
     }
     const DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
-    const std::string snapshot = write(context, setup, changes);
+    const std::string snapshot = write(context, setup, changes, rows);
     if (!snapshot.empty() && !context.options.json)
         std::cout << "snapshot: " << escaped(snapshot) << "\n";
     return kExitOk;
@@ -296,6 +348,13 @@ std::string keyList() {
     std::string out = "Keys:";
     for (const SettingControl& c : headless::allSettingControls())
         out += "\n  " + std::string(c.key) + "  (" + c.name() + ")";
+    out += "\nTables (get TABLE lists the rows; set TABLE[ROW]=field=value,... edits a row, "
+           "TABLE[+]=... adds one, TABLE[ROW]=delete deletes it):";
+    for (const headless::TableControl& t : headless::allTableControls()) {
+        out += "\n  " + std::string(t.key) + ":";
+        for (const SettingControl& f : t.fields)
+            out += " " + std::string(f.key);
+    }
     return out;
 }
 
@@ -317,6 +376,7 @@ Runner setUpSet(CLI::App& command) {
     auto pairs = std::make_shared<std::vector<std::string>>();
     command.add_option("ROUTER", *router, "The router.");
     command.add_option("KEY=VALUE", *pairs, "Named settings and their new values.");
+    command.footer(keyList());
     return [router, pairs](Context& context) {
         if (router->empty() || pairs->empty())
             throw UsageError{"set needs ROUTER and at least one KEY=VALUE"};

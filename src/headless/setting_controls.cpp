@@ -11,7 +11,12 @@
 #include "res/ids/lan_to_lan_ids.h"
 #include "res/ids/option_ids.h"
 #include "res/ids/quick_setup_ids.h"
+#include "res/ids/route_ids.h"
+#include "res/ids/special_app_ids.h"
 #include "res/ids/status_ids.h"
+#include "res/ids/user_ids.h"
+#include "res/ids/virtual_server_ids.h"
+#include "res/ids/workstation_ids.h"
 #include "ui/template.h"
 
 namespace tolvaro::headless {
@@ -24,6 +29,77 @@ namespace di = res::dialin;
 namespace ia = res::internet_application;
 namespace l2l = res::lan_to_lan;
 namespace isdn = res::isdn;
+namespace ac = res::access_control;
+
+constexpr std::array<int, 6> six(const std::array<int, 4>& ids) {
+    return {ids[0], ids[1], ids[2], ids[3]};
+}
+
+// Fields of the editor dialogs; the page is the table's.
+constexpr SettingControl field(std::string_view key, Control control, std::array<int, 6> ids) {
+    return {key, kQuickSetup, control, ids};
+}
+
+namespace ws = res::workstation;
+constexpr auto kWorkstationFields = std::to_array<SettingControl>({
+    field("name", Control::Edit, {ws::kName}),
+    field("group", Control::Combo, {ws::kGroup}),
+    field("hardware_address", Control::Hardware, ws::kHardwareAddress),
+    field("reserve", Control::Check, {ws::kReserve}),
+    field("address", Control::Octets, six(ws::kReservedIp)),
+});
+namespace rt = res::route;
+constexpr auto kRouteFields = std::to_array<SettingControl>({
+    field("name", Control::Edit, {rt::kName}),
+    field("destination", Control::Octets, six(rt::kDestination)),
+    field("mask", Control::Octets, six(rt::kMask)),
+    field("gateway", Control::Octets, six(rt::kGateway)),
+    field("metric", Control::Edit, {rt::kMetric}),
+    field("interface", Control::Combo, {rt::kInterface}),
+});
+namespace us = res::user;
+constexpr auto kUserFields = std::to_array<SettingControl>({
+    field("name", Control::Edit, {us::kName}),
+    field("password", Control::Secret, {us::kPassword}),
+    field("dial_in", Control::Check, {us::kEnableDialIn}),
+    field("time_limit", Control::Edit, {us::kTimeLimit}),
+    field("call_back", Control::Radio,
+          {us::kCallBackDisable, us::kCallBackRoaming, us::kCallBackFixed}),
+    field("call_back_number", Control::Edit, {us::kCallBackNumber}),
+});
+namespace vs = res::virtual_server;
+constexpr auto kServerFields = std::to_array<SettingControl>({
+    field("enabled", Control::Check, {vs::kEnable}),
+    field("name", Control::Edit, {vs::kName}),
+    field("protocol", Control::Combo, {vs::kProtocol}),
+    field("address", Control::Octets, six(vs::kServerIp)),
+    field("external_port", Control::Edit, {vs::kExternalPort}),
+    field("internal_port", Control::Edit, {vs::kInternalPort}),
+});
+namespace sa = res::special_app;
+constexpr auto kSpecialFields = std::to_array<SettingControl>({
+    field("enabled", Control::Check, {sa::kEnable}),
+    field("name", Control::Edit, {sa::kName}),
+    field("outgoing_protocol", Control::Combo, {sa::kOutgoingProtocol}),
+    field("outgoing_start", Control::Edit, {sa::kOutgoingStart}),
+    field("outgoing_end", Control::Edit, {sa::kOutgoingEnd}),
+    field("incoming_protocol", Control::Combo, {sa::kIncomingProtocol}),
+    field("incoming_start", Control::Edit, {sa::kIncomingStart}),
+    field("incoming_end", Control::Edit, {sa::kIncomingEnd}),
+});
+
+constexpr auto kTables = std::to_array<TableControl>({
+    {"lan.routes", kLan, lan::kRouteList, lan::kAddRoute, 0, lan::kDeleteRoute, rt::kTemplate,
+     kRouteFields},
+    {"dialin.users", kDialin, di::kUserList, di::kAddUser, di::kEditUser, di::kDeleteUser,
+     us::kTemplate, kUserFields},
+    {"access_control.workstations", kAccessControl, ac::kWorkstationList, ac::kAddWorkstation,
+     ac::kEditWorkstation, ac::kDeleteWorkstation, ws::kTemplate, kWorkstationFields},
+    {"internet_application.virtual_servers", kInternetApplication, ia::kServerList, ia::kAddServer,
+     ia::kEditServer, ia::kDeleteServer, vs::kTemplate, kServerFields},
+    {"internet_application.special_applications", kInternetApplication, ia::kSpecialAppList,
+     ia::kAddSpecialApp, ia::kEditSpecialApp, ia::kDeleteSpecialApp, sa::kTemplate, kSpecialFields},
+});
 
 constexpr auto kControls = std::to_array<SettingControl>({
     {"quick_setup.internet_access", kQuickSetup, Control::Check, {qs::kEnableInternet}},
@@ -32,7 +108,7 @@ constexpr auto kControls = std::to_array<SettingControl>({
      kQuickSetup,
      Control::Secret,
      {qs::kAccountPassword, qs::kVerifyPassword}},
-    {"quick_setup.dns", kQuickSetup, Control::Octets, qs::kDns},
+    {"quick_setup.dns", kQuickSetup, Control::Octets, six(qs::kDns)},
     {"quick_setup.telephone", kQuickSetup, Control::Edit, {qs::kTelephone1}},
     {"quick_setup.telephone_2", kQuickSetup, Control::Edit, {qs::kTelephone2}},
     {"quick_setup.telephone_3", kQuickSetup, Control::Edit, {qs::kTelephone3}},
@@ -49,12 +125,12 @@ constexpr auto kControls = std::to_array<SettingControl>({
     {"option.utility_port", kOption, Control::Edit, {op::kUtilityPort}},
     {"option.respond_to_ping", kOption, Control::Check, {op::kRespondToPing}},
     {"lan.dhcp_server", kLan, Control::Check, {lan::kDhcpEnable}},
-    {"lan.dhcp_start", kLan, Control::Octets, lan::kDhcpStart},
-    {"lan.dhcp_end", kLan, Control::Octets, lan::kDhcpEnd},
+    {"lan.dhcp_start", kLan, Control::Octets, six(lan::kDhcpStart)},
+    {"lan.dhcp_end", kLan, Control::Octets, six(lan::kDhcpEnd)},
     {"lan.rip_1", kLan, Control::Check, {lan::kRip}},
-    {"lan.dns_1", kLan, Control::Octets, lan::kDns1},
-    {"lan.dns_2", kLan, Control::Octets, lan::kDns2},
-    {"lan.dns_3", kLan, Control::Octets, lan::kDns3},
+    {"lan.dns_1", kLan, Control::Octets, six(lan::kDns1)},
+    {"lan.dns_2", kLan, Control::Octets, six(lan::kDns2)},
+    {"lan.dns_3", kLan, Control::Octets, six(lan::kDns3)},
     {"dialin.enabled", kDialin, Control::Check, {di::kEnableDialIn}},
     {"dialin.idle_timeout", kDialin, Control::Edit, {di::kIdleTimeout}},
     {"dialin.authentication",
@@ -65,10 +141,11 @@ constexpr auto kControls = std::to_array<SettingControl>({
      kInternetApplication,
      Control::Check,
      {ia::kExposedEnable}},
-    {"internet_application.exposed_address", kInternetApplication, Control::Octets, ia::kExposedIp},
+    {"internet_application.exposed_address", kInternetApplication, Control::Octets,
+     six(ia::kExposedIp)},
     {"lan_to_lan.enabled", kLanToLan, Control::Check, {l2l::kEnableLanToLan}},
-    {"lan_to_lan.remote_address", kLanToLan, Control::Octets, l2l::kRemoteIp},
-    {"lan_to_lan.remote_mask", kLanToLan, Control::Octets, l2l::kRemoteMask},
+    {"lan_to_lan.remote_address", kLanToLan, Control::Octets, six(l2l::kRemoteIp)},
+    {"lan_to_lan.remote_mask", kLanToLan, Control::Octets, six(l2l::kRemoteMask)},
     {"lan_to_lan.receiver", kLanToLan, Control::Check, {l2l::kReceiverEnable}},
     {"lan_to_lan.authentication",
      kLanToLan,
@@ -169,6 +246,37 @@ const SettingControl* settingControl(std::string_view key) {
     const auto it = std::find_if(kControls.begin(), kControls.end(),
                                  [key](const SettingControl& c) { return c.key == key; });
     return it == kControls.end() ? nullptr : &*it;
+}
+
+std::span<const TableControl> allTableControls() {
+    return kTables;
+}
+
+const TableControl* tableControl(std::string_view key) {
+    const auto it = std::find_if(kTables.begin(), kTables.end(),
+                                 [key](const TableControl& t) { return t.key == key; });
+    return it == kTables.end() ? nullptr : &*it;
+}
+
+std::optional<RowKey> parseRowKey(std::string_view key) {
+    const auto open = key.find('[');
+    if (open == std::string_view::npos || key.back() != ']' || open + 2 > key.size() - 1)
+        return std::nullopt;
+    const TableControl* table = tableControl(key.substr(0, open));
+    if (!table)
+        return std::nullopt;
+    return RowKey{table, std::string(key.substr(open + 1, key.size() - open - 2))};
+}
+
+bool sameRowName(std::string_view shown, std::string_view name) {
+    std::string a, b;
+    for (const char c : shown)
+        if (c != ' ')
+            a += c;
+    for (const char c : name)
+        if (c != ' ')
+            b += c;
+    return a == b;
 }
 
 bool parseOnOff(std::string_view text, bool& on) {

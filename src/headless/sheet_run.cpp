@@ -27,6 +27,12 @@ std::string readControl(const ui::ScriptedDialogDriver& page, const SettingContr
             out += (i == 0 ? "" : ".") + page.text(c.ids[i]);
         return out;
     }
+    case Control::Hardware: {
+        std::string out;
+        for (std::size_t i = 0; i < 6; ++i)
+            out += (i == 0 ? "" : "-") + page.text(c.ids[i]);
+        return out;
+    }
     case Control::Check:
         return page.isChecked(c.ids[0]) ? "on" : "off";
     case Control::Combo: {
@@ -79,7 +85,22 @@ std::string typeValue(ui::ScriptedDialogDriver& page, const SettingEdit& edit) {
     case Control::Secret:
         if (std::string problem = typeInto(page, c.ids[0], edit.value); !problem.empty())
             return problem;
-        return typeInto(page, c.ids[1], edit.value);
+        return c.ids[1] == 0 ? std::string() : typeInto(page, c.ids[1], edit.value);
+    case Control::Hardware: {
+        std::vector<std::string> parts(1);
+        for (const char ch : edit.value) {
+            if (ch == '-' || ch == ':')
+                parts.emplace_back();
+            else
+                parts.back() += ch;
+        }
+        if (parts.size() != 6)
+            return "takes six pairs of hexadecimal digits, as 00-0A-95-9D-68-16";
+        for (std::size_t i = 0; i < 6; ++i)
+            if (std::string problem = typeInto(page, c.ids[i], parts[i]); !problem.empty())
+                return problem;
+        break;
+    }
     case Control::Octets: {
         const auto parts = octetTexts(edit.value);
         for (std::size_t i = 0; i < 4; ++i)
@@ -182,18 +203,80 @@ HeadlessSetup::read(const std::vector<const SettingControl*>& controls) {
     return out;
 }
 
+namespace {
+
+// Switches first, since they enable the fields that follow them.
+std::vector<SettingEdit> switchesFirst(std::vector<SettingEdit> edits) {
+    std::stable_sort(edits.begin(), edits.end(),
+                     [](const auto& a, const auto& b) { return isChoice(a) && !isChoice(b); });
+    return edits;
+}
+
+// The row of the list that `name` names; -1 when none does.
+int findRow(const ui::ScriptedDialogDriver& page, const TableControl& table,
+            const std::string& name) {
+    const auto columns = page.listColumns(table.list);
+    const auto named = std::find(columns.begin(), columns.end(), "Name");
+    const int column = named == columns.end() ? 0 : static_cast<int>(named - columns.begin());
+    for (int row = 0; row < page.listCount(table.list); ++row)
+        if (sameRowName(page.listText(table.list, row, column), name))
+            return row;
+    return -1;
+}
+
+} // namespace
+
+std::vector<std::pair<std::string, std::string>>
+HeadlessSetup::readTable(const TableControl& table) {
+    if (!fetched_)
+        throw std::logic_error("read before fetch");
+    Session session(host_, link_, router_);
+    session.state.firmwareLevel = fetched_->firmwareLevel;
+    device::ConfigStore store = *fetched_;
+    app::SettingsSheet sheet(session.context, store);
+    std::vector<std::pair<std::string, std::string>> out;
+    std::string refused;
+    host_.expectSheet([&](ui::ScriptedSheetDriver& driver) {
+        if (driver.activePage() != table.page && !driver.selectPage(table.page)) {
+            refused = joined(host_.takeMessages());
+        } else {
+            const ui::ScriptedDialogDriver page = driver.page();
+            const auto columns = page.listColumns(table.list);
+            const auto named = std::find(columns.begin(), columns.end(), "Name");
+            const int keyColumn =
+                named == columns.end() ? 0 : static_cast<int>(named - columns.begin());
+            for (int row = 0; row < page.listCount(table.list); ++row) {
+                std::string name;
+                for (const char c : page.listText(table.list, row, keyColumn))
+                    if (c != ' ')
+                        name += c;
+                std::string text;
+                for (std::size_t c = 0; c < columns.size(); ++c)
+                    text += (c == 0 ? "" : ", ") + columns[c] + ": " +
+                            page.listText(table.list, row, static_cast<int>(c));
+                out.emplace_back(std::string(table.key) + "[" + name + "]", text);
+            }
+        }
+        driver.pressCancel();
+    });
+    sheet.run();
+    if (!refused.empty())
+        throw std::runtime_error(refused);
+    return out;
+}
+
 SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
+                                  const std::vector<RowEdit>& rows,
                                   device::SnapshotStore* snapshots, bool verify) {
     if (!fetched_)
         throw std::logic_error("write before fetch");
-    std::vector<SettingEdit> ordered = edits;
-    // Page by page in sheet order; on a page the switches first, since they
-    // enable the fields that follow them.
-    std::stable_sort(ordered.begin(), ordered.end(), [](const auto& a, const auto& b) {
-        if (a.control->page != b.control->page)
-            return a.control->page < b.control->page;
-        return isChoice(a) && !isChoice(b);
-    });
+    std::vector<int> pages;
+    for (const SettingEdit& edit : edits)
+        pages.push_back(edit.control->page);
+    for (const RowEdit& row : rows)
+        pages.push_back(row.table->page);
+    std::sort(pages.begin(), pages.end());
+    pages.erase(std::unique(pages.begin(), pages.end()), pages.end());
 
     Session session(host_, link_, router_);
     session.state.firmwareLevel = fetched_->firmwareLevel;
@@ -219,6 +302,11 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
         const auto refuse = [&](std::string why) {
             outcome.refusal = std::move(why);
             driver.pressCancel();
+            return false;
+        };
+        const auto settled = [&] {
+            const auto boxes = take();
+            return std::any_of(boxes.begin(), boxes.end(), refuses) ? refuse(joined(boxes)) : true;
         };
         // Each page is left for the next as a user clicks the next tab, the
         // last one for the Status page, which has nothing to apply: so its
@@ -229,29 +317,80 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
                 return true;
             const bool left = driver.selectPage(next);
             const auto boxes = take();
-            if (!left || std::any_of(boxes.begin(), boxes.end(), refuses)) {
-                refuse(joined(boxes));
-                return false;
-            }
+            if (!left || std::any_of(boxes.begin(), boxes.end(), refuses))
+                return refuse(joined(boxes));
             return true;
         };
-        for (std::size_t i = 0; i < ordered.size(); ++i) {
-            const SettingEdit& edit = ordered[i];
-            if (!leaveFor(edit.control->page))
+        // Types values into a page or dialog; the problem that stops it, or
+        // nothing. It leaves the sheet open, since a dialog may be on it.
+        const auto typeAll = [&](ui::ScriptedDialogDriver& window,
+                                 const std::vector<SettingEdit>& values,
+                                 const std::string& where) -> std::string {
+            for (const SettingEdit& edit : switchesFirst(values)) {
+                std::string problem;
+                try {
+                    problem = typeValue(window, edit);
+                } catch (const ui::ScriptError&) {
+                    problem = "cannot be changed while the window has its control switched off";
+                }
+                if (!problem.empty())
+                    return where + std::string(edit.control->key) + " " + problem;
+                const auto boxes = take();
+                if (std::any_of(boxes.begin(), boxes.end(), refuses))
+                    return joined(boxes);
+            }
+            return {};
+        };
+        // A row through the page's buttons and the editor dialog; the dialog
+        // stays open on a failed check, and its message is the refusal.
+        const auto editRow = [&](ui::ScriptedDialogDriver& page, const RowEdit& edit) {
+            const TableControl& table = *edit.table;
+            const std::string where = std::string(table.key) + "[" + edit.row + "]";
+            const bool adding = edit.row == "+";
+            const int row = adding ? -1 : findRow(page, table, edit.row);
+            if (!adding && row < 0)
+                return refuse(where + ": no such row");
+            if (!adding)
+                page.clickRow(table.list, row);
+            if (edit.remove) {
+                page.click(table.remove);
+                return settled();
+            }
+            if (!adding && table.edit == 0)
+                return refuse(where + ": the window cannot edit this row; delete it and add "
+                                      "it anew");
+            std::string problem;
+            host_.expectDialog(table.dialog, [&](ui::ScriptedDialogDriver& dialog) {
+                problem = typeAll(dialog, edit.fields, where + ".");
+                if (problem.empty()) {
+                    dialog.click(ui::kIdOk);
+                    if (dialog.isOpen())
+                        problem = joined(take());
+                }
+                if (dialog.isOpen())
+                    dialog.click(ui::kIdCancel);
+            });
+            page.click(adding ? table.add : table.edit);
+            if (!problem.empty())
+                return refuse(problem);
+            return settled();
+        };
+        for (const int number : pages) {
+            if (!leaveFor(number))
                 return;
             ui::ScriptedDialogDriver page = driver.page();
-            std::string problem;
-            try {
-                problem = typeValue(page, edit);
-            } catch (const ui::ScriptError&) {
-                problem = "cannot be changed while the page has its control switched off";
-            }
-            if (!problem.empty())
-                return refuse(std::string(edit.control->key) + " " + problem);
+            std::vector<SettingEdit> here;
+            for (const SettingEdit& edit : edits)
+                if (edit.control->page == number)
+                    here.push_back(edit);
+            if (const std::string problem = typeAll(page, here, {}); !problem.empty())
+                return (void)refuse(problem);
+            for (const RowEdit& row : rows)
+                if (row.table->page == number && !editRow(page, row))
+                    return;
             page.leave();
-            const auto boxes = take();
-            if (std::any_of(boxes.begin(), boxes.end(), refuses))
-                return refuse(joined(boxes));
+            if (!settled())
+                return;
         }
         if (!leaveFor(kStatus))
             return;

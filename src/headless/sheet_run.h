@@ -29,6 +29,16 @@ struct SettingEdit {
     std::string value;
 };
 
+// A row of a table added ("+"), edited or deleted through the page's
+// buttons and its editor dialog. Fields not given keep what the dialog
+// shows.
+struct RowEdit {
+    const TableControl* table = nullptr;
+    std::string row;
+    bool remove = false;
+    std::vector<SettingEdit> fields;
+};
+
 struct SheetOutcome {
     enum class Result {
         Written, // OK went through: written, reset, verified
@@ -56,12 +66,15 @@ public:
     // hides them). Throws std::runtime_error with the page's message when a
     // page cannot be left to reach the next.
     std::map<std::string, std::string> read(const std::vector<const SettingControl*>& controls);
+    // The rows of a table as its list shows them: by row key ("lan.routes[10.1.0.0]"),
+    // "Column: text" pairs joined by ", ".
+    std::vector<std::pair<std::string, std::string>> readTable(const TableControl& table);
 
     // Types the edits into their pages in sheet order and presses OK.
     // `snapshots` (may be null) keeps the configuration from before; the
     // settings are read back after the restart when `verify` is set.
-    SheetOutcome write(const std::vector<SettingEdit>& edits, device::SnapshotStore* snapshots,
-                       bool verify);
+    SheetOutcome write(const std::vector<SettingEdit>& edits, const std::vector<RowEdit>& rows,
+                       device::SnapshotStore* snapshots, bool verify);
 
 private:
     HeadlessHost& host_;
