@@ -20,11 +20,14 @@ set(allowed_ui_scripted ui)
 set(allowed_ipslan "")
 set(allowed_routersim ipslan)
 set(allowed_res ui res_ids)
-set(allowed_device ui ipslan)
-set(allowed_pages device ui res_ids ipslan)
-set(allowed_app pages device ui res_ids ipslan)
+# device is the router and its files alone, so that the command-line tool and
+# the fuzz targets link it without any window.
+set(allowed_device ipslan)
+set(allowed_operation device ui ipslan)
+set(allowed_pages operation device ui res_ids ipslan)
+set(allowed_app pages operation device ui res_ids ipslan)
 set(allowed_cli device ipslan)
-set(allowed_main app pages device ui ui_qt res_ids ipslan routersim)
+set(allowed_main app pages operation device ui ui_qt res_ids ipslan routersim)
 
 # The layer a path names, relative to src/ or the source root; empty when it
 # names none of ours.
@@ -36,7 +39,7 @@ function(layer_of path out)
         set(layer ui_scripted)
     elseif(path MATCHES "^res/(ids/|list_contents\\.h$)")
         set(layer res_ids)
-    elseif(path MATCHES "^(ui|res|device|pages|app|cli|main|ipslan|routersim)/")
+    elseif(path MATCHES "^(ui|res|device|operation|pages|app|cli|main|ipslan|routersim)/")
         set(layer ${CMAKE_MATCH_1})
     endif()
     set(${out} "${layer}" PARENT_SCOPE)

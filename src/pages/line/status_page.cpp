@@ -9,9 +9,9 @@
 
 #include <ipslan/variables.h>
 
-#include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
+#include "operation/commit.h"
 #include "pages/store_access.h"
 #include "res/ids/status_ids.h"
 #include "ui/host.h"
@@ -93,7 +93,7 @@ std::string withLineBreaks(const std::string& log) {
 } // namespace
 
 CMStatus::CMStatus(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::status::kTemplate, device::kStatusPage, context, store) {}
+    : SettingsPage(res::status::kTemplate, operation::kStatusPage, context, store) {}
 
 void CMStatus::onInitDialog() {
     setText(ids::kFirmwareVersion, device::entryText(readEntry(store(), kFirmwareVersion)));
