@@ -11,7 +11,6 @@
 #include <toml++/toml.h>
 
 #include "cli/cli.h"
-#include "device/commit.h"
 #include "device/fetch.h"
 #include "headless/sheet_run.h"
 
@@ -50,7 +49,7 @@ headless::HeadlessHost makeHost(const Context& context) {
     return headless::HeadlessHost(
         [resetWait](int ms) {
             std::this_thread::sleep_for(
-                std::chrono::milliseconds(ms == device::kResetWaitMs ? resetWait : ms));
+                std::chrono::milliseconds(ms == headless::kResetWaitMs ? resetWait : ms));
         },
         context.options.yes);
 }
