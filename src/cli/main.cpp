@@ -171,8 +171,11 @@ int run(int argc, char** argv) {
     }
 
     for (auto& [command, runner] : runners) {
-        if (command->parsed())
-            return runner(context);
+        if (!command->parsed())
+            continue;
+        for (int i = 1; i < argc && command->get_name() != argv[i]; ++i)
+            o.given.emplace_back(argv[i]);
+        return runner(context);
     }
     throw UsageError{"no command"};
 }
