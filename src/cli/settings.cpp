@@ -137,10 +137,11 @@ struct Change {
     std::string after;
 };
 
-// Writes the changes through the sheet; returns the snapshot's path.
-std::string write(Context& context, headless::HeadlessSetup& setup,
-                  const std::vector<Change>& changes,
-                  const std::vector<headless::RowEdit>& rows = {}) {
+// Writes the changes through the sheet; the messages it showed and the
+// snapshot's path.
+headless::SheetOutcome write(Context& context, headless::HeadlessSetup& setup,
+                             const std::vector<Change>& changes,
+                             const std::vector<headless::RowEdit>& rows = {}) {
     std::vector<headless::SettingEdit> edits;
     for (const Change& change : changes)
         edits.push_back({change.control, change.after});
@@ -161,7 +162,7 @@ std::string write(Context& context, headless::HeadlessSetup& setup,
     if (!context.options.json)
         for (const std::string& message : outcome.messages)
             std::cout << message << "\n";
-    return outcome.snapshot;
+    return outcome;
 }
 
 std::pair<std::string, std::string> splitAssignment(const std::string& text) {
@@ -216,9 +217,14 @@ int set(Context& context, const std::string& router, const std::vector<std::stri
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
-    const std::string snapshot = write(context, setup, changes, rows);
-    if (!snapshot.empty() && !context.options.json)
-        std::cout << "snapshot: " << escaped(snapshot) << "\n";
+    const headless::SheetOutcome outcome = write(context, setup, changes, rows);
+    if (context.options.json)
+        printJson(
+            {{"messages", outcome.messages},
+             {"snapshot", outcome.snapshot.empty() ? nlohmann::ordered_json(nullptr)
+                                                   : nlohmann::ordered_json(outcome.snapshot)}});
+    else if (!outcome.snapshot.empty())
+        std::cout << "snapshot: " << escaped(outcome.snapshot) << "\n";
     return kExitOk;
 }
 
@@ -341,7 +347,7 @@ int apply(Context& context, const std::string& router, const std::string& stateP
     }
     if (!context.options.json)
         report(true, {});
-    const std::string snapshot = write(context, setup, plan);
+    const std::string snapshot = write(context, setup, plan).snapshot;
 
     // The router as it came back: every planned setting must read as asked.
     headless::HeadlessSetup after(host, context.link(), found);
