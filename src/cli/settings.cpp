@@ -20,7 +20,9 @@
 #include "cli/cli.h"
 #include "cli/inventory.h"
 #include "device/commit.h"
+#include "device/device_record.h"
 #include "device/fetch.h"
+#include "device/login_rule.h"
 #include "headless/sheet_run.h"
 
 namespace tolvaro::cli {
@@ -137,6 +139,42 @@ struct Change {
     std::string after;
 };
 
+// The administrator password is the router's community: once it changes the
+// router answers only the new one, so the sheet's read-back, made with the
+// old one, gives way to one made here with the new.
+const Change* newPassword(const std::vector<Change>& changes) {
+    const auto it = std::find_if(changes.begin(), changes.end(), [](const Change& c) {
+        return c.control->key == "option.administrator_password";
+    });
+    return it == changes.end() ? nullptr : &*it;
+}
+
+void useNewPassword(Context& context, DEVICE_INFO& router, const std::string& password) {
+    device::setField(router.password, password);
+    if (const auto community = device::loginCommunity(router, device::LoginFor::Setup))
+        context.link().setCommunity(community->c_str());
+}
+
+// The changed settings as the router holds them after its restart; throws
+// Failure naming those that did not take.
+void readBack(Context& context, headless::HeadlessHost& host, const DEVICE_INFO& router,
+              const std::vector<Change>& changes) {
+    if (changes.empty())
+        return;
+    std::vector<const SettingControl*> controls;
+    for (const Change& c : changes)
+        controls.push_back(c.control);
+    headless::HeadlessSetup after(host, context.link(), router);
+    fetchOrFail(after);
+    const auto now = readOrFail(after, controls);
+    std::string missed;
+    for (const Change& c : changes)
+        if (now.at(std::string(c.control->key)) != c.after)
+            missed += (missed.empty() ? "" : ", ") + std::string(c.control->key);
+    if (!missed.empty())
+        throw Failure{"the router came back without " + missed};
+}
+
 // Writes the changes through the sheet; the messages it showed and the
 // snapshot's path.
 headless::SheetOutcome write(Context& context, headless::HeadlessSetup& setup,
@@ -146,7 +184,8 @@ headless::SheetOutcome write(Context& context, headless::HeadlessSetup& setup,
     for (const Change& change : changes)
         edits.push_back({change.control, change.after});
     device::SnapshotStore snapshots = snapshotStore();
-    const headless::SheetOutcome outcome = setup.write(edits, rows, &snapshots, true);
+    const headless::SheetOutcome outcome =
+        setup.write(edits, rows, &snapshots, newPassword(changes) == nullptr);
     switch (outcome.result) {
     case headless::SheetOutcome::Result::Refused:
         throw Refusal{outcome.refusal};
@@ -213,11 +252,15 @@ int set(Context& context, const std::string& router, const std::vector<std::stri
         else
             changes.push_back({&controlFor(key), {}, value});
     }
-    const DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
+    DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
     const headless::SheetOutcome outcome = write(context, setup, changes, rows);
+    if (const Change* password = newPassword(changes)) {
+        useNewPassword(context, found, password->after);
+        readBack(context, host, found, changes);
+    }
     if (context.options.json)
         printJson(
             {{"messages", outcome.messages},
@@ -315,7 +358,7 @@ int apply(Context& context, const std::string& router, const std::string& stateP
     for (const auto& [key, value] : desired)
         controls.push_back(&controlFor(key));
 
-    const DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
+    DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
@@ -349,20 +392,14 @@ int apply(Context& context, const std::string& router, const std::string& stateP
         report(true, {});
     const std::string snapshot = write(context, setup, plan).snapshot;
 
+    if (const Change* password = newPassword(plan))
+        useNewPassword(context, found, password->after);
     // The router as it came back: every planned setting must read as asked.
-    headless::HeadlessSetup after(host, context.link(), found);
-    fetchOrFail(after);
-    const auto now = readOrFail(after, controls);
-    std::string missed;
-    for (const Change& c : plan)
-        if (now.at(std::string(c.control->key)) != c.after)
-            missed += (missed.empty() ? "" : ", ") + std::string(c.control->key);
+    readBack(context, host, found, plan);
     if (context.options.json)
         report(true, snapshot);
     else if (!snapshot.empty())
         std::cout << "snapshot: " << escaped(snapshot) << "\n";
-    if (!missed.empty())
-        throw Failure{"the router came back without " + missed};
     return kExitOk;
 }
 

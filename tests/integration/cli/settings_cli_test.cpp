@@ -251,6 +251,21 @@ TEST_F(SettingsCliTest, AnInventoryGetsOneLineEachAndFailuresAreNamed) {
     EXPECT_NE(second.output.find("west: no changes\n"), std::string::npos);
 }
 
+// The password is the community: the read-back after the restart must use
+// the new one, or a change that took would be reported as lost.
+TEST_F(SettingsCliTest, ANewAdministratorPasswordIsReadBackWithItself) {
+    addRouter(2, "Locked", "127.0.0.161");
+    write("pw.toml", "option.administrator_password = \"n3w\"\nisdn.initial_string = \"ATZ\"\n");
+    const CliRun first = cli("apply Locked " + file("pw.toml"));
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_NE(first.output.find("Option / Administrator Password: empty -> set"), std::string::npos)
+        << first.output;
+    EXPECT_EQ(first.output.find("n3w"), std::string::npos) << "a secret was shown";
+    const CliRun again = cli("--password n3w apply Locked " + file("pw.toml"));
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_EQ(again.output, "no changes\n");
+}
+
 TEST_F(SettingsCliTest, AnUnknownKeyInAStateIsRefusedBeforeAnyRead) {
     routersim::Router& router = addRouter(2, "Strict", "127.0.0.155");
     write("bad.toml", "quick_setup.idle_timeout = 7\nquick_setup.idle_timout = 8\n");
