@@ -3,7 +3,7 @@
 # only those that are missing. The argument "fuzz" stands for the compiler the
 # fuzz targets need.
 set -euo pipefail
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev libssl-dev
           libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev
           help2man librsvg2-bin libtomlplusplus-dev clang-format)
 for extra in "$@"; do

@@ -41,6 +41,7 @@
 #include "device/device_record.h"
 #include "device/fetch.h"
 #include "device/remote_connection.h"
+#include "device/write_session.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -79,9 +80,10 @@ struct Result {
 
 class Backup {
 public:
-    Backup(std::vector<InventoryRouter> routers, std::optional<std::string> to, bool json)
+    Backup(std::vector<InventoryRouter> routers, std::optional<std::string> to, bool json,
+           const Options& options)
         : routers_(std::move(routers)), results_(routers_.size()), to_(std::move(to)), json_(json),
-          progress_(::isatty(STDERR_FILENO) != 0) {}
+          options_(options), progress_(::isatty(STDERR_FILENO) != 0) {}
 
     int run(Context& context, int jobs) {
         // One discovery for every router on the LAN, before the workers start.
@@ -134,16 +136,8 @@ private:
         if (found == lan_.end())
             throw Failure{"no router with the hardware address " + r.hardware +
                           " answered discovery"};
-        if (!device::recordPassword(*found).empty()) {
-            if (!password)
-                throw Failure{"the router has a password, and the inventory gives none"};
-            if (!device::passwordMatches(*found, *password))
-                throw Failure{"Wrong Password"};
-        }
-        link.setCommunity(device::loginCommunity(*found, device::LoginFor::Save)
-                              .value_or(device::kFixedCommunity)
-                              .c_str());
-        link.setSnmpPort(device::kLanSnmpPort);
+        refuseTwins(link, lan_, *found);
+        logInTo(link, *found, password, device::LoginFor::Save, options_);
         return *found;
     }
 
@@ -154,31 +148,27 @@ private:
         const device::FetchResult fetched = device::fetchForFile(link, router.ipAddress, store);
         if (fetched != device::FetchResult::Ok)
             throw Failure{std::string(device::fetchFailureMessage(fetched))};
-        if (!device::completeForSnapshot(link, router.ipAddress, store, false))
-            throw Failure{"the router did not answer every read the backup needs"};
-        const auto file = device::snapshotFile(store);
-        if (!file)
-            throw Failure{"the router did not report a readable firmware version"};
-        const std::string text = to_ ? namedSettingsText(*file) : std::string();
 
         // The index of the snapshot store and the save's temporary-file
         // bookkeeping are not for several writers at once; writing is quick.
         std::lock_guard lock(filesMutex_);
-        std::string error;
-        const auto taken = snapshotStore().take(
-            device::routerKey(store, router.ipAddress), device::SnapshotReason::Backup,
-            {device::fieldText(router.name), result.address,
-             device::entryText(store.read(device::kVersionSlot))},
-            *file, &error);
-        if (!taken)
-            throw Failure{"no snapshot could be kept: " + escaped(error)};
-        result.snapshot = *taken;
+        device::SnapshotStore snapshots = snapshotStore();
+        const device::SnapshotOutcome kept = device::keepSnapshot(
+            link, router, store, false, snapshots, device::SnapshotReason::Backup);
+        if (!kept.path)
+            throw Failure{"no snapshot could be kept: " + escaped(kept.error)};
+        result.snapshot = *kept.path;
         if (to_) {
+            const std::string text = namedSettingsText(kept.file);
             const fs::path base = fs::path(*to_) / r.name;
             const std::vector<std::uint8_t> bytes(text.begin(), text.end());
-            if (!device::writeFileReplacing(base.string() + ".cfg", *file, &error) ||
+            std::string error;
+            std::string warning;
+            if (!device::writeFileReplacing(base.string() + ".cfg", kept.file, &error, &warning) ||
                 !device::writeFileReplacing(base.string() + ".txt", bytes, &error))
                 throw Failure{escaped(error)};
+            if (!warning.empty())
+                warn(escaped(warning));
         }
     }
 
@@ -242,6 +232,7 @@ private:
     std::vector<Result> results_;
     std::optional<std::string> to_;
     bool json_;
+    Options options_;
     bool progress_;
     std::vector<DEVICE_INFO> lan_;
     std::atomic<std::size_t> next_{0};
@@ -275,7 +266,7 @@ Runner setUp(CLI::App& command) {
             return kExitUsage;
         }
         Backup backup(std::move(routers), to->empty() ? std::nullopt : std::optional(*to),
-                      context.options.json);
+                      context.options.json, context.options);
         return backup.run(context, *jobs);
     };
 }

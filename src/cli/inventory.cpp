@@ -16,7 +16,6 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include <toml++/toml.h>
@@ -69,6 +68,7 @@ std::vector<InventoryRouter> readInventory(const std::string& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
         throw InventoryError{escaped(path) + ": no such inventory file"};
+    warnIfOthersCanRead(path, "the inventory");
     toml::table document;
     try {
         document = toml::parse_file(path);
@@ -164,15 +164,8 @@ std::optional<std::string> passwordOf(const InventoryRouter& r) {
                           " that holds its password is not set"};
         return std::string(value);
     }
-    if (!r.passwordFile.empty()) {
-        std::ifstream in(r.passwordFile);
-        std::string line;
-        if (!in || (!std::getline(in, line) && !in.eof()))
-            throw Failure{"cannot read the password file " + escaped(r.passwordFile)};
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-            line.pop_back();
-        return line;
-    }
+    if (!r.passwordFile.empty())
+        return readPasswordFile(r.passwordFile);
     return std::nullopt;
 }
 
