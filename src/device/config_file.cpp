@@ -266,7 +266,7 @@ bool writeInPlace(const std::string& path, bool truncate, std::span<const std::u
 } // namespace
 
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error, unsigned newFileMode) {
+                        std::string* error) {
     namespace fs = std::filesystem;
     const fs::path target = resolveLinks(fs::path(path));
     struct stat old {};
@@ -310,8 +310,6 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
         if (::fchown(fd, old.st_uid, old.st_gid) != 0)
             (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
         ::fchmod(fd, old.st_mode & 07777);
-    } else if (newFileMode != 0600) {
-        ::fchmod(fd, static_cast<mode_t>(newFileMode & 0777));
     }
 
     bool ok = writeAll(fd, bytes);

@@ -105,14 +105,13 @@ int sendResetRequest(DeviceLink& link, const char* ip);
 // Writes `bytes` to `path` through a temporary file in the same directory
 // that replaces the target only once it is complete, so a failed save never
 // destroys an existing file. A symbolic link is followed and its target
-// replaced; a replaced file keeps its mode and owner, a new one gets
-// `newFileMode` (0600 by default, as a configuration file holds passwords).
+// replaced; a replaced file keeps its mode and owner, a new one is 0600.
 // What cannot be replaced (a FIFO or device), and an existing writable file
 // in a directory the user cannot write, are written in place. On failure
 // returns false with a reason. Programs should ignore SIGXFSZ, so that a
 // file size limit fails the write instead of ending the program.
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error, unsigned newFileMode = 0600);
+                        std::string* error);
 
 // Removes the temporary file of a save in progress, if any; safe to call
 // from a signal handler of a program that ends on SIGINT or SIGTERM.

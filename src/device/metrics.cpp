@@ -8,6 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "device/config_file.h"
 
 namespace tolvaro::device {
@@ -100,8 +104,16 @@ std::string metricsText(std::span<const RouterSample> routers) {
 }
 
 bool writeMetricsFile(const std::string& path, const std::string& text, std::string* error) {
+    // A replaced file keeps its mode, so a new one is made 0644 first (empty,
+    // which a collector reads as no metrics) rather than the private 0600 of
+    // a configuration file.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd >= 0) {
+        ::fchmod(fd, 0644);
+        ::close(fd);
+    }
     const std::span bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-    return writeFileReplacing(path, bytes, error, 0644);
+    return writeFileReplacing(path, bytes, error);
 }
 
 std::string LineUpRecord::defaultPath() {

@@ -39,7 +39,7 @@ struct RouterSample {
 // samples in the order of `routers`.
 std::string metricsText(std::span<const RouterSample> routers);
 
-// Writes the file as writeFileReplacing does (temporary file in the same
+// Writes the file through writeFileReplacing (temporary file in the same
 // directory, fsync, rename), so that a collector never reads half a file. A
 // new file is readable by everyone (0644): the collector runs as another
 // user, and the file holds no secret.
