@@ -1,5 +1,18 @@
-#include "cli/inventory.h"
-
+// The inventory of routers that backup, apply --inventory and status
+// --prometheus work on (TOML):
+//
+//     [[router]]
+//     name = "head-office"                 # names the files: letters, digits, . - _
+//     hardware = "00:A0:C5:12:34:56"       # on this LAN, found by discovery
+//     password_env = "HEAD_OFFICE_PASSWORD"
+//
+//     [[router]]
+//     name = "branch-north"
+//     remote = "198.51.100.7:8161"         # over its WAN port, no discovery
+//     password_file = "branch-north.pw"    # first line; relative to the inventory
+//
+// A router without password_env or password_file is reached without a
+// password.
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
@@ -9,13 +22,15 @@
 
 #include <toml++/toml.h>
 
+#include "cli/inventory.h"
 #include "device/device_record.h"
 #include "device/remote_connection.h"
 
 namespace tolvaro::cli {
-namespace {
 
 namespace fs = std::filesystem;
+
+namespace {
 
 std::string inQuotes(std::string_view text) {
     return "\"" + escaped(text) + "\"";

@@ -1,18 +1,4 @@
-// The inventory of the commands that work on many routers (backup, the
-// metrics of status). It is TOML:
-//
-//     [[router]]
-//     name = "head-office"                 # names the files: letters, digits, . - _
-//     hardware = "00:A0:C5:12:34:56"       # on this LAN, found by discovery
-//     password_env = "HEAD_OFFICE_PASSWORD"
-//
-//     [[router]]
-//     name = "branch-north"
-//     remote = "198.51.100.7:8161"         # over its WAN port, no discovery
-//     password_file = "branch-north.pw"    # first line; relative to the inventory
-//
-// A router without password_env or password_file is reached without a
-// password.
+// The inventory of routers (inventory.cpp describes the file).
 #pragma once
 
 #include <optional>
@@ -32,22 +18,18 @@ struct InventoryRouter {
     std::string passwordFile; // made absolute against the inventory's folder
 };
 
-// What is wrong with an inventory file, with its path and line.
 class InventoryError {
 public:
     std::string text;
 };
 
-// The routers of the file, checked whole: names valid and unique, each with
-// either hardware or remote. Throws InventoryError.
+// Reads and checks the whole inventory; throws InventoryError naming the
+// file and line.
 std::vector<InventoryRouter> readInventory(const std::string& path);
-
-// $XDG_CONFIG_HOME/tolvaro/inventory.toml, or ~/.config/tolvaro/inventory.toml.
+// $XDG_CONFIG_HOME/tolvaro/inventory.toml, else ~/.config/tolvaro/inventory.toml.
 std::string defaultInventory();
-
-// The router's password from its environment variable or file; nothing when
-// the inventory gives none. Throws Failure when the variable or file is
-// missing.
+// The router's password from its password_env or password_file; nothing when
+// it names neither. Throws Failure when the one it names cannot be read.
 std::optional<std::string> passwordOf(const InventoryRouter& r);
 
 // Logs in to an inventory router for `operation`: a LAN router is looked up
