@@ -146,6 +146,8 @@ done
 [ -z "$(ls -A "$work/backup")" ] || fail "check mode wrote a backup"
 grep -q '^+Quick Setup / Idle Time-out (minutes): 7$' "$work/check" ||
     fail "the diff does not show the idle time-out by name"
+echo "contrib-check: check run, the config task's diff:"
+sed -n '/^TASK \[Every branch/,/^TASK \[Its configuration/p' "$work/check" | sed '/^TASK \[Its/d;/^$/d'
 
 play first -v
 expect_recap first 2
