@@ -66,7 +66,7 @@ hardware() { printf '02:4B:56:%02X:%02X:%02X' "${1##*.}" 0 "$2"; }
 # pinned Python packages from the Python package index into a virtual
 # environment, which this machine cannot reach; each is replaced or skipped:
 #   validate-modules  run below from ansible-test's own copy, with Debian's
-#                     voluptuous (documentation against argument spec)
+#                     voluptuous (documentation against the options)
 #   ansible-doc       run below: ansible-doc renders every module
 #   pep8              run below: Debian's pycodestyle with ansible-test's
 #                     settings

@@ -8,7 +8,7 @@ __metaclass__ = type
 import json
 
 # The options of plugins/doc_fragments/cli.py.
-CLI_ARGUMENT_SPEC = dict(
+CLI_OPTIONS = dict(
     router=dict(type='str', required=True),
     password=dict(type='str', no_log=True),
     discovery=dict(type='str'),
@@ -28,10 +28,10 @@ _GLOBAL_OPTIONS = (
 )
 
 
-def argument_spec(**own):
-    spec = dict(CLI_ARGUMENT_SPEC)
-    spec.update(own)
-    return spec
+def cli_options(**own):
+    options = dict(CLI_OPTIONS)
+    options.update(own)
+    return options
 
 
 class TolvaroCli(object):

@@ -74,7 +74,7 @@ import tempfile
 from ansible.module_utils.basic import AnsibleModule
 from ansible.module_utils.common.text.converters import to_bytes
 from ansible_collections.karvel.tolvaro.plugins.module_utils.cli import (
-    TolvaroCli, argument_spec, failure_message)
+    TolvaroCli, cli_options, failure_message)
 
 
 def _read(path):
@@ -114,7 +114,7 @@ def _replace(module, path, content):
 
 def main():
     module = AnsibleModule(
-        argument_spec=argument_spec(
+        argument_spec=cli_options(
             dest=dict(type='path', required=True),
             settings_dest=dict(type='path'),
         ),

@@ -114,7 +114,7 @@ import re
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.karvel.tolvaro.plugins.module_utils.cli import (
-    TolvaroCli, argument_spec, failure_message, parse_json)
+    TolvaroCli, cli_options, failure_message, parse_json)
 
 _BARE_KEY = re.compile(r'^[A-Za-z0-9_-]+$')
 
@@ -157,7 +157,7 @@ def _diff_text(differences, side):
 
 def main():
     module = AnsibleModule(
-        argument_spec=argument_spec(
+        argument_spec=cli_options(
             settings=dict(type='dict'),
             src=dict(type='path'),
             confirm=dict(type='bool', default=False),

@@ -105,11 +105,11 @@ ansible_facts:
 
 from ansible.module_utils.basic import AnsibleModule
 from ansible_collections.karvel.tolvaro.plugins.module_utils.cli import (
-    TolvaroCli, argument_spec, failure_message, parse_json)
+    TolvaroCli, cli_options, failure_message, parse_json)
 
 
 def main():
-    module = AnsibleModule(argument_spec=argument_spec(), supports_check_mode=True)
+    module = AnsibleModule(argument_spec=cli_options(), supports_check_mode=True)
     cli = TolvaroCli(module)
     rc, stdout, stderr = cli.run('status', [module.params['router']], json_output=True)
     document = parse_json(stdout)
