@@ -1,38 +1,20 @@
 // backup: every router of an inventory, several at once, into the snapshot
 // store and, with --to, into one .cfg and one .txt file per router. The .txt
 // holds the named settings sorted, so that a version-control diff of the
-// directory says in words what changed on which router.
-//
-// The inventory is TOML:
-//
-//     [[router]]
-//     name = "head-office"                 # names the files: letters, digits, . - _
-//     hardware = "00:A0:C5:12:34:56"       # on this LAN, found by discovery
-//     password_env = "HEAD_OFFICE_PASSWORD"
-//
-//     [[router]]
-//     name = "branch-north"
-//     remote = "198.51.100.7:8161"         # over its WAN port, no discovery
-//     password_file = "branch-north.pw"    # first line; relative to the inventory
-//
-// A router without password_env or password_file is reached without a
-// password.
+// directory says in words what changed on which router. The inventory is
+// described in cli/inventory.h.
 #include <algorithm>
 #include <atomic>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <map>
 #include <mutex>
 #include <thread>
 
 #include <unistd.h>
 
 #include <ipslan/config.h>
-#include <toml++/toml.h>
 
 #include "cli/cli.h"
 #include "cli/inventory.h"
@@ -126,23 +108,9 @@ private:
         }
     }
 
-    DEVICE_INFO reach(device::DeviceLink& link, const InventoryRouter& r) {
-        const std::optional<std::string> password = passwordOf(r);
-        if (r.remote)
-            return connectRemote(link, *r.remote, password.value_or(""));
-        const auto found = std::find_if(lan_.begin(), lan_.end(), [&r](const DEVICE_INFO& d) {
-            return announcedHardware(d) == r.hardware;
-        });
-        if (found == lan_.end())
-            throw Failure{"no router with the hardware address " + r.hardware +
-                          " answered discovery"};
-        refuseTwins(link, lan_, *found);
-        logInTo(link, *found, password, device::LoginFor::Save, options_);
-        return *found;
-    }
-
     void backUp(device::DeviceLink& link, const InventoryRouter& r, Result& result) {
-        const DEVICE_INFO router = reach(link, r);
+        const DEVICE_INFO router =
+            reachInventoryRouter(link, lan_, r, device::LoginFor::Save, options_);
         result.address = device::fieldText(router.ipAddress);
         device::ConfigStore store(device::familyOf(router));
         const device::FetchResult fetched = device::fetchForFile(link, router.ipAddress, store);

@@ -1,4 +1,5 @@
-// The inventory of routers that backup and apply --inventory work on (TOML):
+// The inventory of routers that backup, apply --inventory and status
+// --prometheus work on (TOML):
 //
 //     [[router]]
 //     name = "head-office"                 # names the files: letters, digits, . - _
@@ -21,6 +22,7 @@
 #include <toml++/toml.h>
 
 #include "cli/inventory.h"
+#include "device/device_record.h"
 #include "device/remote_connection.h"
 
 namespace tolvaro::cli {
@@ -167,6 +169,22 @@ std::optional<std::string> passwordOf(const InventoryRouter& r) {
     if (!r.passwordFile.empty())
         return readPasswordFile(r.passwordFile);
     return std::nullopt;
+}
+
+DEVICE_INFO reachInventoryRouter(device::DeviceLink& link, const std::vector<DEVICE_INFO>& lan,
+                                 const InventoryRouter& r, device::LoginFor operation,
+                                 const Options& options) {
+    const std::optional<std::string> password = passwordOf(r);
+    if (r.remote)
+        return connectRemote(link, *r.remote, password.value_or(""));
+    const auto found = std::find_if(lan.begin(), lan.end(), [&r](const DEVICE_INFO& d) {
+        return announcedHardware(d) == r.hardware;
+    });
+    if (found == lan.end())
+        throw Failure{"no router with the hardware address " + r.hardware + " answered discovery"};
+    refuseTwins(link, lan, *found);
+    logInTo(link, *found, password, operation, options);
+    return *found;
 }
 
 } // namespace tolvaro::cli

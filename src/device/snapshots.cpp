@@ -119,6 +119,30 @@ int sequenceOf(const std::string& fileName) {
 
 } // namespace
 
+std::optional<std::chrono::system_clock::time_point> snapshotTime(std::string_view time) {
+    // As utcStamp writes it: YYYYMMDD "T" hhmmss "Z".
+    if (time.size() != 16 || time[8] != 'T' || time[15] != 'Z')
+        return std::nullopt;
+    const auto number = [time](std::size_t at, std::size_t width) {
+        int value = 0;
+        for (std::size_t i = at; i < at + width; ++i) {
+            if (time[i] < '0' || time[i] > '9')
+                return -1;
+            value = value * 10 + (time[i] - '0');
+        }
+        return value;
+    };
+    using namespace std::chrono;
+    const int y = number(0, 4), mo = number(4, 2), d = number(6, 2);
+    const int h = number(9, 2), mi = number(11, 2), s = number(13, 2);
+    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)},
+                             std::chrono::day{static_cast<unsigned>(d)}};
+    if (y < 0 || mo < 0 || d < 0 || !day.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
+        s > 59)
+        return std::nullopt;
+    return sys_days{day} + hours{h} + minutes{mi} + seconds{s};
+}
+
 std::string_view reasonText(SnapshotReason reason) {
     switch (reason) {
     case SnapshotReason::Setup:

@@ -35,6 +35,10 @@ namespace tolvaro::device {
 enum class SnapshotReason { Setup, Load, Restore, Backup };
 std::string_view reasonText(SnapshotReason reason);
 
+// The moment a snapshot's time text ("20261208T031500Z", SnapshotInfo::time)
+// stands for; nothing when the text is not one.
+std::optional<std::chrono::system_clock::time_point> snapshotTime(std::string_view time);
+
 inline constexpr int kDefaultSnapshotsKept = 50;
 
 struct SnapshotInfo {

@@ -69,6 +69,22 @@ TEST_F(Snapshots, PrivateFilesNewestFirstWithTheirIndex) {
     EXPECT_FALSE(fs::exists(*second));
 }
 
+// The listed time reads back as the moment taken, also for a second
+// snapshot in the same second; anything else is no time at all.
+TEST_F(Snapshots, ListedTimeIsTheMomentTaken) {
+    SnapshotStore store(root.string());
+    std::string error;
+    const auto at = t0 + std::chrono::minutes(59) + seconds(7);
+    ASSERT_TRUE(store.take("R", SnapshotReason::Backup, {}, file, &error, at)) << error;
+    ASSERT_TRUE(store.take("R", SnapshotReason::Backup, {}, file, &error, at)) << error;
+    for (const SnapshotInfo& listed : store.list("R"))
+        EXPECT_EQ(snapshotTime(listed.time), at) << listed.fileName;
+    for (const char* bad :
+         {"", "20261208T031500", "20261208 031500Z", "20261308T031500Z", "20260230T031500Z",
+          "20261208T241500Z", "2026120aT031500Z", "20261208T031560Z"})
+        EXPECT_FALSE(snapshotTime(bad)) << bad;
+}
+
 TEST_F(Snapshots, KeepsOnlyTheNewestOfARouter) {
     SnapshotStore store(root.string(), 3);
     std::string error;
