@@ -5,7 +5,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev
           libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev
-          help2man librsvg2-bin libtomlplusplus-dev clang-format)
+          help2man librsvg2-bin libtomlplusplus-dev clang-format man-db)
 for extra in "$@"; do
     if [ "$extra" = fuzz ]; then
         packages+=(clang libclang-rt-14-dev)

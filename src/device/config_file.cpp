@@ -307,8 +307,10 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
     if (exists) {
         // A replaced file keeps its owner (where permitted) and mode, so a
         // private backup does not become readable by others.
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+        if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+            ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Neither kept (not permitted): the mode below still is.
+        }
         ::fchmod(fd, old.st_mode & 07777);
     }
 

@@ -7,8 +7,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
@@ -126,6 +128,14 @@ Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
     box.setWindowTitle(qs(caption));
     box.setTextFormat(Qt::PlainText);
     box.setText(qs(text));
+    // The box is at least as wide as its caption plus the title bar's
+    // buttons, so that a window manager does not cut the caption short.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int room =
+            box.fontMetrics().horizontalAdvance(box.windowTitle()) + 8 * box.fontMetrics().height();
+        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     switch (icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -206,6 +216,12 @@ constexpr int kProgressSteps = 20;
 
 QProgressDialog* openProgress(const QString& text, int maximum, QWidget* parent) {
     auto* progress = new QProgressDialog(text, QString(), 0, maximum, parent);
+    // The text counts an operation's waits ("2 of 10") while the bar moves
+    // through each wait: a percentage beside it would say something else.
+    auto* bar = new QProgressBar(progress);
+    bar->setTextVisible(false);
+    progress->setBar(bar);
+    progress->setRange(0, maximum);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(0);
