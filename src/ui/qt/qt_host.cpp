@@ -128,14 +128,6 @@ Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
     box.setWindowTitle(qs(caption));
     box.setTextFormat(Qt::PlainText);
     box.setText(qs(text));
-    // The box is at least as wide as its caption plus the title bar's
-    // buttons, so that a window manager does not cut the caption short.
-    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-        const int room =
-            box.fontMetrics().horizontalAdvance(box.windowTitle()) + 8 * box.fontMetrics().height();
-        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
-                      grid->rowCount(), 0, 1, grid->columnCount());
-    }
     switch (icon) {
     case Icon::None:
         box.setIcon(QMessageBox::NoIcon);
@@ -163,6 +155,15 @@ Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
     case Buttons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
+    }
+    // The box is at least as wide as its caption plus the title bar's
+    // buttons, so that a window manager does not cut the caption short
+    // (after the icon and buttons: setting them lays the box out anew).
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int room =
+            box.fontMetrics().horizontalAdvance(box.windowTitle()) + 8 * box.fontMetrics().height();
+        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     }
     const int pressed = runModal(box);
     switch (pressed) {
