@@ -65,8 +65,8 @@ std::unique_ptr<DemoNetwork> DemoNetwork::start(std::string& error) {
     // Instance k listens for discovery on base + 2k (its WAN router on the
     // port above, so that discovery does not find it) and answers Remote on
     // kRemotePort + k. The WAN router's port is bound exclusively, so it
-    // tells which instances another demo holds, whoever runs it.
-    // The port before any demo of this process moved it.
+    // tells which instances another demo holds, whoever runs it. The base is
+    // the port as it was before any demo of this process moved it.
     static const int base = ipslan::discoveryPort();
     std::unique_ptr<DemoNetwork> network(new DemoNetwork);
     std::string remoteFailure;
