@@ -7,7 +7,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev libsnmp-dev snmp libgtest-dev libssl-dev
           libgl-dev xvfb xauth fonts-dejavu-core libcli11-dev nlohmann-json3-dev
-          help2man librsvg2-bin libtomlplusplus-dev clang-format)
+          help2man librsvg2-bin libtomlplusplus-dev clang-format man-db)
 lean=()
 for extra in "$@"; do
     if [ "$extra" = fuzz ]; then

@@ -402,8 +402,10 @@ bool writeInFolder(const std::string& path, std::span<const std::uint8_t> bytes,
         // A replaced file keeps its owner (where permitted) and mode, so a
         // private backup does not become readable by others.
         if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-            ::fchown(file.get(), old.st_uid, old.st_gid) != 0)
-            (void)::fchown(file.get(), static_cast<uid_t>(-1), old.st_gid);
+            ::fchown(file.get(), old.st_uid, old.st_gid) != 0 &&
+            ::fchown(file.get(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Neither kept (not permitted): the mode below still is.
+        }
         ::fchmod(file.get(), old.st_mode & 07777);
         if (warning && (old.st_mode & (S_IRGRP | S_IROTH)) != 0) {
             char mode[8];
