@@ -133,9 +133,10 @@ TEST_F(Discovery, BrowseKeepsDistinctValidRepliesUpToTheTable) {
     // The list's limit is said, for --verbose.
     EXPECT_EQ(ipslan::lastDiscoveryReport().leftOut, 8);
     const auto lines = ipslan::describeDiscovery(ipslan::lastDiscoveryReport());
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "  8 routers answered beyond the routers the list holds and are not listed"),
-              lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(),
+                  "  8 routers answered beyond the routers the list holds and are not listed"),
+        lines.end());
 
     // Without the list's limit every router is kept, in address order.
     std::vector<DEVICE_INFO> all(kMaxBrowseReplies);
