@@ -9,10 +9,10 @@
 #include "app/ip_address_dlg.h"
 #include "app/router_selection.h"
 #include "app/search_wait_dlg.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
 #include "device/device_record.h"
 #include "device/write_session.h"
+#include "operation/app_context.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {

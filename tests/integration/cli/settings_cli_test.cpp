@@ -230,6 +230,42 @@ TEST_F(SettingsCliTest, ApplyIsIdempotentAndDryRunWritesNothing) {
     EXPECT_EQ(cli("apply Branch " + file("branch.toml")).output, "no changes\n");
 }
 
+TEST_F(SettingsCliTest, AnInventoryGetsOneLineEachAndFailuresAreNamed) {
+    addRouter(2, "East", "127.0.0.159");
+    addRouter(2, "West", "127.0.0.160");
+    write("state.toml", "lan.dns_3 = \"192.0.2.33\"\n");
+    write("inventory.toml", "[[router]]\nname = \"east\"\nhardware = \"02-4B-56-00-00-9F\"\n"
+                            "[[router]]\nname = \"west\"\nhardware = \"02-4B-56-00-00-A0\"\n"
+                            "[[router]]\nname = \"gone\"\nhardware = \"02-4B-56-00-00-FE\"\n");
+    const std::string command =
+        "apply --inventory " + file("inventory.toml") + " " + file("state.toml") + " --jobs 2";
+    const CliRun first = cli(command);
+    EXPECT_EQ(first.status, 1) << first.output;
+    EXPECT_NE(first.output.find("east: changed 1 setting(s)\n"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("west: changed 1 setting(s)\n"), std::string::npos);
+    EXPECT_NE(first.output.find("gone: failed: "), std::string::npos);
+    EXPECT_NE(first.output.find("failed: gone\n"), std::string::npos);
+
+    const CliRun second = cli(command);
+    EXPECT_NE(second.output.find("east: no changes\n"), std::string::npos) << second.output;
+    EXPECT_NE(second.output.find("west: no changes\n"), std::string::npos);
+}
+
+// The password is the community: the read-back after the restart must use
+// the new one, or a change that took would be reported as lost.
+TEST_F(SettingsCliTest, ANewAdministratorPasswordIsReadBackWithItself) {
+    addRouter(2, "Locked", "127.0.0.161");
+    write("pw.toml", "option.administrator_password = \"n3w\"\nisdn.initial_string = \"ATZ\"\n");
+    const CliRun first = cli("apply Locked " + file("pw.toml"));
+    ASSERT_EQ(first.status, 0) << first.output;
+    EXPECT_NE(first.output.find("Option / Administrator Password: empty -> set"), std::string::npos)
+        << first.output;
+    EXPECT_EQ(first.output.find("n3w"), std::string::npos) << "a secret was shown";
+    const CliRun again = cli("--password n3w apply Locked " + file("pw.toml"));
+    EXPECT_EQ(again.status, 0) << again.output;
+    EXPECT_EQ(again.output, "no changes\n");
+}
+
 TEST_F(SettingsCliTest, AnUnknownKeyInAStateIsRefusedBeforeAnyRead) {
     routersim::Router& router = addRouter(2, "Strict", "127.0.0.155");
     write("bad.toml", "quick_setup.idle_timeout = 7\nquick_setup.idle_timout = 8\n");
