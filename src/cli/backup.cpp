@@ -83,8 +83,7 @@ public:
     Backup(std::vector<InventoryRouter> routers, std::optional<std::string> to, bool json,
            const Options& options)
         : routers_(std::move(routers)), results_(routers_.size()), to_(std::move(to)), json_(json),
-          options_(options),
-          progress_(::isatty(STDERR_FILENO) != 0) {}
+          options_(options), progress_(::isatty(STDERR_FILENO) != 0) {}
 
     int run(Context& context, int jobs) {
         // One discovery for every router on the LAN, before the workers start.
