@@ -35,7 +35,8 @@ bool WriteSafety::snapshotOrAsk() {
     const DEVICE_INFO& record = context_.state.selected();
     // One writer per router: a second program (or a second window) writing
     // at the same time would interleave its writes with these.
-    lock_ = context_.snapshots->lockWriter(device::routerKey(before_, record.ipAddress), "tolvaro");
+    lock_ = context_.snapshots->lockWriter(device::routerKey(before_, record.ipAddress),
+                                           context_.writerName);
     if (!lock_.held()) {
         context_.host.messageBox(
             device::writerLockMessage(*lock_.holder(), device::fieldText(record.ipAddress)),

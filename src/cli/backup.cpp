@@ -115,7 +115,7 @@ private:
         device::ConfigStore store(device::familyOf(router));
         const device::FetchResult fetched = device::fetchForFile(link, router.ipAddress, store);
         if (fetched != device::FetchResult::Ok)
-            throw Failure{std::string(device::fetchFailureMessage(fetched))};
+            throw Failure{fetchFailure(link, router.ipAddress, fetched)};
 
         // The index of the snapshot store and the save's temporary-file
         // bookkeeping are not for several writers at once; writing is quick.

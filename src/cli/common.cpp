@@ -70,8 +70,9 @@ std::string requestFailureText(const ipslan::RequestFailure& failure) {
                std::to_string(failure.errorStatus) + " (" +
                ipslan::errorStatusName(failure.errorStatus) + ")";
     case ipslan::RequestFailure::BadValue:
-        return device + " answered the variable " + variable + " with a value of the wrong type or size (" +
-               hex(failure.valueType) + "): is it a Tolvaro router?";
+        return device + " answered the variable " + variable +
+               " with a value of the wrong type or size (" + hex(failure.valueType) +
+               "): is it a Tolvaro router?";
     case ipslan::RequestFailure::WrongVariables:
         return device + " answered with other variables than were asked: is it a Tolvaro router?";
     case ipslan::RequestFailure::None:

@@ -84,12 +84,11 @@ int run(int argc, char** argv) {
                                        "the standard input.");
     password->excludes(passwordFile)->excludes(passwordStdin);
     passwordFile->excludes(passwordStdin);
-    app.add_flag(
-        "--yes", o.yes,
-        "load, restore: do not ask \"Permanently change the Router setting\" (needed when no "
-        "terminal is attached), and write even when a password was given for a router "
-        "that announces none. set, apply: answer the pages' questions (the ISDN link is "
-        "in use) with OK; without it they are refused.");
+    app.add_flag("--yes", o.yes,
+                 "load, restore: do not ask \"Permanently change the Router setting\" (needed "
+                 "when no terminal is attached), and write even when a password was given for "
+                 "a router that announces none. set, apply: answer the pages' questions (the "
+                 "ISDN link is in use) with OK; without it they are refused.");
     app.add_flag("--remote", o.remote,
                  "ROUTER is ADDRESS[:PORT] of a router reached over its WAN port by remote "
                  "management, without discovery (\"remote:ADDRESS[:PORT]\" does the same for "
@@ -117,7 +116,8 @@ int run(int argc, char** argv) {
         ->type_name("N")
         ->check(CLI::Range(0, 10));
     app.add_option("--reset-wait", o.resetWaitMs,
-                   "load, restore, set, apply, address: how long to wait after the reset (6000).")
+                   "load, restore, set, apply, address: how long to wait after the reset "
+                   "(6000).")
         ->type_name("MS")
         ->check(CLI::Range(0, 600000));
 

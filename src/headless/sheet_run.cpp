@@ -282,6 +282,7 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
     session.state.firmwareLevel = fetched_->firmwareLevel;
     session.context.snapshots = snapshots;
     session.context.verifyAfterReset = verify;
+    session.context.writerName = "tolvaro-cli";
     device::ConfigStore store = *fetched_;
     // What the router held, untouched by the pages, for the snapshot.
     device::ConfigStore asRead = *fetched_;

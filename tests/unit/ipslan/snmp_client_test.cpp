@@ -371,8 +371,8 @@ INSTANTIATE_TEST_SUITE_P(
         SendRow{"UnknownVariableFullEntry", 0x7777, 0,
                 textEntry(kTypeOctetString, std::string(1500, 'x'), 1500),
                 ipslan::SendCheck::Sendable},
-        SendRow{"UnknownVariableBeyondAnEntry", 0x7777, 0,
-                textEntry(kTypeOctetString, "x", 1501), ipslan::SendCheck::TooLong}),
+        SendRow{"UnknownVariableBeyondAnEntry", 0x7777, 0, textEntry(kTypeOctetString, "x", 1501),
+                ipslan::SendCheck::TooLong}),
     [](const auto& info) { return info.param.name; });
 
 struct BadArguments {
