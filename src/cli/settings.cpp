@@ -273,10 +273,64 @@ int set(Context& context, const std::string& router, const std::vector<std::stri
 
 // ---- apply ------------------------------------------------------------------------
 
-// A state file's settings as dotted keys; "include" names other state files
-// (relative to this one) read first, so this file's values win.
-void readState(const fs::path& path, std::map<std::string, std::string>& out,
-               std::set<fs::path>& seen) {
+// A desired state: settings by key, and rows of tables by table and row
+// name; a row that must not be there is nothing.
+struct State {
+    std::map<std::string, std::string> settings;
+    std::map<std::pair<const headless::TableControl*, std::string>,
+             std::optional<std::map<std::string, std::string>>>
+        rows;
+};
+
+constexpr std::string_view kAbsent = "absent";
+
+std::string valueText(const toml::node& node, const fs::path& path, const std::string& key) {
+    if (const auto* text = node.as_string())
+        return text->get();
+    if (const auto* number = node.as_integer())
+        return std::to_string(number->get());
+    if (const auto* flag = node.as_boolean())
+        return flag->get() ? "on" : "off";
+    throw Refusal{escaped(path.string()) + ": " + escaped(key) +
+                  " takes a text, a number or true/false"};
+}
+
+// The rows of a table in a state file:
+//     [lan.routes."10.7.0.0"]            # the row's name as its list shows it
+//     mask = "255.255.0.0"
+// or "10.1.0.0" = "absent" for a row that must not be there.
+void readRows(const headless::TableControl& table, const toml::table& rows, const fs::path& path,
+              State& out) {
+    for (const auto& [name, node] : rows) {
+        const std::string row(name.str());
+        const std::string where = std::string(table.key) + "[" + row + "]";
+        if (const auto* text = node.as_string(); text && text->get() == kAbsent) {
+            out.rows[{&table, row}] = std::nullopt;
+            continue;
+        }
+        const auto* fields = node.as_table();
+        if (!fields)
+            throw Refusal{escaped(path.string()) + ": " + escaped(where) +
+                          " takes a table of fields or \"absent\""};
+        std::map<std::string, std::string> values;
+        for (const auto& [field, value] : *fields) {
+            const std::string fieldName(field.str());
+            const auto known =
+                std::find_if(table.fields.begin(), table.fields.end(),
+                             [&](const SettingControl& f) { return f.key == fieldName; });
+            if (known == table.fields.end())
+                throw Refusal{escaped(where) + " has no field " + escaped(fieldName)};
+            values[fieldName] = valueText(value, path, where + "." + fieldName);
+        }
+        values[std::string(table.nameField)] = row;
+        out.rows[{&table, row}] = values;
+    }
+}
+
+// A state file as dotted keys; "include" names other state files (relative
+// to this one) read first, so this file's values win. Every key is checked
+// here, before any router is read.
+void readState(const fs::path& path, State& out, std::set<fs::path>& seen) {
     const fs::path absolute = fs::weakly_canonical(fs::absolute(path));
     if (!seen.insert(absolute).second)
         throw Refusal{escaped(path.string()) + ": included twice (a loop?)"};
@@ -308,17 +362,15 @@ void readState(const fs::path& path, std::map<std::string, std::string>& out,
                 const std::string key = prefix + std::string(name.str());
                 if (key == "include")
                     continue;
-                if (const auto* inner = node.as_table()) {
+                const auto* inner = node.as_table();
+                if (const headless::TableControl* rows = headless::tableControl(key);
+                    rows && inner) {
+                    readRows(*rows, *inner, path, out);
+                } else if (inner) {
                     walk(*inner, key + ".");
-                } else if (const auto* text = node.as_string()) {
-                    out[key] = text->get();
-                } else if (const auto* number = node.as_integer()) {
-                    out[key] = std::to_string(number->get());
-                } else if (const auto* flag = node.as_boolean()) {
-                    out[key] = flag->get() ? "on" : "off";
                 } else {
-                    throw Refusal{escaped(path.string()) + ": " + escaped(key) +
-                                  " takes a text, a number or true/false"};
+                    controlFor(key);
+                    out.settings[key] = valueText(node, path, key);
                 }
             }
         };
@@ -331,31 +383,109 @@ struct ApplyRun {
     int jobs = 4;
 };
 
-// Every key of a state file, checked before any router is read.
-std::map<std::string, std::string> checkedState(const std::string& path) {
-    std::map<std::string, std::string> desired;
+State checkedState(const std::string& path) {
+    State state;
     std::set<fs::path> seen;
-    readState(path, desired, seen);
-    for (const auto& [key, value] : desired)
-        controlFor(key);
-    return desired;
+    readState(path, state, seen);
+    return state;
 }
 
-nlohmann::ordered_json differencesJson(const std::vector<Change>& changes) {
-    auto list = nlohmann::ordered_json::array();
-    for (const Change& c : changes)
-        list.push_back({{"key", c.control->key},
-                        {"name", c.control->name()},
-                        {"before", shown(*c.control, c.before)},
-                        {"after", shown(*c.control, c.after)}});
-    return list;
+// One difference as the plan names it.
+struct Difference {
+    std::string key;
+    std::string name;
+    std::string before;
+    std::string after;
+};
+
+Difference differenceOf(const Change& c) {
+    return {std::string(c.control->key), c.control->name(), shown(*c.control, c.before),
+            shown(*c.control, c.after)};
+}
+
+// What is compared of a field: hardware addresses in one spelling, and
+// nothing of the blanks a list puts between octets.
+std::string comparable(const SettingControl& field, std::string value) {
+    std::erase(value, ' ');
+    if (field.control == headless::Control::Hardware) {
+        std::replace(value.begin(), value.end(), ':', '-');
+        for (char& c : value)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    }
+    return value;
+}
+
+// The row edits that make the tables as the state wants them, and their
+// differences. A field the router's list does not show (a table without
+// Edit) cannot be compared, so it does not make a difference by itself.
+void planRows(headless::HeadlessSetup& setup, const State& state,
+              std::vector<headless::RowEdit>& edits, std::vector<Difference>& differences) {
+    std::map<const headless::TableControl*,
+             std::map<std::string, std::map<std::string, std::string>>>
+        current;
+    for (const auto& [where, wanted] : state.rows) {
+        const auto& [table, row] = where;
+        if (!current.count(table)) {
+            try {
+                current[table] = setup.readRows(*table);
+            } catch (const std::runtime_error& e) {
+                throw Failure{e.what()};
+            }
+        }
+        const auto& rows = current[table];
+        const auto found = rows.find(row);
+        const std::string key = std::string(table->key) + "[" + row + "]";
+        if (!wanted) {
+            if (found != rows.end()) {
+                edits.push_back({table, row, true, {}});
+                differences.push_back({key, key, "present", "absent"});
+            }
+            continue;
+        }
+        std::vector<headless::SettingEdit> fields;
+        for (const auto& [name, value] : *wanted) {
+            const SettingControl& field =
+                *std::find_if(table->fields.begin(), table->fields.end(),
+                              [&](const SettingControl& f) { return f.key == name; });
+            std::string before;
+            if (found != rows.end()) {
+                const auto shownNow = found->second.find(name);
+                if (shownNow == found->second.end())
+                    continue;
+                before = shownNow->second;
+                if (comparable(field, before) == comparable(field, value))
+                    continue;
+            }
+            fields.push_back({&field, value});
+            differences.push_back({key + "." + name, headless::rowFieldName(*table, row, field),
+                                   shown(field, before), shown(field, value)});
+        }
+        if (fields.empty())
+            continue;
+        if (found == rows.end()) {
+            edits.push_back({table, "+", false, fields});
+        } else if (table->edit != 0) {
+            edits.push_back({table, row, false, fields});
+        } else {
+            // The window cannot edit such a row: it is deleted and added anew
+            // with every field the state gives.
+            std::vector<headless::SettingEdit> all;
+            for (const auto& [name, value] : *wanted)
+                all.push_back(
+                    {&*std::find_if(table->fields.begin(), table->fields.end(),
+                                    [&](const SettingControl& f) { return f.key == name; }),
+                     value});
+            edits.push_back({table, row, true, {}});
+            edits.push_back({table, "+", false, all});
+        }
+    }
 }
 
 int apply(Context& context, const std::string& router, const std::string& statePath,
           const ApplyRun& run) {
-    const std::map<std::string, std::string> desired = checkedState(statePath);
+    const State state = checkedState(statePath);
     std::vector<const SettingControl*> controls;
-    for (const auto& [key, value] : desired)
+    for (const auto& [key, value] : state.settings)
         controls.push_back(&controlFor(key));
 
     DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
@@ -364,38 +494,59 @@ int apply(Context& context, const std::string& router, const std::string& stateP
     fetchOrFail(setup);
     const auto current = readOrFail(setup, controls);
     std::vector<Change> plan;
+    std::vector<Difference> differences;
     for (const SettingControl* c : controls) {
         const std::string key(c->key);
-        if (current.at(key) != desired.at(key))
-            plan.push_back({c, current.at(key), desired.at(key)});
+        if (current.at(key) != state.settings.at(key)) {
+            plan.push_back({c, current.at(key), state.settings.at(key)});
+            differences.push_back(differenceOf(plan.back()));
+        }
     }
+    std::vector<headless::RowEdit> rowEdits;
+    planRows(setup, state, rowEdits, differences);
 
     const auto report = [&](bool changed, const std::string& snapshot) {
         if (context.options.json) {
+            auto list = nlohmann::ordered_json::array();
+            for (const Difference& d : differences)
+                list.push_back(
+                    {{"key", d.key}, {"name", d.name}, {"before", d.before}, {"after", d.after}});
             printJson({{"changed", changed},
-                       {"differences", differencesJson(plan)},
+                       {"differences", list},
                        {"snapshot", snapshot.empty() ? nlohmann::ordered_json(nullptr)
                                                      : nlohmann::ordered_json(snapshot)}});
             return;
         }
-        if (plan.empty())
+        if (differences.empty())
             std::cout << "no changes\n";
-        for (const Change& c : plan)
-            std::cout << escaped(c.control->name()) << ": " << escaped(shown(*c.control, c.before))
-                      << " -> " << escaped(shown(*c.control, c.after)) << "\n";
+        for (const Difference& d : differences)
+            std::cout << escaped(d.name) << ": " << escaped(d.before) << " -> " << escaped(d.after)
+                      << "\n";
     };
-    if (plan.empty() || run.dryRun) {
-        report(!plan.empty(), {});
-        return plan.empty() ? kExitOk : kExitFailed;
+    if (differences.empty() || run.dryRun) {
+        report(!differences.empty(), {});
+        return differences.empty() ? kExitOk : kExitFailed;
     }
     if (!context.options.json)
         report(true, {});
-    const std::string snapshot = write(context, setup, plan).snapshot;
+    const std::string snapshot = write(context, setup, plan, rowEdits).snapshot;
 
     if (const Change* password = newPassword(plan))
         useNewPassword(context, found, password->after);
-    // The router as it came back: every planned setting must read as asked.
+    // The router as it came back: every planned setting must read as asked,
+    // and the tables must need nothing more.
     readBack(context, host, found, plan);
+    if (!state.rows.empty()) {
+        headless::HeadlessSetup after(host, context.link(), found);
+        fetchOrFail(after);
+        std::vector<headless::RowEdit> still;
+        std::vector<Difference> left;
+        planRows(after, state, still, left);
+        if (!left.empty())
+            throw Failure{"the router came back without " + left.front().key +
+                          (left.size() > 1 ? " and " + std::to_string(left.size() - 1) + " more"
+                                           : std::string())};
+    }
     if (context.options.json)
         report(true, snapshot);
     else if (!snapshot.empty())
