@@ -19,7 +19,6 @@
 
 #include "cli/cli.h"
 #include "cli/inventory.h"
-#include "device/commit.h"
 #include "device/device_record.h"
 #include "device/fetch.h"
 #include "device/login_rule.h"
@@ -60,7 +59,7 @@ headless::HeadlessHost makeHost(const Context& context) {
     return headless::HeadlessHost(
         [resetWait](int ms) {
             std::this_thread::sleep_for(
-                std::chrono::milliseconds(ms == device::kResetWaitMs ? resetWait : ms));
+                std::chrono::milliseconds(ms == headless::kResetWaitMs ? resetWait : ms));
         },
         context.options.yes);
 }

@@ -1,7 +1,7 @@
 #include "headless/address.h"
 
 #include "app/ip_address_dlg.h"
-#include "device/app_context.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::headless {
 namespace {

@@ -8,9 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "operation/commit.h"
 #include "ui/scripted/scripted_host.h"
 
 namespace tolvaro::headless {
+
+// The wait after a reset, which a caller may want to shorten or stretch.
+using operation::kResetWaitMs;
 
 class HeadlessHost : public ui::ScriptedHost {
 public:

@@ -6,8 +6,8 @@
 
 #include "app/settings_sheet.h"
 #include "app/write_safety.h"
-#include "device/app_context.h"
 #include "headless/address.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::headless {
 namespace {

@@ -9,7 +9,6 @@
 
 #include <ipslan/variables.h>
 
-#include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
 #include "device/line_control.h"
@@ -64,7 +63,7 @@ std::string withLineBreaks(const std::string& log) {
 } // namespace
 
 CMStatus::CMStatus(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::status::kTemplate, device::kStatusPage, context, store) {}
+    : SettingsPage(res::status::kTemplate, operation::kStatusPage, context, store) {}
 
 void CMStatus::onInitDialog() {
     setText(ids::kFirmwareVersion, device::entryText(readEntry(store(), kFirmwareVersion)));
