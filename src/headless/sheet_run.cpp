@@ -442,9 +442,20 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
                     here.push_back(edit);
             if (const std::string problem = typeAll(page, here, {}); !problem.empty())
                 return (void)refuse(problem);
-            for (const RowEdit& row : rows)
-                if (row.table->page == number && !editRow(page, row))
-                    return;
+            for (const RowEdit& row : rows) {
+                if (row.table->page != number)
+                    continue;
+                // A button or list the page has switched off (Add on a full
+                // table, a list with dial-in off) cannot be used by a user.
+                try {
+                    if (!editRow(page, row))
+                        return;
+                } catch (const ui::ScriptError& e) {
+                    return (void)refuse(std::string(row.table->key) + "[" + row.row +
+                                        "]: the window does not let this be done now (" + e.what() +
+                                        ")");
+                }
+            }
             page.leave();
             if (!settled())
                 return;
