@@ -14,6 +14,7 @@
 #pragma once
 
 #include <chrono>
+#include <istream>
 #include <optional>
 #include <span>
 #include <string>
@@ -89,6 +90,11 @@ private:
     std::string root_;
     int kept_;
 };
+
+// Fills in what an index (see above) records about the snapshots listed from
+// their file names; lines of another shape, and lines naming a file not
+// listed, change nothing. The index is a file on disk: anything may be in it.
+void readSnapshotIndex(std::istream& index, std::vector<SnapshotInfo>& listed);
 
 class DeviceLink;
 

@@ -44,8 +44,7 @@ protected:
         MIB_RESPONSE& entry = store.read(*store.slotOf(variable));
         std::copy(bytes.begin(), bytes.end(), entry.value);
         entry.type = 4;
-        entry.length[0] = static_cast<std::uint8_t>(bytes.size());
-        entry.length[1] = static_cast<std::uint8_t>(bytes.size() >> 8);
+        device::setEntryLength(entry, bytes.size());
     }
 
     ScriptedDialogDriver open() {
