@@ -11,7 +11,8 @@ namespace tolvaro::app {
 
 WriteSafety::WriteSafety(AppContext& context, device::ConfigStore& before,
                          device::SnapshotReason reason)
-    : context_(context), before_(before), reason_(reason) {}
+    : context_(context), before_(before), reason_(reason), recordBefore_(context.state.selected()) {
+}
 
 WriteSafety::~WriteSafety() {
     if (watching_)
@@ -63,7 +64,7 @@ bool WriteSafety::snapshotOrAsk() {
 }
 
 void WriteSafety::verifyAndWarn() {
-    const DEVICE_INFO& record = context_.state.selected();
+    const DEVICE_INFO& record = recordBefore_;
     if (context_.snapshots && !snapshotPath_.empty() &&
         device::changedPassword(record, sent_.entries())) {
         const std::string name = std::filesystem::path(snapshotPath_).filename().string();

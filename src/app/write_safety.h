@@ -55,6 +55,10 @@ private:
     AppContext& context_;
     device::ConfigStore& before_;
     device::SnapshotReason reason_;
+    // The router's record as the operation began: the Option page's apply
+    // puts a new password into the live record before the restart, and
+    // the verify must see that it changed to log in with it.
+    DEVICE_INFO recordBefore_;
     operation::WriteGuard* previous_ = nullptr;
     bool watching_ = false;
     bool asked_ = false;

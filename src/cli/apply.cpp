@@ -227,7 +227,7 @@ int apply(Context& context, const std::string& router, const std::string& stateP
     for (const auto& [key, value] : state.settings)
         controls.push_back(&controlFor(key));
 
-    DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
+    const DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
@@ -270,8 +270,6 @@ int apply(Context& context, const std::string& router, const std::string& stateP
         report(true, {});
     const std::string snapshot = write(context, setup, plan, rowEdits).snapshot;
 
-    if (const Change* password = newPassword(plan))
-        useNewPassword(context, found, password->after);
     // The router as it came back: every planned setting must read as asked,
     // and the tables must need nothing more.
     readBack(context, host, found, plan);

@@ -90,15 +90,11 @@ int set(Context& context, const std::string& router, const std::vector<std::stri
         else
             changes.push_back({&controlFor(key), {}, value});
     }
-    DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
+    const DEVICE_INFO found = login(context, router, device::LoginFor::Setup);
     headless::HeadlessHost host = makeHost(context);
     headless::HeadlessSetup setup(host, context.link(), found);
     fetchOrFail(setup);
     const headless::SheetOutcome outcome = write(context, setup, changes, rows);
-    if (const Change* password = newPassword(changes)) {
-        useNewPassword(context, found, password->after);
-        readBack(context, host, found, changes);
-    }
     if (context.options.json)
         printJson(
             {{"messages", outcome.messages},

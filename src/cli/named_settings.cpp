@@ -5,9 +5,7 @@
 #include <iostream>
 #include <thread>
 
-#include "device/device_record.h"
 #include "device/fetch.h"
-#include "device/login_rule.h"
 
 namespace tolvaro::cli {
 
@@ -69,22 +67,6 @@ int withRefusals(const Context& context, const std::function<int()>& run) {
     }
 }
 
-// The administrator password is the router's community: once it changes the
-// router answers only the new one, so the sheet's read-back, made with the
-// old one, gives way to one made here with the new.
-const Change* newPassword(const std::vector<Change>& changes) {
-    const auto it = std::find_if(changes.begin(), changes.end(), [](const Change& c) {
-        return c.control->key == "option.administrator_password";
-    });
-    return it == changes.end() ? nullptr : &*it;
-}
-
-void useNewPassword(Context& context, DEVICE_INFO& router, const std::string& password) {
-    device::setField(router.password, password);
-    if (const auto community = device::loginCommunity(router, device::LoginFor::Setup))
-        context.link().setCommunity(community->c_str());
-}
-
 // The changed settings as the router holds them after its restart; throws
 // Failure naming those that did not take.
 void readBack(Context& context, headless::HeadlessHost& host, const DEVICE_INFO& router,
@@ -114,8 +96,7 @@ headless::SheetOutcome write(Context& context, headless::HeadlessSetup& setup,
     for (const Change& change : changes)
         edits.push_back({change.control, change.after});
     device::SnapshotStore snapshots = snapshotStore();
-    const headless::SheetOutcome outcome =
-        setup.write(edits, rows, &snapshots, newPassword(changes) == nullptr);
+    const headless::SheetOutcome outcome = setup.write(edits, rows, &snapshots, true);
     switch (outcome.result) {
     case headless::SheetOutcome::Result::Refused:
         throw Refusal{outcome.refusal};

@@ -45,17 +45,15 @@ struct Change {
     std::string after;
 };
 
-// Writes through the sheet, with a snapshot first and the sheet's read-back
-// after; a page's refusal is a Refusal, a failed write or read-back a
-// Failure. Prints the pages' messages unless --json.
+// Writes through the sheet inside the safety net (the writer lock, a
+// snapshot first, the read-back after, logged in with a new administrator
+// password when the write changed it); a page's refusal or another writer
+// is a Refusal, a failed write or read-back a Failure. Prints the pages'
+// messages unless --json.
 headless::SheetOutcome write(Context& context, headless::HeadlessSetup& setup,
                              const std::vector<Change>& changes,
                              const std::vector<headless::RowEdit>& rows = {});
 
-// The change of the administrator password among `changes`, if any.
-const Change* newPassword(const std::vector<Change>& changes);
-// Talks to the router with its new password from now on.
-void useNewPassword(Context& context, DEVICE_INFO& router, const std::string& password);
 // The changed settings as the router holds them after its restart; throws
 // Failure naming those that did not take.
 void readBack(Context& context, headless::HeadlessHost& host, const DEVICE_INFO& router,

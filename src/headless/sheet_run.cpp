@@ -155,6 +155,9 @@ struct Session {
         state.devices[0] = router;
         state.deviceCount = 1;
         state.selectedIndex = 0;
+        // Named in the writer lock, so that a second writer is told who
+        // holds the router.
+        context.writerName = "tolvaro-cli";
     }
     AppState state;
     AppContext context;
@@ -470,6 +473,12 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
         const auto boxes = take();
         if (!host_.declined().empty()) {
             outcome.refusal = host_.declined();
+            return;
+        }
+        // Nothing sent: the safety net stopped it before the first write
+        // (another writer holds the router); its message says why.
+        if (safety.sent().empty()) {
+            outcome.refusal = boxes.empty() ? std::string("nothing was written") : joined(boxes);
             return;
         }
         // A sound OK shows one box: the reset's. More is a failed write or a
