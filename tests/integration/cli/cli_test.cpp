@@ -48,6 +48,7 @@ TEST_F(CliTest, DiscoverListsTheRouters) {
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.output.find("CliOne\t127.0.0.81\tfamily 1"), std::string::npos) << text.output;
     EXPECT_NE(text.output.find("CliTwo\t127.0.0.82\tfamily 2"), std::string::npos);
+    EXPECT_EQ(text.output.find("No compatible devices"), std::string::npos);
     const CliRun json = cli("--json discover");
     EXPECT_NE(json.output.find("\"name\": \"CliTwo\""), std::string::npos) << json.output;
     EXPECT_NE(json.output.find("\"password\": true"), std::string::npos);
@@ -84,6 +85,19 @@ TEST_F(CliTest, SaveShowLoadAndDiffEndToEnd) {
     const CliRun same = cli("diff " + file("a.cfg") + " " + file("a.cfg"));
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.output, "");
+
+    // One letter of the account name changed: named, and the status says so.
+    fs::copy_file(file("a.cfg"), file("b.cfg"));
+    {
+        const int slot = *device::slotOf(device::Family::Two, 0x4002);
+        std::fstream f(file("b.cfg"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(18 + slot * 1504 + 4);
+        f.put('Z');
+    }
+    const CliRun differs = cli("diff " + file("a.cfg") + " " + file("b.cfg"));
+    EXPECT_EQ(differs.status, 1);
+    EXPECT_NE(differs.output.find("Quick Setup / Account Name"), std::string::npos)
+        << differs.output;
 }
 
 // The routers restart on the network's manual clock, which does not move while
