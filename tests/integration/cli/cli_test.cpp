@@ -98,6 +98,7 @@ TEST_F(CliTest, SaveShowLoadAndDiffEndToEnd) {
     EXPECT_EQ(differs.status, 1);
     EXPECT_NE(differs.output.find("Quick Setup / Account Name"), std::string::npos)
         << differs.output;
+    EXPECT_EQ(cli("diff --raw " + file("a.cfg") + " " + file("b.cfg")).status, 1);
 }
 
 // The routers restart on the network's manual clock, which does not move while
