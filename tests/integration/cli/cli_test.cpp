@@ -48,6 +48,7 @@ TEST_F(CliTest, DiscoverListsTheRouters) {
     EXPECT_EQ(text.status, 0);
     EXPECT_NE(text.output.find("CliOne\t127.0.0.81\tfamily 1"), std::string::npos) << text.output;
     EXPECT_NE(text.output.find("CliTwo\t127.0.0.82\tfamily 2"), std::string::npos);
+    EXPECT_EQ(text.output.find("No compatible devices"), std::string::npos);
     const CliRun json = cli("--json discover");
     EXPECT_NE(json.output.find("\"name\": \"CliTwo\""), std::string::npos) << json.output;
     EXPECT_NE(json.output.find("\"password\": true"), std::string::npos);
@@ -84,6 +85,20 @@ TEST_F(CliTest, SaveShowLoadAndDiffEndToEnd) {
     const CliRun same = cli("diff " + file("a.cfg") + " " + file("a.cfg"));
     EXPECT_EQ(same.status, 0);
     EXPECT_EQ(same.output, "");
+
+    // One letter of the account name changed: named, and the status says so.
+    fs::copy_file(file("a.cfg"), file("b.cfg"));
+    {
+        const int slot = *device::slotOf(device::Family::Two, 0x4002);
+        std::fstream f(file("b.cfg"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(18 + slot * 1504 + 4);
+        f.put('Z');
+    }
+    const CliRun differs = cli("diff " + file("a.cfg") + " " + file("b.cfg"));
+    EXPECT_EQ(differs.status, 1);
+    EXPECT_NE(differs.output.find("Quick Setup / Account Name"), std::string::npos)
+        << differs.output;
+    EXPECT_EQ(cli("diff --raw " + file("a.cfg") + " " + file("b.cfg")).status, 1);
 }
 
 // The routers restart on the network's manual clock, which does not move while
@@ -279,7 +294,7 @@ TEST_F(CliTest, DiscoverEscapesControlCharactersInNames) {
             return;
         ipslan::wire::BrowseReply reply;
         reply.requestId = request->requestId;
-        reply.name = "Evil\x1b[2J\nfake";
+        reply.name = "Evil\x1b[2J\nfake\x7f";
         reply.ip = *ipslan::wire::parseIpv4("127.0.0.1");
         reply.netmask = *ipslan::wire::parseIpv4("255.0.0.0");
         const auto bytes = ipslan::wire::encode(reply);
@@ -290,7 +305,8 @@ TEST_F(CliTest, DiscoverEscapesControlCharactersInNames) {
     responder.join();
     ::close(fd);
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.output.find("Evil\\x1b[2J\\nfake\t127.0.0.1"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Evil\\x1b[2J\\nfake\\x7f\t127.0.0.1"), std::string::npos)
+        << run.output;
     EXPECT_EQ(run.output.find('\x1b'), std::string::npos);
 }
 
