@@ -25,8 +25,9 @@
 #
 # "from" is exact text that must occur exactly once in the file (blanks after
 # the colon are not part of it), or with "nth: N" at least N times, the Nth
-# being replaced; "to" replaces it. "suites:" names test programs
-# (build/tests/<name>): the mutants after it build only those and run them
+# being replaced; "to" replaces it. "suites:" names build targets: test
+# programs (build/tests/<name>) and the programs they start (tolvaro-cli).
+# The mutants after it build only those and run the test programs
 # directly, each stopping at its first failure (faster than ctest, which
 # starts a process per test), until the next "suites:". Without it a mutant
 # builds everything and runs ctest over the unit and integration labels. An
@@ -98,8 +99,11 @@ run_tests() {
             --timeout 120 --stop-on-failure
         return
     fi
-    local deadline=$((SECONDS + limit)) program
+    local deadline=$((SECONDS + limit)) program ran=0
     for program in "$@"; do
+        # Programs the tests run (tolvaro-cli) are built, not run here.
+        [ -x "$build/tests/$program" ] || continue
+        ran=$((ran + 1))
         if [ $((deadline - SECONDS)) -le 0 ] ||
             ! QT_QPA_PLATFORM=offscreen timeout $((deadline - SECONDS)) \
                 "$build/tests/$program" --gtest_brief=1 --gtest_fail_fast; then
@@ -107,6 +111,10 @@ run_tests() {
             return 1
         fi
     done
+    if [ "$ran" -eq 0 ]; then
+        echo "mutate: no test program among: $*" >&2
+        exit 2
+    fi
 }
 
 # Runs the entry held in the globals below; prints one line.

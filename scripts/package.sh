@@ -8,7 +8,12 @@ cd "$(dirname "$0")/.."
 exec 3>&1 1>&2
 bash scripts/deps.sh dpkg-dev lintian desktop-file-utils appstream
 build=${1:-build}
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVARO_HARDEN=ON >/dev/null
+# A configured build keeps its type (CI packages its Release build).
+if [ -f "$build/CMakeCache.txt" ]; then
+    cmake -S . -B "$build" -DTOLVARO_HARDEN=ON >/dev/null
+else
+    cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVARO_HARDEN=ON >/dev/null
+fi
 cmake --build "$build"
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls -t "$build"/tolvaro_*_*.deb | head -n 1)

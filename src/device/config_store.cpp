@@ -43,10 +43,21 @@ std::string entryText(const _snmp_packet& entry) {
     return textOf(entry.value);
 }
 
-void setEntryLength(_snmp_packet& entry, std::size_t length) {
+namespace {
+
+void putLengthWord(std::uint8_t (&word)[2], std::size_t length) {
     length = std::min(length, kEntryValueSize);
-    entry.length[0] = static_cast<std::uint8_t>(length & 0xff);
-    entry.length[1] = static_cast<std::uint8_t>(length >> 8);
+    word[0] = static_cast<std::uint8_t>(length & 0xff);
+    word[1] = static_cast<std::uint8_t>(length >> 8);
+}
+
+} // namespace
+
+void setEntryLength(_snmp_packet& entry, std::size_t length) {
+    putLengthWord(entry.length, length);
+}
+void setEntryLength(MIB_RESPONSE& entry, std::size_t length) {
+    putLengthWord(entry.length, length);
 }
 
 void setEntryText(_snmp_packet& entry, std::string_view text) {

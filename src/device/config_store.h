@@ -29,8 +29,10 @@ std::int32_t entryInteger(const MIB_RESPONSE& entry);
 std::string entryText(const MIB_RESPONSE& entry);
 std::string entryText(const _snmp_packet& entry);
 
-// Writing entries.
+// Writing entries. The length word is 16 bits, low byte first, held to
+// the value area.
 void setEntryLength(_snmp_packet& entry, std::size_t length);
+void setEntryLength(MIB_RESPONSE& entry, std::size_t length);
 // Sets the value to `text` with a terminating zero (cut to fit) and the
 // length word to the text's length; the type byte is left as it is.
 void setEntryText(_snmp_packet& entry, std::string_view text);

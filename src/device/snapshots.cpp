@@ -289,12 +289,21 @@ std::vector<SnapshotInfo> SnapshotStore::list(std::string_view router) const {
         out.push_back(std::move(info));
     }
     std::ifstream index(fs::path(directory) / std::string(kIndexName));
+    readSnapshotIndex(index, out);
+    std::sort(out.begin(), out.end(), [](const SnapshotInfo& a, const SnapshotInfo& b) {
+        return std::pair(a.time, sequenceOf(a.fileName)) >
+               std::pair(b.time, sequenceOf(b.fileName));
+    });
+    return out;
+}
+
+void readSnapshotIndex(std::istream& index, std::vector<SnapshotInfo>& listed) {
     std::string line;
     while (std::getline(index, line)) {
         const auto fields = split(line, '\t');
         if (fields.size() < 5)
             continue;
-        for (SnapshotInfo& info : out) {
+        for (SnapshotInfo& info : listed) {
             if (info.fileName != fields[0])
                 continue;
             info.routerName = fields[1];
@@ -310,11 +319,6 @@ std::vector<SnapshotInfo> SnapshotStore::list(std::string_view router) const {
                 info.note = fields[7];
         }
     }
-    std::sort(out.begin(), out.end(), [](const SnapshotInfo& a, const SnapshotInfo& b) {
-        return std::pair(a.time, sequenceOf(a.fileName)) >
-               std::pair(b.time, sequenceOf(b.fileName));
-    });
-    return out;
 }
 
 std::vector<std::string> SnapshotStore::routers() const {

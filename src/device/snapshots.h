@@ -21,6 +21,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <istream>
 #include <optional>
 #include <span>
 #include <string>
@@ -156,6 +157,11 @@ private:
     std::string root_;
     int kept_;
 };
+
+// Fills in what an index (see above) records about the snapshots listed from
+// their file names; lines of another shape, and lines naming a file not
+// listed, change nothing. The index is a file on disk: anything may be in it.
+void readSnapshotIndex(std::istream& index, std::vector<SnapshotInfo>& listed);
 
 class DeviceLink;
 

@@ -45,9 +45,7 @@ void setNumberText(_snmp_packet& entry, int value) {
 }
 
 void setReadText(MIB_RESPONSE& entry, std::string_view text) {
-    const std::size_t length = putText(entry.value, text);
-    entry.length[0] = static_cast<std::uint8_t>(length & 0xff);
-    entry.length[1] = static_cast<std::uint8_t>(length >> 8);
+    device::setEntryLength(entry, putText(entry.value, text));
 }
 
 } // namespace tolvaro::pages

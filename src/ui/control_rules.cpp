@@ -51,7 +51,8 @@ std::string cleaned(std::string_view text) {
 } // namespace
 
 int enterCommand(const Template& t, int focused, const std::function<bool(int id)>& usable) {
-    if (const ControlSpec* f = t.find(focused); f && f->kind == ControlKind::Button) {
+    if (const ControlSpec* f = t.find(focused);
+        f && f->kind == ControlKind::Button && usable(focused)) {
         return focused;
     }
     for (const ControlSpec& s : t.controls) {

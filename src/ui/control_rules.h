@@ -13,9 +13,10 @@
 
 namespace tolvaro::ui {
 
-// The command Enter issues: the focused push button; else the first default
-// button, in template order, that `usable` (enabled and shown) accepts; else
-// OK. `focused` is kNoId when no control has the focus.
+// The command Enter issues: the focused push button when `usable` (enabled
+// and shown) accepts it; else the first default button, in template order,
+// that `usable` accepts; else OK. `focused` is kNoId when no control has the
+// focus.
 int enterCommand(const Template& t, int focused, const std::function<bool(int id)>& usable);
 
 // Where a sorted list puts `item`: after every item that sorts before it or

@@ -259,14 +259,14 @@ void dialin::toggleUserDialIn() {
 }
 
 bool dialin::onKillActive() {
-    clampIdleTimeout(true);
+    clampIdleTimeout(WhenEmpty::Clamp);
     return true;
 }
 
 // An empty field is no number and the router would ignore the write: it is
 // clamped like a value out of range, when the page is left or applied.
-void dialin::clampIdleTimeout(bool emptyToo) {
-    const bool empty = emptyToo && text(ids::kIdleTimeout).empty();
+void dialin::clampIdleTimeout(WhenEmpty whenEmpty) {
+    const bool empty = whenEmpty == WhenEmpty::Clamp && text(ids::kIdleTimeout).empty();
     if (!empty && number(ids::kIdleTimeout) <= kMaxIdleTimeout)
         return;
     host().messageBox(text::kIdleTimeoutClamped);
@@ -305,7 +305,7 @@ void dialin::onApply() {
     if (!commit.allowed())
         return;
 
-    clampIdleTimeout(true);
+    clampIdleTimeout(WhenEmpty::Clamp);
     // Only the text and its length: the type byte stays as the fetch left it.
     const std::string idle = text(ids::kIdleTimeout).substr(0, kIdleTimeoutCharacters);
     device::setEntryText(store().mode1Write(kIdleTimeoutIndex), idle);

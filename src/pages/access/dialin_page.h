@@ -44,7 +44,10 @@ private:
     void editUser();
     void deleteUser();
     void toggleUserDialIn();
-    void clampIdleTimeout(bool emptyToo = false);
+    // Leaving the field lets it stay empty for now; leaving the page or
+    // applying does not.
+    enum class WhenEmpty { Leave, Clamp };
+    void clampIdleTimeout(WhenEmpty whenEmpty = WhenEmpty::Leave);
 
     void packUsers();
 

@@ -45,11 +45,6 @@ std::string_view significantName(std::string_view name) {
     return name.substr(0, name.find('\0'));
 }
 
-void setReadLength(MIB_RESPONSE& entry, std::size_t length) {
-    entry.length[0] = static_cast<std::uint8_t>(length & 0xff);
-    entry.length[1] = static_cast<std::uint8_t>(length >> 8);
-}
-
 // Port images: 6 name bytes per port, at most 16 ports.
 struct PortImage {
     std::uint8_t bytes[ipslan::kPortImageBytes]{};
@@ -75,7 +70,7 @@ void storePortImage(device::ConfigStore& store, int variable, const std::uint8_t
     device::setEntryLength(written, ipslan::kPortImageBytes);
     MIB_RESPONSE& read = readEntry(store, variable);
     std::memcpy(read.value, bytes, used);
-    setReadLength(read, used);
+    device::setEntryLength(read, used);
 }
 
 } // namespace
@@ -299,12 +294,12 @@ void CGroupSetupDlg::storePorts() {
     for (const int variable : {kUdpPortListVariable, kTcpPortListVariable}) {
         MIB_RESPONSE& entry = readEntry(store_, variable);
         std::memset(entry.value, 0, kEntryValueSize);
-        setReadLength(entry, 0);
+        device::setEntryLength(entry, 0);
     }
     for (const int variable : kPortValueVariables) {
         MIB_RESPONSE& entry = readEntry(store_, variable);
         std::memset(entry.value, 0, kEntryValueSize);
-        setReadLength(entry, 0);
+        device::setEntryLength(entry, 0);
     }
 
     std::vector<const CFilterPortNode*> userPorts;
@@ -359,7 +354,7 @@ void CGroupSetupDlg::storeGroups() {
     for (std::size_t g = 0; g < groups_.size(); ++g) {
         MIB_RESPONSE& read = readEntry(store_, kGroupRecordVariables[g]);
         const int readLength = IPSConvGroupToByte(read.value, &groups_[g], kEntryValueSize);
-        setReadLength(read, static_cast<std::size_t>(std::max(readLength, 0)));
+        device::setEntryLength(read, static_cast<std::size_t>(std::max(readLength, 0)));
         _snmp_packet& written = writeEntry(store_, kGroupRecordVariables[g]);
         const int length = IPSConvGroupToByte(written.value, &groups_[g], kEntryValueSize);
         device::setEntryLength(written, static_cast<std::size_t>(std::max(length, 0)));

@@ -13,6 +13,7 @@
 #include "pages/lan/dhcp_status_dlg.h"
 #include "pages/list_choice.h"
 #include "pages/octet_edits.h"
+#include "pages/store_access.h"
 #include "res/ids/lan_ids.h"
 #include "ui/host.h"
 
@@ -65,16 +66,6 @@ inline constexpr const char* kDns1Range =
 void setIntegerEntry(_snmp_packet& entry, bool on) {
     entry.type = kTypeInteger;
     device::setEntryText(entry, on ? "1" : "0");
-}
-
-// Writes a text into a read-image entry. The length word follows the text,
-// so whoever later copies the entry by its length gets the whole address.
-void setReadText(MIB_RESPONSE& entry, const std::string& text) {
-    const std::size_t length = std::min(text.size(), kEntryValueSize - 1);
-    std::memcpy(entry.value, text.data(), length);
-    entry.value[length] = 0;
-    entry.length[0] = static_cast<std::uint8_t>(length & 0xff);
-    entry.length[1] = static_cast<std::uint8_t>(length >> 8);
 }
 
 bool endsTable(const S_ROUTE& route) {

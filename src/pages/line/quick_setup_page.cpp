@@ -25,6 +25,19 @@ namespace {
 
 namespace ids = res::quick_setup;
 
+// Sets a flag for one block and gives it back its value on every way out.
+class ScopedFlag {
+public:
+    explicit ScopedFlag(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
+    ~ScopedFlag() { flag_ = before_; }
+    ScopedFlag(const ScopedFlag&) = delete;
+    ScopedFlag& operator=(const ScopedFlag&) = delete;
+
+private:
+    bool& flag_;
+    bool before_;
+};
+
 constexpr int kLinkStateVariable = ipslan::var::kLinkStatus;
 constexpr int kLinkUp = 1;
 
@@ -329,9 +342,8 @@ void CMQuickSetup::showIdleTimeout() {
 void CMQuickSetup::showDns() {
     device::Octets dns{};
     device::parseDottedText(device::entryText(readEntry(store(), kDns)), dns);
-    showingDns_ = true;
+    const ScopedFlag showing(showingDns_);
     setOctetEdits(*this, ids::kDns, dns);
-    showingDns_ = false;
 }
 
 void CMQuickSetup::storeDnsText() {

@@ -44,7 +44,7 @@ namespace {
 
 } // namespace
 
-bool ScriptedDialogDriver::type(int id, std::string_view text) {
+void ScriptedDialogDriver::type(int id, std::string_view text) {
     require(id, "type into");
     ScriptedWindow::Control* c = window_->control(id);
     if (!hasText(c->spec->kind)) {
@@ -55,33 +55,31 @@ bool ScriptedDialogDriver::type(int id, std::string_view text) {
     }
     window_->moveFocus(id);
     if (window_->isClosed()) {
-        return true;
+        return;
     }
     const std::string accepted = acceptTyped(text, c->spec->flags, c->limit);
     if (c->spec->kind == ControlKind::ComboEdit) {
         c->text = accepted;
-        return true;
+        return;
     }
     window_->setText(id, accepted);
-    return true;
 }
 
-bool ScriptedDialogDriver::focus(int id) {
+void ScriptedDialogDriver::focus(int id) {
     require(id, "focus");
     window_->moveFocus(id);
-    return true;
 }
 
 void ScriptedDialogDriver::leave() {
     window_->moveFocus(kNoId);
 }
 
-bool ScriptedDialogDriver::click(int id) {
+void ScriptedDialogDriver::click(int id) {
     require(id, "click");
     ScriptedWindow::Control* c = window_->control(id);
     window_->moveFocus(id);
     if (window_->isClosed()) {
-        return true;
+        return;
     }
     if (c->spec->kind == ControlKind::CheckBox) {
         c->check = c->check ? 0 : 1;
@@ -92,27 +90,24 @@ bool ScriptedDialogDriver::click(int id) {
         c->check = 1;
     }
     dialog_->command(id, Notify::Clicked);
-    return true;
 }
 
-bool ScriptedDialogDriver::dropDown(int id) {
+void ScriptedDialogDriver::dropDown(int id) {
     require(id, "drop down");
     window_->moveFocus(id);
     dialog_->command(id, Notify::DropDown);
-    return true;
 }
 
-bool ScriptedDialogDriver::select(int id, int index) {
+void ScriptedDialogDriver::select(int id, int index) {
     dropDown(id);
     require(id, "select in");
     if (!window_->comboSelect(id, index)) {
         refuse("select in", id, "the list has no item " + std::to_string(index));
     }
     dialog_->command(id, Notify::SelectionChanged);
-    return true;
 }
 
-bool ScriptedDialogDriver::select(int id, std::string_view item) {
+void ScriptedDialogDriver::select(int id, std::string_view item) {
     dropDown(id);
     require(id, "select in");
     const ScriptedWindow::Control* c = window_->control(id);
@@ -122,10 +117,9 @@ bool ScriptedDialogDriver::select(int id, std::string_view item) {
     }
     window_->comboSelect(id, static_cast<int>(it - c->items.begin()));
     dialog_->command(id, Notify::SelectionChanged);
-    return true;
 }
 
-bool ScriptedDialogDriver::clickRow(int id, int row) {
+void ScriptedDialogDriver::clickRow(int id, int row) {
     require(id, "click a row of");
     ScriptedWindow::Control* c = window_->control(id);
     if (c->spec->kind != ControlKind::ListView) {
@@ -136,7 +130,7 @@ bool ScriptedDialogDriver::clickRow(int id, int row) {
     }
     window_->moveFocus(id);
     if (window_->isClosed()) {
-        return true;
+        return;
     }
     const bool changed = row == -1 ? std::any_of(c->rows.begin(), c->rows.end(),
                                                  [](const auto& r) { return r.selected; })
@@ -152,10 +146,9 @@ bool ScriptedDialogDriver::clickRow(int id, int row) {
     if (!window_->isClosed()) {
         dialog_->command(id, Notify::ListClick);
     }
-    return true;
 }
 
-bool ScriptedDialogDriver::moveToRow(int id, int row) {
+void ScriptedDialogDriver::moveToRow(int id, int row) {
     require(id, "move to a row of");
     ScriptedWindow::Control* c = window_->control(id);
     if (c->spec->kind != ControlKind::ListView) {
@@ -166,50 +159,58 @@ bool ScriptedDialogDriver::moveToRow(int id, int row) {
     }
     window_->moveFocus(id);
     if (window_->isClosed()) {
-        return true;
+        return;
     }
     window_->listSetSelected(id, -1, false);
     window_->listSetSelected(id, row, true);
     dialog_->command(id, Notify::ListItemChanged);
     c->mark = row;
-    return true;
 }
 
-bool ScriptedDialogDriver::doubleClickRow(int id, int row) {
+void ScriptedDialogDriver::doubleClickRow(int id, int row) {
     clickRow(id, row);
     if (!window_->isClosed()) {
         dialog_->command(id, Notify::ListDoubleClick);
     }
-    return true;
 }
 
-bool ScriptedDialogDriver::rightClickRow(int id, int row) {
+void ScriptedDialogDriver::rightClickRow(int id, int row) {
     clickRow(id, row);
     if (!window_->isClosed()) {
         dialog_->command(id, Notify::ContextMenu);
     }
-    return true;
+}
+
+void ScriptedDialogDriver::requireOpen(const char* action) const {
+    if (window_->isClosed()) {
+        throw ScriptError(std::string(action) + " in dialog " +
+                          std::to_string(dialog_->templateNumber()) + ": the window is closed");
+    }
 }
 
 void ScriptedDialogDriver::pressMenuKey() {
+    requireOpen("press the menu key");
     const int id = window_->focused();
     const ScriptedWindow::Control* c = window_->control(id);
-    if (c && c->spec->kind == ControlKind::ListView && !window_->isClosed()) {
+    if (c && c->spec->kind == ControlKind::ListView) {
         dialog_->command(id, Notify::ContextMenu);
     }
 }
 
 void ScriptedDialogDriver::pressEnter() {
+    requireOpen("press Enter");
     dialog_->command(enterCommand(window_->windowTemplate(), window_->focused(),
                                   [this](int id) { return isUsable(id); }),
                      Notify::Clicked);
 }
 
 void ScriptedDialogDriver::pressEscape() {
+    requireOpen("press Escape");
     dialog_->command(kIdCancel, Notify::Clicked);
 }
 
 void ScriptedDialogDriver::sysCommand(unsigned command) {
+    requireOpen("send a system command");
     dialog_->sysCommand(command);
 }
 

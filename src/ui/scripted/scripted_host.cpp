@@ -51,6 +51,9 @@ bool ScriptedSheetDriver::pressOK() {
 }
 
 void ScriptedSheetDriver::pressCancel() {
+    if (!sheet_->isOpen()) {
+        throw ScriptError("press Cancel: the sheet is closed");
+    }
     sheet_->pressCancel();
 }
 

@@ -52,46 +52,49 @@ public:
         : dialog_(&dialog), window_(&window) {}
 
     // User actions. Each throws ScriptError when the control is missing,
-    // hidden, disabled or of the wrong kind, or the window is closed, and
-    // otherwise returns true (the result is kept for older callers).
+    // hidden, disabled or of the wrong kind, or the window is closed: a test
+    // cannot go on past an action no user could take.
     // Focuses the control and replaces its text as typing would: characters
     // beyond the limit, and non-digits in a digits-only edit, are refused;
     // letters of a lower-case edit become lower case. One TextChanged follows.
-    bool type(int id, std::string_view text);
+    void type(int id, std::string_view text);
     // Moves the keyboard focus; the control that had it gets FocusLost.
-    bool focus(int id);
+    void focus(int id);
     // Takes the focus away from the focused control (FocusLost) without
     // giving it to another one.
     void leave();
     // Focus, then: check boxes toggle, radio buttons check (and uncheck the
     // rest of their group), then Clicked (ids 1 and 2: OK and Cancel).
-    bool click(int id);
+    void click(int id);
     // Drop-down list: opens the list (DropDown), picks an item, SelectionChanged.
     // An index or item the list lacks throws after the list was opened.
-    bool select(int id, int index);
-    bool select(int id, std::string_view item);
+    void select(int id, int index);
+    void select(int id, std::string_view item);
     // Opens the drop-down list only (DropDown).
-    bool dropDown(int id);
+    void dropDown(int id);
     // List view: click on a row (-1: empty space). The row becomes the only
     // selected row and the selection mark (-1 clears both); then ListClick.
     // A row the list lacks throws.
-    bool clickRow(int id, int row);
-    bool doubleClickRow(int id, int row);
+    void clickRow(int id, int row);
+    void doubleClickRow(int id, int row);
     // List view: right click on a row (-1: empty space): exactly clickRow's
     // selection and notifications, then ContextMenu.
-    bool rightClickRow(int id, int row);
+    void rightClickRow(int id, int row);
     // List view: an arrow key moves the selection to `row` (no click). As
     // with real list views, ListItemChanged comes before the selection mark
     // moves.
-    bool moveToRow(int id, int row);
-    // Enter: the focused push button, else the default button, else OK.
-    // On a page, OK and Cancel belong to the sheet (ScriptedSheetDriver).
+    void moveToRow(int id, int row);
+    // Enter: the focused push button when it is usable, else the first
+    // usable default button, else OK. On a page, OK and Cancel belong to the
+    // sheet (ScriptedSheetDriver).
     void pressEnter();
     void pressEscape();
     // The menu key (or Shift+F10): ContextMenu to the focused list view;
     // elsewhere nothing happens.
     void pressMenuKey();
     void sysCommand(unsigned command);
+    // The four above throw ScriptError on a closed window, as the actions on
+    // controls do.
 
     // What the user sees.
     // True when an action on the control would be accepted: it exists, is
@@ -120,6 +123,7 @@ public:
 
 private:
     void require(int id, const char* action) const;
+    void requireOpen(const char* action) const;
     Dialog* dialog_;
     ScriptedWindow* window_;
 };
@@ -133,8 +137,8 @@ public:
     // Tab click; false when the current page refuses. A page the sheet lacks,
     // or a closed sheet, throws.
     bool selectPage(int index);
-    bool pressOK(); // false when the current page refuses; a closed sheet throws
-    void pressCancel();
+    bool pressOK();     // false when the current page refuses; a closed sheet throws
+    void pressCancel(); // a closed sheet throws
     int activePage() const { return sheet_->activeIndex(); }
     bool isCreated(int index) const { return sheet_->isCreated(index); }
     bool isOpen() const { return sheet_->isOpen(); }

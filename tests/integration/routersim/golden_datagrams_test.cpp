@@ -70,7 +70,10 @@ TEST(SimulatedRouterRecords, ReservesTheHandWrittenStation) {
     routersim::Router router(config);
     loopback::SnmpClient client(router.address(), router.snmpPort(), "secret");
 
-    golden::Bytes table = golden::kStation;
+    // The hand-written station, then one that reserves nothing.
+    golden::Bytes table = golden::join({golden::kStation, golden::hex("02 00 00 00 00 99"),
+                                        golden::text("laptop", 10), golden::hex("c0 a8 01 29"),
+                                        golden::hex("00"), golden::hex("00")});
     table.resize(220, 0);
     const auto set =
         client.set({{ipslan::var::kWorkstationFirst, 0, std::string(table.begin(), table.end())}});
@@ -82,8 +85,11 @@ TEST(SimulatedRouterRecords, ReservesTheHandWrittenStation) {
     ASSERT_EQ(got.values.size(), 1u);
     // 192.168.1.40 for 00:0a:95:9d:68:16, reserved (not dynamic), no expiry.
     const golden::Bytes lease = golden::hex("c0 a8 01 28  00 0a 95 9d 68 16  00  ff ff ff ff");
-    ASSERT_GE(got.values[0].bytes.size(), lease.size());
-    EXPECT_EQ(golden::Bytes(got.values[0].bytes.begin(), got.values[0].bytes.begin() + 15), lease);
+    const std::string& leases = got.values[0].bytes;
+    ASSERT_GE(leases.size(), lease.size());
+    EXPECT_EQ(golden::Bytes(leases.begin(), leases.begin() + 15), lease);
+    EXPECT_EQ(leases.find(std::string("\x02\x00\x00\x00\x00\x99", 6)), std::string::npos)
+        << "a station without a reservation holds no lease";
 }
 
 } // namespace

@@ -112,19 +112,38 @@ INSTANTIATE_TEST_SUITE_P(
                              std::vector<O>(kAll - 8, O::Refused)}),
     [](const auto& info) { return info.param.name; });
 
+// A write the router refused is told apart from one the library never sent
+// (a number that is no number); a value of the full size is sent.
 TEST(LoadChecks, AnEntryTheLibraryRefusesIsNotSentAndTold) {
-    ConfigStore store(Family::Two);
-    auto file = savedFile(store);
-    // Slot 15 (an integer variable) holding a text that is not a number.
-    std::memcpy(file.data() + 18 + 15 * 1504 + 4, "x1", 3);
-    file[18 + 15 * 1504] = kTypeInteger;
-    const LoadPlan plan = checkLoad(file, store);
-    ASSERT_EQ(plan.check, LoadCheck::Ok);
-    RecordingDevice device;
-    device.failSetOf(variableAt(Family::Two, 15));
-    const LoadWrites writes = writeLoad(device, kIp, file, plan.file, OnSilence::Stop);
-    ASSERT_EQ(writes.failed.size(), 1u);
-    EXPECT_EQ(writes.failed[0].outcome, WriteOutcome::NotSent);
+    struct Row {
+        const char* name;
+        int variable;
+        std::uint8_t type;
+        std::size_t length;
+        WriteOutcome outcome;
+    };
+    const Row rows[] = {
+        {"IntegerThatIsNoNumber", variableAt(Family::Two, 15), kTypeInteger, 2,
+         WriteOutcome::NotSent},
+        {"TableOfTheFullSize", 0x3601, kTypeOctetString, kEntryValueSize, WriteOutcome::Refused},
+    };
+    for (const Row& row : rows) {
+        ConfigStore store(Family::Two);
+        auto file = savedFile(store);
+        const std::size_t at =
+            18 + static_cast<std::size_t>(*slotOf(Family::Two, row.variable)) * 1504;
+        file[at] = row.type;
+        file[at + 2] = static_cast<std::uint8_t>(row.length);
+        file[at + 3] = static_cast<std::uint8_t>(row.length >> 8);
+        std::memcpy(file.data() + at + 4, "x1", 3);
+        const LoadPlan plan = checkLoad(file, store);
+        ASSERT_EQ(plan.check, LoadCheck::Ok) << row.name;
+        RecordingDevice device;
+        device.failSetOf(row.variable);
+        const LoadWrites writes = writeLoad(device, kIp, file, plan.file, OnSilence::Stop);
+        ASSERT_EQ(writes.failed.size(), 1u) << row.name;
+        EXPECT_EQ(writes.failed[0].outcome, row.outcome) << row.name;
+    }
 }
 
 TEST(LoadChecks, AnUnreadableRouterVersionRefusesBeforeAnyWrite) {

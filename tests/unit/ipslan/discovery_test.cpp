@@ -251,8 +251,8 @@ protected:
                 return {};
             }
             lastRequest = *request;
-            return {
-                encode(SetIpAck{request->requestId, request->hardware, ackStatus, request->newIp})};
+            return {encode(SetIpAck{request->requestId, request->hardware, ackStatus,
+                                    ackIp.value_or(request->newIp)})};
         });
         table.resize(kDeviceTableSize);
         int count = 0;
@@ -262,6 +262,7 @@ protected:
 
     std::vector<DEVICE_INFO> table;
     std::uint8_t ackStatus = 0;
+    std::optional<std::uint32_t> ackIp; // unset: the address asked for
     std::optional<SetIpRequest> lastRequest;
 };
 
@@ -273,8 +274,12 @@ TEST_F(SetIp, AcknowledgedChangeSucceeds) {
     EXPECT_EQ(lastRequest->flag, 1);
 }
 
-TEST_F(SetIp, RefusedChangeFails) {
+// Only an acceptance of the address asked for is a success.
+TEST_F(SetIp, RefusedChangeOrAnotherAddressFails) {
     ackStatus = 1;
+    EXPECT_EQ(IPSUDPSetIP(&table[0], 0, "127.0.0.44", "127.0.0.44", "255.0.0.0", 1), 0);
+    ackStatus = 0;
+    ackIp = 0x7f000005; // still its old address
     EXPECT_EQ(IPSUDPSetIP(&table[0], 0, "127.0.0.44", "127.0.0.44", "255.0.0.0", 1), 0);
 }
 

@@ -1,5 +1,6 @@
 #include <ipslan/records.h>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -296,6 +297,13 @@ TEST_P(PortCounts, HeldWithinSixteen) {
               c.udpOut + c.tcpOut);
     EXPECT_EQ(udpCount, c.udpOut);
     EXPECT_EQ(tcpCount, c.tcpOut);
+
+    // The encoder holds the same counts: no value beyond the sixteenth.
+    std::array<std::uint32_t, 32> out{};
+    EXPECT_EQ(ConvTCPUDPToByte(tcpImage.data(), udpImage.data(), out.data(), tcp.data(), c.tcpIn,
+                               udp.data(), c.udpIn),
+              c.udpOut + c.tcpOut);
+    EXPECT_TRUE(std::all_of(out.begin() + 16, out.end(), [](std::uint32_t v) { return v == 0; }));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ports, PortCounts,

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -266,14 +268,34 @@ TEST_F(SnmpClient, TheLastFailureNamesTheVariableTheDeviceDoesNotKnow) {
 
 TEST_F(SnmpClient, SilentRouterTimesOutWithinTheConfiguredTime) {
     router.silent = true;
-    ipslan::setTimeouts(50, 1);
     const int vars[] = {0x0104};
     MIB_RESPONSE result{};
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
-    EXPECT_EQ(router.requests(), 2); // one attempt and one retry
-    EXPECT_EQ(ipslan::lastRequestFailure().kind, ipslan::RequestFailure::NoResponse);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    // A changed retry count takes effect on the next request, though the
+    // peer is the same one.
+    for (const int retries : {1, 3}) {
+        ipslan::setTimeouts(50, retries);
+        const int before = router.requests();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+        EXPECT_EQ(router.requests() - before, 1 + retries); // one attempt and the retries
+        EXPECT_EQ(ipslan::lastRequestFailure().kind, ipslan::RequestFailure::NoResponse);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    }
+}
+
+TEST_F(SnmpClient, TheLargestRequestGoesOutAndOneMoreIsRefused) {
+    const int most = ipslan::detail::kMaxRequestVariables;
+    std::vector<int> vars;
+    for (int i = 0; i <= most; ++i) {
+        vars.push_back(0x7001 + i);
+        router.values[{0x7001 + i, 0}] = integer(i);
+    }
+    std::vector<MIB_RESPONSE> result(vars.size());
+    ASSERT_EQ(IPSGetInfo("127.0.0.1", 0, most, vars.data(), result.data()), 1);
+    EXPECT_EQ(le32(result[most - 1].value), static_cast<std::uint32_t>(most - 1));
+    const int before = router.requests();
+    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, most + 1, vars.data(), result.data()), 0);
+    EXPECT_EQ(router.requests(), before);
 }
 
 TEST_F(SnmpClient, WrongCommunityFails) {
@@ -556,6 +578,38 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
     }
     router.setRoute(nullptr);
     EXPECT_EQ(readEight(), 1) << "nothing left over confuses the next batch";
+}
+
+// The router holds every answer until a resent request shows that the
+// client has stopped sending, and counts the requests it holds unanswered.
+TEST_F(SnmpBatch, NeverMoreRequestsInFlightThanTheWindow) {
+    ipslan::setReadWindow(3);
+    ipslan::setTimeouts(40, 5);
+    auto held = std::make_shared<std::vector<netsnmp_pdu*>>();
+    auto answered = std::make_shared<std::set<long>>();
+    auto most = std::make_shared<std::size_t>(0);
+    router.setRoute([held, answered, most](netsnmp_pdu& response, SnmpResponder& out) {
+        if (answered->count(response.reqid) != 0) {
+            return false; // a late resend of a request already answered
+        }
+        const bool resent = std::any_of(held->begin(), held->end(),
+                                        [&](netsnmp_pdu* p) { return p->reqid == response.reqid; });
+        if (!resent) {
+            held->push_back(snmp_clone_pdu(&response));
+            *most = std::max(*most, held->size());
+            return false;
+        }
+        for (netsnmp_pdu* p : *held) {
+            answered->insert(p->reqid);
+            out.send(p);
+        }
+        held->clear();
+        return false;
+    });
+    EXPECT_EQ(readEight(), 1);
+    EXPECT_EQ(values(), (std::vector<long>{100, 101, 102, 103, 104, 105, 106, 107}));
+    EXPECT_EQ(*most, 3u);
+    router.setRoute(nullptr);
 }
 
 TEST_F(SnmpBatch, StopsAndOrdersLikeSeparateReadsAtAnyWindow) {

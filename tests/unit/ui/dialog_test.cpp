@@ -190,6 +190,38 @@ TEST(StrictDriver, AnActionNoUserCouldTakeThrows) {
     EXPECT_EQ(dlg.events, (std::vector<std::string>{"dropdown 1020"}));
 }
 
+// After OK closed the window, a key press that reached the dialog anyway
+// would run its handlers a second time.
+TEST(StrictDriver, EveryPressOnAClosedWindowThrows) {
+    ui::ScriptedHost host;
+    RecordingDialog dlg;
+    auto drv = host.open(dlg);
+    drv.pressEnter();
+    ASSERT_FALSE(drv.isOpen());
+    const std::vector<std::pair<const char*, std::function<void()>>> rows = {
+        {"Enter",
+         [&] {
+             drv.pressEnter();
+         }},
+        {"Escape",
+         [&] {
+             drv.pressEscape();
+         }},
+        {"MenuKey",
+         [&] {
+             drv.pressMenuKey();
+         }},
+        {"SystemCommand",
+         [&] {
+             drv.sysCommand(0xf060);
+         }}, // close
+    };
+    for (const auto& [name, action] : rows) {
+        EXPECT_THROW(action(), ui::ScriptError) << name;
+    }
+    EXPECT_EQ(dlg.events, (std::vector<std::string>{"ok"}));
+}
+
 TEST(StrictDriver, ScriptsAndAnswersLeftUnusedFailTheTest) {
     EXPECT_NONFATAL_FAILURE(
         {
@@ -319,7 +351,7 @@ TEST(DropDownList, OpeningNotifiesBeforeThePick) {
         }
     };
     auto drv = host.open(dlg);
-    EXPECT_TRUE(drv.select(kCombo, "oldest"));
+    drv.select(kCombo, "oldest");
     EXPECT_EQ(dlg.combo(kCombo).selection(), 1);
     EXPECT_EQ(dlg.text(kCombo), "oldest");
     EXPECT_EQ(dlg.events, (std::vector<std::string>{"dropdown 1020", "selected 1020"}));

@@ -52,11 +52,17 @@ TEST_F(GuiFixture, EnterWithAMetricAboveFifteenWarnsOnceAndShowsZero) {
     pages::CRouteDlg dlg(record, pages::CRouteDlg::kNewRoute, routes);
     QString metricAfter;
     drive = [&](ui::QtWindow& window) {
-        window.setText(ids::kName, "office");
+        // Every field typed as a user would, through its validator.
+        const auto type = [&](int id, const char* text) {
+            QLineEdit* field = edit(window, id);
+            field->setFocus(Qt::TabFocusReason);
+            QTest::keyClicks(field, QString::fromLatin1(text));
+        };
+        type(ids::kName, "office");
         for (const auto& [octets, value] :
              {std::pair{ids::kDestination, "10"}, {ids::kMask, "255"}, {ids::kGateway, "192"}}) {
             for (int id : octets) {
-                window.setText(id, id == octets.back() ? "1" : value);
+                type(id, id == octets.back() ? "1" : value);
             }
         }
         QLineEdit* metric = edit(window, ids::kMetric);

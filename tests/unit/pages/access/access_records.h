@@ -16,7 +16,7 @@ inline WkInfo makeStation(const std::string& name, std::array<std::uint8_t, 6> h
                           std::uint8_t group = 0) {
     WkInfo w{};
     std::memcpy(w.hardware, hardware.data(), 6);
-    std::strncpy(w.name, name.c_str(), sizeof w.name - 1);
+    name.copy(w.name, sizeof w.name - 1); // the record is zeroed: the rest stays NUL
     w.group = group;
     return w;
 }
@@ -25,8 +25,7 @@ inline void setReadBytes(device::ConfigStore& store, int variable,
                          const std::vector<std::uint8_t>& bytes, std::size_t length) {
     MIB_RESPONSE& entry = store.read(*store.slotOf(variable));
     std::memcpy(entry.value, bytes.data(), bytes.size());
-    entry.length[0] = static_cast<std::uint8_t>(length);
-    entry.length[1] = static_cast<std::uint8_t>(length >> 8);
+    device::setEntryLength(entry, length);
 }
 
 // One workstation-table variable of the read image.

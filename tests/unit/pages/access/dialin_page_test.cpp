@@ -40,8 +40,7 @@ protected:
         MIB_RESPONSE& entry = store.read(*store.slotOf(0x3201 + index));
         const auto bytes = test::userBytes(users);
         std::copy(bytes.begin(), bytes.end(), entry.value);
-        entry.length[0] = static_cast<std::uint8_t>(length);
-        entry.length[1] = static_cast<std::uint8_t>(length >> 8);
+        device::setEntryLength(entry, length);
     }
     ScriptedDialogDriver open() {
         sheet.addPage(page);
@@ -224,6 +223,17 @@ TEST_F(DialinTest, EditRefreshesTheRowDeleteRemovesItDoubleClickToggles) {
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].timeLimit, 45);
     EXPECT_EQ(sent[1].flags, 0x02);
+}
+
+TEST_F(DialinTest, DeleteRemovesTheSelectedUserFromWhatIsSent) {
+    setTable(0, {makeUser("anna"), makeUser("bernd"), makeUser("carla")});
+    auto p = open();
+    p.clickRow(ids::kUserList, 1);
+    p.click(ids::kDeleteUser);
+    const auto sent = test::usersIn(applied().at(0).values[0].value, 235);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_STREQ(sent[0].name, "anna");
+    EXPECT_STREQ(sent[1].name, "carla");
 }
 
 TEST_F(DialinTest, IdleTimeoutAbove99IsClampedWhenLeft) {

@@ -83,6 +83,25 @@ TEST_F(UserDlgTest, DialInOffDisablesTheCallBackGroupButOkStoresIt) {
     EXPECT_STREQ(record.callback, "0301234567");
 }
 
+// The call-back mode is two bits: a new choice replaces the old one.
+TEST_F(UserDlgTest, ACallBackChoiceReplacesThePreviousMode) {
+    struct Row {
+        std::uint8_t before;
+        int choice;
+        std::uint8_t after;
+    };
+    for (const Row& row :
+         {Row{0x0a, ids::kCallBackRoaming, 0x12}, Row{0x12, ids::kCallBackDisable, 0x02},
+          Row{0x02, ids::kCallBackFixed, 0x0a}}) {
+        UserInfo record = makeUser("carla", row.before, 30, "0301234567");
+        CUserDlg dlg(users, record, CUserDlg::kEdit, 5);
+        auto d = host.open(dlg);
+        d.click(row.choice);
+        d.click(ui::kIdOk);
+        EXPECT_EQ(record.flags, row.after) << "from " << int(row.before);
+    }
+}
+
 TEST_F(UserDlgTest, CancelMarksAnAddAndRestoresAnEditAfterARefusedOk) {
     UserInfo added = makeUser("", 0x02, 7);
     CUserDlg add(users, added, CUserDlg::kAdd, 25);

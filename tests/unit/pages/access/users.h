@@ -12,10 +12,10 @@ namespace tolvaro::test {
 inline UserInfo makeUser(const std::string& name, std::uint8_t flags = 0x02,
                          std::uint16_t limit = 0, const std::string& callback = {}) {
     UserInfo u{};
-    std::strncpy(u.name, name.c_str(), sizeof u.name - 1);
+    name.copy(u.name, sizeof u.name - 1); // the record is zeroed: the rest stays NUL
     u.flags = flags;
     u.timeLimit = limit;
-    std::strncpy(u.callback, callback.c_str(), sizeof u.callback - 1);
+    callback.copy(u.callback, sizeof u.callback - 1);
     return u;
 }
 

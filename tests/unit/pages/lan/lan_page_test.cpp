@@ -121,6 +121,16 @@ TEST_F(LanPageTest, TheEleventhRouteComesFromTheStartOfTheSecondVariable) {
     EXPECT_EQ(p.listText(ids::kRouteList, 10), "50 . 0 . 0 . 0");
 }
 
+TEST_F(LanPageTest, ElevenRoutesGoOutTenInTheFirstVariableOneInTheSecond) {
+    prepare(Family::Two, test::routes(11, 1));
+    open();
+    ASSERT_TRUE(drv->pressOK());
+    const auto first = sentRoutes(0x3601);
+    ASSERT_EQ(first.size(), 10u);
+    EXPECT_EQ(first.back(), "r9");
+    EXPECT_EQ(sentRoutes(0x3602), std::vector<std::string>{"r10"});
+}
+
 TEST_F(LanPageTest, AZeroGatewayFirstGivesAnEmptyTable) {
     prepare(Family::Two, {test::route("end", 10, 0), test::route("hidden", 11)});
     EXPECT_EQ(open().listCount(ids::kRouteList), 0);
@@ -244,6 +254,7 @@ TEST_F(LanPageTest, FirstDisplayKeepsADnsTypedOnQuickSetup) {
 TEST_F(LanPageTest, ApplySendsOneRequestThenTheReset) {
     auto p = open();
     test::typeAddress(p, ids::kDhcpEnd, "192.168.1.150");
+    test::typeAddress(p, ids::kDns3, "203.0.113.9");
     p.click(ids::kRip);
     ASSERT_TRUE(drv->pressOK());
     const auto writes = device.callsOf(DeviceOp::SetInfo);
@@ -257,6 +268,9 @@ TEST_F(LanPageTest, ApplySendsOneRequestThenTheReset) {
         EXPECT_EQ(test::sentText(sent(variable)), variable == 0x3004 ? "1" : "0");
     }
     EXPECT_EQ(test::sentText(sent(0x3005)), "192.168.1.150");
+    // Each DNS from its own four boxes.
+    EXPECT_EQ(test::sentText(sent(0x3013)), "192.0.2.54");
+    EXPECT_EQ(test::sentText(sent(0x3014)), "203.0.113.9");
     for (int variable : {0x3601, 0x3602}) {
         EXPECT_EQ(sent(variable).type, kTypeOctetString);
         EXPECT_EQ(test::sentText(sent(variable)).size(), 240u);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "pages/lan/dhcp_status_dlg.h"
 #include "pages/lan/route_dlg.h"
 #include "res/ids/dhcp_status_ids.h"
@@ -118,6 +120,21 @@ TEST_F(RouteDlgTest, DefaultRouteFromTheNameFieldAndMetricRuleOnLeaving) {
     EXPECT_EQ(record.metric, 0);
     EXPECT_EQ(record.interface, 1);
     EXPECT_EQ(record.gateway[3], 254);
+}
+
+// Three addresses of the same shape and a metric at its limit: each must land
+// in its own field, and 15 passes both the field's rule and OK's.
+TEST_F(RouteDlgTest, OkStoresEachBoxInItsOwnFieldAndAcceptsMetric15) {
+    auto d = host.open(dialog);
+    fill(d, "branch|10.1.0.0|255.255.0.0|192.168.1.254|15");
+    d.leave();
+    d.click(ui::kIdOk);
+    ASSERT_FALSE(d.isOpen()) << testing::PrintToString(host.messageTexts());
+    EXPECT_TRUE(host.messages().empty());
+    const S_ROUTE expected{"branch", {10, 1, 0, 0}, {255, 255, 0, 0}, {192, 168, 1, 254}, 15, 0};
+    EXPECT_EQ(std::memcmp(&record, &expected, sizeof record), 0)
+        << "destination " << int(record.destination[0]) << " mask " << int(record.netmask[0])
+        << " gateway " << int(record.gateway[0]) << " metric " << int(record.metric);
 }
 
 TEST_F(RouteDlgTest, CancelMarksTheRecordWith255) {

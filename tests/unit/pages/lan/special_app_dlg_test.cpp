@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -126,6 +127,10 @@ TEST_P(OkChecks, InTheirOrder) {
     if (row.refusal == nullptr) {
         EXPECT_FALSE(d.isOpen());
         EXPECT_EQ(recordName(record.name), row.appName);
+        // Each box in its own field.
+        EXPECT_EQ((std::vector<int>{record.outStart, record.outEnd, record.inStart, record.inEnd}),
+                  (std::vector<int>{std::atoi(row.outStart), std::atoi(row.outEnd),
+                                    std::atoi(row.inStart), std::atoi(row.inEnd)}));
         return;
     }
     ASSERT_FALSE(host.messageTexts().empty());
@@ -140,6 +145,9 @@ INSTANTIATE_TEST_SUITE_P(
         OkRow{"NoName", EditMode::New, "", "", "", "", "", text::kNoName},
         OkRow{"NameInUse", EditMode::New, "ichat", "1", "2", "3", "4", text::kNameInUse},
         OkRow{"NameInUseWhileEditing", EditMode::Edit, "ichat", "1", "2", "3", "4", nullptr},
+        OkRow{"FourDifferentPorts", EditMode::New, "a", "1000", "1010", "2000", "2100", nullptr},
+        OkRow{"OutgoingEndTooHigh", EditMode::New, "a", "1", "70000", "3", "4",
+              text::kOutgoingEndRange},
         OkRow{"NoOutgoingStart", EditMode::New, "a", "", "2", "", "4",
               "Please enter OutPort starting number."},
         OkRow{"NoIncomingStart", EditMode::New, "a", "1", "2", "", "4",
