@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "device/snapshots.h"
 #include "support/cli_fixture.h"
 
 namespace tolvaro {
@@ -170,6 +171,22 @@ TEST_F(SettingsCliTest, ARefusalWritesNothingAndGivesThePagesText) {
         EXPECT_EQ(router.settings(), before);
     }
     EXPECT_EQ(snapshotCount(), 0u);
+}
+
+TEST_F(SettingsCliTest, AnotherWriterHoldingTheRouterStopsSetBeforeAnyWrite) {
+    routersim::Router& router = addRouter(2, "Held", "127.0.0.163");
+    const routersim::Settings before = router.settings();
+    const auto hardware = router.hardware();
+    const device::SnapshotStore store((dir_ / "data" / "tolvaro" / "snapshots").string());
+    const device::WriterLock lock = store.lockWriter(
+        device::routerKey(std::span<const std::uint8_t, 6>(hardware.data(), 6), "127.0.0.163"),
+        "a test");
+    ASSERT_TRUE(lock.held()) << lock.error();
+
+    const CliRun run = cli("set Held isdn.initial_string=ATZ");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("a test"), std::string::npos) << run.output;
+    EXPECT_EQ(router.settings(), before);
 }
 
 TEST_F(SettingsCliTest, TheLinkQuestionIsAnsweredOnlyByYes) {
