@@ -125,7 +125,8 @@ TEST(LoadChecks, AnEntryTheLibraryRefusesIsNotSentAndTold) {
     const Row rows[] = {
         {"IntegerThatIsNoNumber", variableAt(Family::Two, 15), kTypeInteger, 2,
          WriteOutcome::NotSent},
-        {"TableOfTheFullSize", 0x3601, kTypeOctetString, kEntryValueSize, WriteOutcome::Refused},
+        {"TableOfTheFullSize", ipslan::var::kReservedTable, kTypeOctetString, kEntryValueSize,
+         WriteOutcome::Refused},
     };
     for (const Row& row : rows) {
         ConfigStore store(Family::Two);
