@@ -13,6 +13,7 @@
 
 #include <ipslan/variables.h>
 
+#include "device/deferred_sync.h"
 #include "device/device_link.h"
 
 namespace tolvaro::device {
@@ -204,10 +205,6 @@ _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset)
 
 namespace {
 
-// The temporary file of a save in progress, for removeUnfinishedTemporary.
-char gTemporary[4096];
-volatile std::sig_atomic_t gHasTemporary = 0;
-
 bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -265,8 +262,18 @@ bool writeInPlace(const std::string& path, bool truncate, std::span<const std::u
 
 } // namespace
 
+// Syncs the directory that holds a replaced file, so that the rename
+// survives a crash too.
+void syncDirectory(const std::filesystem::path& directory) {
+    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        (void)::fsync(fd);
+        ::close(fd);
+    }
+}
+
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error) {
+                        std::string* error, DeferredSync* deferred) {
     namespace fs = std::filesystem;
     const fs::path target = resolveLinks(fs::path(path));
     struct stat old {};
@@ -300,10 +307,7 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
             *error = systemError("Cannot create a file in", directory.string());
         return false;
     }
-    if (temporary.size() < sizeof gTemporary) {
-        std::memcpy(gTemporary, temporary.c_str(), temporary.size() + 1);
-        gHasTemporary = 1;
-    }
+    const int slot = registerTemporary(temporary);
     if (exists) {
         // A replaced file keeps its owner (where permitted) and mode, so a
         // private backup does not become readable by others.
@@ -313,7 +317,8 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
     }
 
     bool ok = writeAll(fd, bytes);
-    if (ok && ::fsync(fd) != 0)
+    // Deferred, the flush comes once for many files at commit().
+    if (ok && deferred == nullptr && ::fsync(fd) != 0)
         ok = false;
     if (!ok && error)
         *error = systemError("Cannot write", temporary);
@@ -322,20 +327,25 @@ bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> b
         if (error)
             *error = systemError("Cannot write", temporary);
     }
+    if (ok && deferred != nullptr) {
+        deferred->add(temporary, target.string(), slot);
+        return true;
+    }
     if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
         ok = false;
         if (error)
             *error = systemError("Cannot replace", target.string());
     }
-    if (!ok)
+    if (ok)
+        syncDirectory(directory);
+    else
         ::unlink(temporary.c_str());
-    gHasTemporary = 0;
+    unregisterTemporary(slot);
     return ok;
 }
 
 void removeUnfinishedTemporary() noexcept {
-    if (gHasTemporary)
-        ::unlink(gTemporary);
+    removeRegisteredTemporaries();
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::size_t limit,

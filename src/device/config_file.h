@@ -98,6 +98,7 @@ bool entriesFitLayout(std::span<const std::uint8_t> file, Family layout);
 _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset);
 
 class DeviceLink;
+class DeferredSync;
 
 // Asks the router to restart (var::kReset, type 2, length 1, "1").
 int sendResetRequest(DeviceLink& link, const char* ip);
@@ -110,10 +111,13 @@ int sendResetRequest(DeviceLink& link, const char* ip);
 // in a directory the user cannot write, are written in place. On failure
 // returns false with a reason. Programs should ignore SIGXFSZ, so that a
 // file size limit fails the write instead of ending the program.
+// The file is flushed before it replaces the target and the directory after;
+// with `deferred` both wait for deferred->commit(), which does them once for
+// every file written through it (files written in place are not deferred).
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error);
+                        std::string* error, DeferredSync* deferred = nullptr);
 
-// Removes the temporary file of a save in progress, if any; safe to call
+// Removes the temporary files of saves in progress, if any; safe to call
 // from a signal handler of a program that ends on SIGINT or SIGTERM.
 void removeUnfinishedTemporary() noexcept;
 
