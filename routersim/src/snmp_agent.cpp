@@ -9,6 +9,7 @@
 #include <net-snmp/net-snmp-includes.h>
 
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
@@ -312,6 +313,10 @@ std::string SnmpAgent::open(std::uint32_t address, std::uint16_t port) {
     if (transport == nullptr) {
         return "cannot listen for SNMP on " + spec.substr(4);
     }
+    // Net-SNMP opens its socket without close-on-exec: a program that a
+    // test or the demo starts would keep the port bound, and the router
+    // could not listen on it again after a restart.
+    ::fcntl(transport->sock, F_SETFD, ::fcntl(transport->sock, F_GETFD) | FD_CLOEXEC);
     sockaddr_in bound{};
     socklen_t length = sizeof bound;
     if (getsockname(transport->sock, reinterpret_cast<sockaddr*>(&bound), &length) != 0) {

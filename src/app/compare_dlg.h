@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/config_store.h"
 #include "device/setting_names.h"
+#include "operation/app_context.h"
 #include "res/ids/compare_ids.h"
 #include "ui/dialog.h"
 

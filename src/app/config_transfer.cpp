@@ -5,10 +5,10 @@
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
 #include "app/write_safety.h"
-#include "device/commit.h"
 #include "device/config_file.h"
 #include "device/fetch.h"
 #include "device/load.h"
+#include "operation/commit.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
@@ -126,7 +126,7 @@ void loadFile(AppContext& context, CMainDlg& main, const std::string& path,
     }
     for (const device::FileWrite& w : plan.file.writes)
         safety.sent().add(w.mode, w.variable, device::fileEntryAt(*file, w.offset));
-    device::sendReset(context, text::kResetFinished);
+    operation::sendReset(context, text::kResetFinished);
     safety.verifyAndWarn();
 }
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "device/app_context.h"
 #include "device/snapshots.h"
+#include "operation/app_context.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {

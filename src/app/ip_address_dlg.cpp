@@ -6,11 +6,11 @@
 #include "app/login.h"
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
 #include "device/device_record.h"
 #include "device/dotted_text.h"
-#include "device/octet_fields.h"
+#include "operation/app_context.h"
+#include "operation/octet_fields.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
@@ -86,21 +86,22 @@ void CIpAddressDlg::onInitDialog() {
 }
 
 void CIpAddressDlg::onOK() {
-    const device::OctetFields address = device::checkOctetFields(readFields(*this, kIpNewAddress));
-    if (address.check == device::OctetCheck::PartlyEmpty) {
+    const operation::OctetFields address =
+        operation::checkOctetFields(readFields(*this, kIpNewAddress));
+    if (address.check == operation::OctetCheck::PartlyEmpty) {
         host().messageBox(ip_text::kFillEachField);
         return;
     }
-    if (address.check == device::OctetCheck::OutOfRange) {
+    if (address.check == operation::OctetCheck::OutOfRange) {
         host().messageBox(ip_text::kAddressError);
         return;
     }
-    const device::OctetFields mask = device::checkOctetFields(readFields(*this, kIpNewMask));
-    if (mask.check == device::OctetCheck::PartlyEmpty) {
+    const operation::OctetFields mask = operation::checkOctetFields(readFields(*this, kIpNewMask));
+    if (mask.check == operation::OctetCheck::PartlyEmpty) {
         host().messageBox(ip_text::kFillEachField);
         return;
     }
-    if (mask.check == device::OctetCheck::OutOfRange) {
+    if (mask.check == operation::OctetCheck::OutOfRange) {
         host().messageBox(ip_text::kMaskError);
         return;
     }

@@ -18,8 +18,8 @@
 // two library calls travel over the discovery protocol, which uses neither.
 #pragma once
 
-#include "device/app_context.h"
 #include "device/login_rule.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::app {
 

@@ -7,9 +7,9 @@
 #include "app/ip_address_dlg.h"
 #include "app/router_selection.h"
 #include "app/search_wait_dlg.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
 #include "device/device_record.h"
+#include "operation/app_context.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {

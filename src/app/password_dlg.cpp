@@ -1,8 +1,8 @@
 #include "app/password_dlg.h"
 
 #include "app/login.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::app {
 

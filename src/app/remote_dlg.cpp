@@ -7,9 +7,9 @@
 #include "app/login.h"
 #include "app/main_dlg.h"
 #include "app/router_selection.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
 #include "device/device_record.h"
+#include "operation/app_context.h"
 #include "res/ids/remote_ids.h"
 #include "ui/host.h"
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "app/login.h"
-#include "device/app_context.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::app {
 

@@ -1,7 +1,7 @@
 #include "app/settings_sheet.h"
 
-#include "device/commit.h"
 #include "device/device_record.h"
+#include "operation/commit.h"
 #include "pages/access/access_control_page.h"
 #include "pages/access/dialin_page.h"
 #include "pages/lan/internet_application_page.h"

@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
 #include "pages/settings_page.h"
 #include "ui/property_sheet.h"
 

@@ -4,7 +4,7 @@
 // changes back and restarts the router.
 #pragma once
 
-#include "device/app_context.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::app {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/snapshots.h"
+#include "operation/app_context.h"
 #include "res/ids/snapshots_ids.h"
 #include "ui/dialog.h"
 

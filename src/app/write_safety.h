@@ -9,10 +9,10 @@
 
 #include <string>
 
-#include "device/app_context.h"
 #include "device/config_store.h"
 #include "device/snapshots.h"
 #include "device/verify.h"
+#include "operation/app_context.h"
 
 namespace tolvaro::app {
 
@@ -22,7 +22,7 @@ inline constexpr const char* kSnapshotFailed =
 inline constexpr const char* kGoOnWithout = "\n\nWrite to the router without a snapshot?";
 } // namespace safety_text
 
-class WriteSafety final : public device::WriteGuard {
+class WriteSafety final : public operation::WriteGuard {
 public:
     // `before` holds what the router held (a fetch's read image); it must
     // outlive this object.
@@ -54,7 +54,7 @@ private:
     AppContext& context_;
     device::ConfigStore& before_;
     device::SnapshotReason reason_;
-    device::WriteGuard* previous_ = nullptr;
+    operation::WriteGuard* previous_ = nullptr;
     bool watching_ = false;
     bool asked_ = false;
     bool refused_ = false;

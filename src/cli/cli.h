@@ -55,6 +55,9 @@ struct Options {
     bool remote = false; // ROUTER is ADDRESS[:PORT], reached without discovery
     std::optional<int> port;
     int resetWaitMs = 6000;
+    // The options as given before the command, for the runs a command
+    // starts of this program (apply --inventory).
+    std::vector<std::string> given;
 };
 
 // What a command runs with: the options and, made on first use, the link to

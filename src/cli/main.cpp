@@ -57,7 +57,9 @@ void onTerminate(int signal) {
 
 int run(int argc, char** argv) {
     CLI::App app{"Discovers Tolvaro routers, saves their configuration to files, loads files "
-                 "into them and shows and compares configuration files.",
+                 "into them and shows and compares configuration files; shows line status, dials "
+                 "and hangs up, and reads and changes settings by name through the settings "
+                 "sheet's own pages.",
                  "tolvaro-cli"};
     app.formatter(std::make_shared<Formatter>());
     app.footer(kFooter);
@@ -93,13 +95,15 @@ int run(int argc, char** argv) {
     app.add_flag("--yes", o.yes,
                  "load: do not ask \"Permanently change the Router setting\" (needed when no "
                  "terminal is attached), and load even when a password was given for a router "
-                 "that announces none.");
+                 "that announces none. set, apply: answer the pages' questions (the ISDN link is "
+                 "in use) with OK; without it they are refused.");
     app.add_flag("--remote", o.remote,
                  "ROUTER is ADDRESS[:PORT] of a router reached over its WAN port by remote "
                  "management, without discovery (\"remote:ADDRESS[:PORT]\" does the same for "
                  "one argument). The port defaults to --port.");
     app.add_flag("--json", o.json,
-                 "discover, show, diff, snapshots, backup: print JSON instead of text.");
+                 "discover, show, diff, snapshots, backup, status, leases, get, set, apply: print "
+                 "JSON instead of text.");
     app.add_option("--port", o.port, "SNMP port (default: the port the router announced).")
         ->type_name("N")
         ->check(CLI::Range(1, 65535));
@@ -119,7 +123,8 @@ int run(int argc, char** argv) {
     app.add_option("--retries", retries, "Further SNMP attempts after a time-out.")
         ->type_name("N")
         ->check(CLI::Range(0, 10));
-    app.add_option("--reset-wait", o.resetWaitMs, "load: how long to wait after the reset (6000).")
+    app.add_option("--reset-wait", o.resetWaitMs,
+                   "load, set, apply, address: how long to wait after the reset (6000).")
         ->type_name("MS")
         ->check(CLI::Range(0, 600000));
 
@@ -171,8 +176,11 @@ int run(int argc, char** argv) {
     }
 
     for (auto& [command, runner] : runners) {
-        if (command->parsed())
-            return runner(context);
+        if (!command->parsed())
+            continue;
+        for (int i = 1; i < argc && command->get_name() != argv[i]; ++i)
+            o.given.emplace_back(argv[i]);
+        return runner(context);
     }
     throw UsageError{"no command"};
 }

@@ -256,39 +256,6 @@ constexpr auto kLeaseFields = std::to_array<RecordField>({
 });
 constexpr auto kOpaqueFields = std::to_array<RecordField>({{"bytes", "Bytes"}});
 
-struct TableShape {
-    std::size_t recordBytes;
-    int perVariable;
-};
-
-TableShape shapeOf(TableKind kind) {
-    switch (kind) {
-    case TableKind::Users:
-        return {kUserBytes, 5};
-    case TableKind::Groups:
-        return {kGroupBytes, 1};
-    case TableKind::UserPortNames:
-        return {kPortNameBytes, kMaxUserPorts};
-    case TableKind::Workstations:
-        return {kStationBytes, 10};
-    case TableKind::Routes:
-        return {kRouteBytes, 10};
-    case TableKind::VirtualServers:
-        return {kLocalServerBytes, 10};
-    case TableKind::SpecialApps:
-        return {kSpecialApBytes, 10};
-    case TableKind::ExposedComputer:
-        return {kExposedBytes, 1};
-    case TableKind::Leases:
-        return {kLeaseBytes, 17};
-    case TableKind::Opaque:
-        return {kEntryValueSize, 1};
-    case TableKind::None:
-        break;
-    }
-    return {kEntryValueSize, 1};
-}
-
 std::string quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -367,96 +334,135 @@ std::string scalarValue(Shown shown, const _snmp_packet& entry) {
     return hexPairs(entry.value, bytes.size(), ' ');
 }
 
-// The fields of one record, in recordFields() order; nothing when the
-// record's bytes do not decode (then only its raw bytes can be compared).
-std::vector<std::string> decodeRecord(TableKind kind, const std::uint8_t* bytes,
-                                      std::size_t length) {
-    switch (kind) {
-    case TableKind::Users: {
-        UserInfo u{};
-        if (IPSConvByteToUser(&u, bytes, length) == 0)
-            return {};
-        const int callBack = (u.flags >> 3) & 3;
-        static constexpr std::array<const char*, 4> kCallBack = {"Disable", "Roaming",
-                                                                 "Fixed - Tel No.", "3"};
-        return {fieldText(u.name, sizeof u.name),
-                fieldText(u.password, sizeof u.password),
-                onOff(u.flags & 0x02),
-                std::to_string(u.timeLimit),
-                kCallBack[static_cast<std::size_t>(callBack)],
-                quoted(fieldText(u.callback, sizeof u.callback))};
-    }
-    case TableKind::Groups: {
-        S_GPCFG g{};
-        if (IPSConvByteToGroup(&g, bytes, length) == 0)
-            return {};
-        static constexpr std::array<const char*, 3> kAccess = {"No Restriction", "Block all access",
-                                                               "Use List Below"};
-        char well[16], user[16];
-        std::snprintf(well, sizeof well, "0x%08x", g.wellKnownMask);
-        std::snprintf(user, sizeof user, "0x%08x", g.userPortMask);
-        return {g.mode < kAccess.size() ? kAccess[g.mode] : std::to_string(g.mode), well, user};
-    }
-    case TableKind::UserPortNames:
-        if (length < kPortNameBytes)
-            return {};
-        return {quoted(fieldText(reinterpret_cast<const char*>(bytes), kPortNameBytes))};
-    case TableKind::Workstations: {
-        WkInfo w{};
-        if (IPSConvByteToStation(&w, bytes, length) == 0)
-            return {};
-        return {quoted(fieldText(w.name, sizeof w.name)), hexPairs(w.hardware, 6, '-'),
-                dotted(w.address), onOff(w.reserve),
-                w.group == 0 ? std::string("Everyone") : "Group" + std::to_string(w.group)};
-    }
-    case TableKind::Routes: {
-        S_ROUTE r{};
-        if (IPSConvByteToRoute(&r, bytes, length) == 0)
-            return {};
-        return {quoted(fieldText(r.name, sizeof r.name)),
-                dotted(r.destination),
-                dotted(r.netmask),
-                dotted(r.gateway),
-                std::to_string(r.metric),
-                r.interface == 0 ? "LAN" : "WAN"};
-    }
-    case TableKind::VirtualServers: {
-        LOCAL_S s{};
-        if (IPSConvByteToLocalServer(&s, bytes, length) == 0)
-            return {};
-        return {onOff(s.enabled),
-                dotted(s.address),
-                quoted(fieldText(s.name, sizeof s.name)),
-                protocolOf(s.protocol),
-                std::to_string(s.externalPort),
-                std::to_string(s.internalPort)};
-    }
-    case TableKind::SpecialApps: {
-        SP_AP a{};
-        if (IPSConvByteToSpecialAP(&a, bytes, length) == 0)
-            return {};
-        return {onOff(a.enabled),          quoted(fieldText(a.name, sizeof a.name)),
-                protocolOf(a.outProtocol), std::to_string(a.outStart),
-                std::to_string(a.outEnd),  protocolOf(a.inProtocol),
-                std::to_string(a.inStart), std::to_string(a.inEnd)};
-    }
-    case TableKind::ExposedComputer:
-        if (length < kExposedBytes)
-            return {};
-        return {onOff(bytes[0]), dotted(bytes + 1)};
-    case TableKind::Leases: {
-        dhcp_tmp_s l{};
-        if (IPSConvByteToDHCPTable(&l, bytes, length) == 0)
-            return {};
-        return {dotted(l.address), hexPairs(l.hardware, 6, '-'), onOff(l.dynamic),
-                l.lease < 0 ? std::string("none") : std::to_string(l.lease)};
-    }
-    case TableKind::Opaque:
-        return {hexPairs(bytes, length, ' ')};
-    case TableKind::None:
-        break;
-    }
+// Decoders of one record each: the fields in the order of the kind's
+// RecordField list; nothing when the record's bytes do not decode (then only
+// its raw bytes can be compared).
+std::vector<std::string> decodeUser(const std::uint8_t* bytes, std::size_t length) {
+    UserInfo u{};
+    if (IPSConvByteToUser(&u, bytes, length) == 0)
+        return {};
+    const int callBack = (u.flags >> 3) & 3;
+    static constexpr std::array<const char*, 4> kCallBack = {"Disable", "Roaming",
+                                                             "Fixed - Tel No.", "3"};
+    return {fieldText(u.name, sizeof u.name),
+            fieldText(u.password, sizeof u.password),
+            onOff(u.flags & 0x02),
+            std::to_string(u.timeLimit),
+            kCallBack[static_cast<std::size_t>(callBack)],
+            quoted(fieldText(u.callback, sizeof u.callback))};
+}
+
+std::vector<std::string> decodeGroup(const std::uint8_t* bytes, std::size_t length) {
+    S_GPCFG g{};
+    if (IPSConvByteToGroup(&g, bytes, length) == 0)
+        return {};
+    static constexpr std::array<const char*, 3> kAccess = {"No Restriction", "Block all access",
+                                                           "Use List Below"};
+    char well[16], user[16];
+    std::snprintf(well, sizeof well, "0x%08x", g.wellKnownMask);
+    std::snprintf(user, sizeof user, "0x%08x", g.userPortMask);
+    return {g.mode < kAccess.size() ? kAccess[g.mode] : std::to_string(g.mode), well, user};
+}
+
+std::vector<std::string> decodePortName(const std::uint8_t* bytes, std::size_t length) {
+    if (length < kPortNameBytes)
+        return {};
+    return {quoted(fieldText(reinterpret_cast<const char*>(bytes), kPortNameBytes))};
+}
+
+std::vector<std::string> decodeStation(const std::uint8_t* bytes, std::size_t length) {
+    WkInfo w{};
+    if (IPSConvByteToStation(&w, bytes, length) == 0)
+        return {};
+    return {quoted(fieldText(w.name, sizeof w.name)), hexPairs(w.hardware, 6, '-'),
+            dotted(w.address), onOff(w.reserve),
+            w.group == 0 ? std::string("Everyone") : "Group" + std::to_string(w.group)};
+}
+
+std::vector<std::string> decodeRoute(const std::uint8_t* bytes, std::size_t length) {
+    S_ROUTE r{};
+    if (IPSConvByteToRoute(&r, bytes, length) == 0)
+        return {};
+    return {quoted(fieldText(r.name, sizeof r.name)),
+            dotted(r.destination),
+            dotted(r.netmask),
+            dotted(r.gateway),
+            std::to_string(r.metric),
+            r.interface == 0 ? "LAN" : "WAN"};
+}
+
+std::vector<std::string> decodeServer(const std::uint8_t* bytes, std::size_t length) {
+    LOCAL_S s{};
+    if (IPSConvByteToLocalServer(&s, bytes, length) == 0)
+        return {};
+    return {onOff(s.enabled),
+            dotted(s.address),
+            quoted(fieldText(s.name, sizeof s.name)),
+            protocolOf(s.protocol),
+            std::to_string(s.externalPort),
+            std::to_string(s.internalPort)};
+}
+
+std::vector<std::string> decodeSpecial(const std::uint8_t* bytes, std::size_t length) {
+    SP_AP a{};
+    if (IPSConvByteToSpecialAP(&a, bytes, length) == 0)
+        return {};
+    return {onOff(a.enabled),          quoted(fieldText(a.name, sizeof a.name)),
+            protocolOf(a.outProtocol), std::to_string(a.outStart),
+            std::to_string(a.outEnd),  protocolOf(a.inProtocol),
+            std::to_string(a.inStart), std::to_string(a.inEnd)};
+}
+
+std::vector<std::string> decodeExposed(const std::uint8_t* bytes, std::size_t length) {
+    if (length < kExposedBytes)
+        return {};
+    return {onOff(bytes[0]), dotted(bytes + 1)};
+}
+
+std::vector<std::string> decodeLease(const std::uint8_t* bytes, std::size_t length) {
+    dhcp_tmp_s l{};
+    if (IPSConvByteToDHCPTable(&l, bytes, length) == 0)
+        return {};
+    return {dotted(l.address), hexPairs(l.hardware, 6, '-'), onOff(l.dynamic),
+            l.lease < 0 ? std::string("none") : std::to_string(l.lease)};
+}
+
+std::vector<std::string> decodeOpaque(const std::uint8_t* bytes, std::size_t length) {
+    return {hexPairs(bytes, length, ' ')};
+}
+
+std::vector<std::string> decodeNothing(const std::uint8_t*, std::size_t) {
     return {};
+}
+
+// Everything about one kind of table in one row: its record size, how many
+// records one variable carries, its fields and their decoder.
+struct TableDescriptor {
+    TableKind kind;
+    std::size_t recordBytes;
+    int perVariable;
+    std::span<const RecordField> fields;
+    std::vector<std::string> (*decode)(const std::uint8_t* bytes, std::size_t length);
+};
+
+const auto kTableKinds = std::to_array<TableDescriptor>({
+    {TableKind::None, kEntryValueSize, 1, {}, decodeNothing},
+    {TableKind::Users, kUserBytes, 5, kUserFields, decodeUser},
+    {TableKind::Groups, kGroupBytes, 1, kGroupFields, decodeGroup},
+    {TableKind::UserPortNames, kPortNameBytes, kMaxUserPorts, kPortNameFields, decodePortName},
+    {TableKind::Workstations, kStationBytes, 10, kStationFields, decodeStation},
+    {TableKind::Routes, kRouteBytes, 10, kRouteFields, decodeRoute},
+    {TableKind::VirtualServers, kLocalServerBytes, 10, kServerFields, decodeServer},
+    {TableKind::SpecialApps, kSpecialApBytes, 10, kSpecialFields, decodeSpecial},
+    {TableKind::ExposedComputer, kExposedBytes, 1, kExposedFields, decodeExposed},
+    {TableKind::Leases, kLeaseBytes, 17, kLeaseFields, decodeLease},
+    {TableKind::Opaque, kEntryValueSize, 1, kOpaqueFields, decodeOpaque},
+});
+
+const TableDescriptor& descriptorOf(TableKind kind) {
+    const auto it = std::find_if(kTableKinds.begin(), kTableKinds.end(),
+                                 [kind](const TableDescriptor& d) { return d.kind == kind; });
+    return it == kTableKinds.end() ? kTableKinds.front() : *it;
 }
 
 // A table variable cut into its records; bytes past the value length read
@@ -469,7 +475,7 @@ struct Record {
 
 std::vector<Record> recordsOf(const SettingName& setting, const _snmp_packet& entry,
                               std::size_t wanted) {
-    const TableShape shape = shapeOf(setting.table);
+    const TableDescriptor& shape = descriptorOf(setting.table);
     const std::size_t length = entryLength(entry);
     std::vector<Record> records;
     const std::size_t count =
@@ -497,7 +503,7 @@ bool allZero(const Record& record) {
 
 std::string recordKey(const SettingName& setting, const Record& record, std::string_view field) {
     std::string key(setting.key);
-    if (shapeOf(setting.table).perVariable > 1)
+    if (descriptorOf(setting.table).perVariable > 1)
         key += "[" + std::to_string(record.number) + "]";
     if (!field.empty())
         key += "." + std::string(field);
@@ -506,7 +512,7 @@ std::string recordKey(const SettingName& setting, const Record& record, std::str
 
 std::string recordName(const SettingName& setting, const Record& record, std::string_view label) {
     std::string name(setting.name);
-    if (shapeOf(setting.table).perVariable > 1)
+    if (descriptorOf(setting.table).perVariable > 1)
         name += " / Row " + std::to_string(record.number);
     if (!label.empty())
         name += " / " + std::string(label);
@@ -531,31 +537,7 @@ SettingName unnamedSetting(int variable, int mode) {
 }
 
 std::span<const RecordField> recordFields(TableKind kind) {
-    switch (kind) {
-    case TableKind::Users:
-        return kUserFields;
-    case TableKind::Groups:
-        return kGroupFields;
-    case TableKind::UserPortNames:
-        return kPortNameFields;
-    case TableKind::Workstations:
-        return kStationFields;
-    case TableKind::Routes:
-        return kRouteFields;
-    case TableKind::VirtualServers:
-        return kServerFields;
-    case TableKind::SpecialApps:
-        return kSpecialFields;
-    case TableKind::ExposedComputer:
-        return kExposedFields;
-    case TableKind::Leases:
-        return kLeaseFields;
-    case TableKind::Opaque:
-        return kOpaqueFields;
-    case TableKind::None:
-        break;
-    }
-    return {};
+    return descriptorOf(kind).fields;
 }
 
 std::vector<NamedValue> describeEntry(const SettingName& setting, const _snmp_packet& entry) {
@@ -567,7 +549,7 @@ std::vector<NamedValue> describeEntry(const SettingName& setting, const _snmp_pa
     for (const Record& record : recordsOf(setting, entry, kEntryValueSize)) {
         if (allZero(record))
             continue;
-        const auto values = decodeRecord(setting.table, record.bytes.data(), record.size);
+        const auto values = descriptorOf(setting.table).decode(record.bytes.data(), record.size);
         if (values.size() != fields.size()) {
             out.push_back({recordKey(setting, record, "bytes"),
                            recordName(setting, record, "Bytes"),
@@ -607,8 +589,8 @@ std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp
         const Record& b = now[r];
         if (a.size == b.size && std::memcmp(a.bytes.data(), b.bytes.data(), a.size) == 0)
             continue;
-        const auto va = decodeRecord(setting.table, a.bytes.data(), a.size);
-        const auto vb = decodeRecord(setting.table, b.bytes.data(), b.size);
+        const auto va = descriptorOf(setting.table).decode(a.bytes.data(), a.size);
+        const auto vb = descriptorOf(setting.table).decode(b.bytes.data(), b.size);
         bool named = false;
         if (va.size() == fields.size() && vb.size() == fields.size()) {
             for (std::size_t f = 0; f < fields.size(); ++f) {

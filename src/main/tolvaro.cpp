@@ -13,12 +13,12 @@
 #include "app/main_operations.h"
 #include "app/remote_history.h"
 #include "app/startup.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
 #include "device/snapshots.h"
 #include "main/demo.h"
 #include "main/responsive_link.h"
 #include "main/verbose_link.h"
+#include "operation/app_context.h"
 #include "tolvaro_version.h"
 #include "ui/qt/qt_host.h"
 

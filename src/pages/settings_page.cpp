@@ -1,11 +1,11 @@
 #include "pages/settings_page.h"
 
-#include "device/commit.h"
+#include "operation/commit.h"
 
 namespace tolvaro::pages {
 
 void SettingsPage::claimReset() {
-    device::claimReset(store_, pageNumber_);
+    operation::claimReset(store_, pageNumber_);
 }
 
 } // namespace tolvaro::pages

@@ -3,8 +3,8 @@
 // settings sheet that creates the pages lives above them, in app.
 #pragma once
 
-#include "device/app_context.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
 #include "ui/property_sheet.h"
 
 namespace tolvaro::pages {

@@ -15,8 +15,8 @@
 #include <memory>
 
 #include "app/main_dlg.h"
-#include "device/app_context.h"
-#include "device/app_state.h"
+#include "operation/app_context.h"
+#include "operation/app_state.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 

@@ -14,8 +14,8 @@
 #include <memory>
 #include <string>
 
-#include "device/app_context.h"
 #include "device/device_link.h"
+#include "operation/app_context.h"
 #include "support/simulated_network.h"
 #include "ui/scripted/scripted_host.h"
 

@@ -6,8 +6,8 @@
 #include <iterator>
 #include <vector>
 
-#include "device/commit.h"
 #include "device/config_store.h"
+#include "operation/commit.h"
 #include "pages/access/group_setup_dlg.h"
 #include "pages/list_choice.h"
 #include "res/ids/access_control_ids.h"
@@ -53,7 +53,7 @@ std::vector<int> accessControlWrites() {
 } // namespace
 
 CMAccess::CMAccess(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::access_control::kTemplate, device::kAccessControlPage, context, store) {}
+    : SettingsPage(res::access_control::kTemplate, operation::kAccessControlPage, context, store) {}
 
 void CMAccess::onInitDialog() {
     ui::ComboRef group = combo(ids::kGroup);
@@ -225,7 +225,7 @@ void CMAccess::packWorkstations() {
 // dialog left them. Never accepted, they are still empty, and the router
 // keeps its own values for empty writes of those variables.
 void CMAccess::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
     packWorkstations();

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <string>
 
-#include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_record.h"
+#include "operation/commit.h"
 #include "pages/entry_number.h"
 #include "pages/list_choice.h"
 #include "res/ids/dialin_ids.h"
@@ -64,7 +64,7 @@ constexpr std::array kDialInGroup = {ids::kAuthDisable, ids::kAuthEnable, ids::k
 } // namespace
 
 dialin::dialin(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::dialin::kTemplate, device::kDialinPage, context, store) {
+    : SettingsPage(res::dialin::kTemplate, operation::kDialinPage, context, store) {
     // A new user starts allowed to dial in.
     scratch_.flags = kUserDialIn;
 }
@@ -301,7 +301,7 @@ void dialin::packUsers() {
 }
 
 void dialin::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
 
@@ -326,8 +326,8 @@ void dialin::onApply() {
     setEntryByte(feature, featureByte);
 
     commit.writeVariables(kUserTable);
-    commit.writeMode1(kDialInWrites, device::OnFailure::Ignore);
-    commit.writeMode1(kIdleTimeoutWrite, device::OnFailure::Ignore);
+    commit.writeMode1(kDialInWrites, operation::OnFailure::Ignore);
+    commit.writeMode1(kIdleTimeoutWrite, operation::OnFailure::Ignore);
     commit.finish(text::kResetFinished);
 }
 

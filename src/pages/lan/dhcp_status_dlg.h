@@ -2,7 +2,7 @@
 // read afresh from the selected router each time the dialog opens.
 #pragma once
 
-#include "device/app_context.h"
+#include "operation/app_context.h"
 #include "ui/dialog.h"
 
 namespace tolvaro::pages {

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
-#include "device/app_context.h"
-#include "device/commit.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
+#include "operation/commit.h"
 #include "pages/lan/special_app_dlg.h"
 #include "pages/lan/virtual_server_dlg.h"
 #include "pages/list_choice.h"
@@ -59,8 +59,8 @@ void toggleRow(ui::ListViewRef list, std::vector<Node>& nodes, EnabledOf enabled
 } // namespace
 
 CMVirtual3::CMVirtual3(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::internet_application::kTemplate, device::kInternetApplicationPage, context,
-                   store) {}
+    : SettingsPage(res::internet_application::kTemplate, operation::kInternetApplicationPage,
+                   context, store) {}
 
 void CMVirtual3::onInitDialog() {
     fillServers();
@@ -285,7 +285,7 @@ VI_PC CMVirtual3::exposedComputer() {
 }
 
 void CMVirtual3::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
 

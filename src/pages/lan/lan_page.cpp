@@ -7,9 +7,9 @@
 
 #include <ipslan/variables.h>
 
-#include "device/commit.h"
 #include "device/device_record.h"
 #include "device/dotted_text.h"
+#include "operation/commit.h"
 #include "pages/lan/dhcp_status_dlg.h"
 #include "pages/list_choice.h"
 #include "pages/octet_edits.h"
@@ -93,7 +93,7 @@ struct CMLan::Validation {
 };
 
 CMLan::CMLan(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(ids::kTemplate, device::kLanPage, context, store) {}
+    : SettingsPage(ids::kTemplate, operation::kLanPage, context, store) {}
 
 const MIB_RESPONSE& CMLan::stored(int variable) const {
     static const MIB_RESPONSE kAbsent{};
@@ -336,7 +336,7 @@ void CMLan::composeWrites() {
 }
 
 void CMLan::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
     composeWrites();

@@ -7,8 +7,8 @@
 
 #include <ipslan/variables.h>
 
-#include "device/commit.h"
 #include "device/config_store.h"
+#include "operation/commit.h"
 #include "pages/store_access.h"
 #include "res/ids/isdn_ids.h"
 #include "res/list_contents.h"
@@ -62,7 +62,7 @@ std::string upTo(std::string text, std::size_t characters) {
 } // namespace
 
 CMISDN::CMISDN(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(ids::kTemplate, device::kIsdnPage, context, store) {}
+    : SettingsPage(ids::kTemplate, operation::kIsdnPage, context, store) {}
 
 void CMISDN::onInitDialog() {
     const device::ConfigStore& s = store();
@@ -125,7 +125,7 @@ void CMISDN::usageClicked(int id) {
 }
 
 void CMISDN::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
     fillWriteImage();

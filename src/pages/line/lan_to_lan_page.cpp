@@ -6,8 +6,8 @@
 #include <ipslan/variables.h>
 
 #include "device/catalogue.h"
-#include "device/commit.h"
 #include "device/config_store.h"
+#include "operation/commit.h"
 #include "pages/authentication.h"
 #include "pages/entry_number.h"
 #include "pages/idle_timeout.h"
@@ -122,7 +122,7 @@ bool isOctet(const std::string& field) {
 } // namespace
 
 MLan2Lan::MLan2Lan(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::lan_to_lan::kTemplate, device::kLanToLanPage, context, store) {}
+    : SettingsPage(res::lan_to_lan::kTemplate, operation::kLanToLanPage, context, store) {}
 
 void MLan2Lan::onInitDialog() {
     showTimeout();
@@ -386,7 +386,7 @@ void MLan2Lan::keepChoices() {
 }
 
 void MLan2Lan::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
 
@@ -396,7 +396,7 @@ void MLan2Lan::onApply() {
     const int timeoutVariable = store().idleTimeoutVariable();
     device::setEntryText(writeEntry(store(), timeoutVariable),
                          cut(std::to_string(storedIdleTimeout(store())), kTimeoutLength));
-    commit.writeVariables(std::array{timeoutVariable}, device::OnFailure::Ignore);
+    commit.writeVariables(std::array{timeoutVariable}, operation::OnFailure::Ignore);
 
     // The flags, not the check box: the later of this page and Quick Setup
     // to be left decides.
@@ -438,7 +438,7 @@ void MLan2Lan::onApply() {
     const std::vector<_snmp_packet> switchEntries{entry(kFeatureVariable), authentication,
                                                   entry(kLanToLanSwitch),  entry(kLoginName),
                                                   entry(kPassword),        entry(kDialOutVariable)};
-    commit.write(0, switches, switchEntries, device::OnFailure::Ignore);
+    commit.write(0, switches, switchEntries, operation::OnFailure::Ignore);
 
     const std::array profile{kFeatureVariable, kAuthenticationVariable, kLoginName,
                              kPassword,        kRemoteLoginName,        kRemotePassword,
@@ -452,7 +452,7 @@ void MLan2Lan::onApply() {
                                                    entry(kPhoneNumber),
                                                    entry(kRemoteNetwork),
                                                    entry(kRemoteMask)};
-    commit.write(1, profile, profileEntries, device::OnFailure::Ignore);
+    commit.write(1, profile, profileEntries, operation::OnFailure::Ignore);
 
     commit.finish(text::kResetFinished);
 }

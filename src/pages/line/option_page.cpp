@@ -5,9 +5,9 @@
 
 #include <ipslan/variables.h>
 
-#include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_record.h"
+#include "operation/commit.h"
 #include "pages/signed_number.h"
 #include "pages/store_access.h"
 #include "res/ids/option_ids.h"
@@ -63,7 +63,7 @@ bool isPort(const std::string& field) {
 } // namespace
 
 CMPass::CMPass(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::option::kTemplate, device::kOptionPage, context, store) {}
+    : SettingsPage(res::option::kTemplate, operation::kOptionPage, context, store) {}
 
 void CMPass::onInitDialog() {
     const std::string password = device::entryText(readEntry(store(), kAdminPassword));
@@ -121,7 +121,7 @@ std::optional<std::string> CMPass::firstProblem() const {
 }
 
 void CMPass::onApply() {
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     if (!commit.allowed())
         return;
 

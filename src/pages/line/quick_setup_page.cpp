@@ -7,10 +7,10 @@
 #include <ipslan/variables.h>
 
 #include "device/catalogue.h"
-#include "device/commit.h"
 #include "device/device_link.h"
 #include "device/device_record.h"
 #include "device/dotted_text.h"
+#include "operation/commit.h"
 #include "pages/idle_timeout.h"
 #include "pages/line/feature_flags.h"
 #include "pages/octet_edits.h"
@@ -113,7 +113,7 @@ std::string upTo(std::string text, std::size_t characters) {
 } // namespace
 
 CMQuickSetup::CMQuickSetup(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(ids::kTemplate, device::kQuickSetupPage, context, store) {}
+    : SettingsPage(ids::kTemplate, operation::kQuickSetupPage, context, store) {}
 
 void CMQuickSetup::onInitDialog() {
     prepareSharedValues();
@@ -343,7 +343,7 @@ void CMQuickSetup::storeDnsText() {
 void CMQuickSetup::onApply() {
     if (!confirmSave())
         return;
-    device::Commit commit(context(), store(), pageNumber());
+    operation::Commit commit(context(), store(), pageNumber());
     device::ConfigStore& s = store();
     if (isChecked(ids::kEnableInternet)) {
         setDialOut(s, true);

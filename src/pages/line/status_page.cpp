@@ -1,17 +1,17 @@
 #include "pages/line/status_page.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include <ipslan/variables.h>
 
-#include "device/commit.h"
 #include "device/config_store.h"
 #include "device/device_link.h"
+#include "device/line_control.h"
 #include "pages/store_access.h"
 #include "res/ids/status_ids.h"
 #include "ui/host.h"
@@ -22,59 +22,29 @@ namespace {
 
 namespace ids = res::status;
 
-constexpr int kLinkStatus = ipslan::var::kLinkStatus;
-constexpr int kLineCommand = ipslan::var::kLineCommand;
 constexpr int kFirmwareVersion = ipslan::var::kFirmwareVersion;
 constexpr int kHardwareAddress = ipslan::var::kHardwareAddress;
 constexpr int kHardwareId = ipslan::var::kHardwareId;
-constexpr const char* kDial = "2";
-constexpr const char* kHangUp = "1";
 
-// The nine log parts in the order they are joined, then the status text.
-constexpr std::array<int, 10> kLogRequest = [] {
-    std::array<int, 10> out{};
-    std::copy(ipslan::var::kLogTable.begin(), ipslan::var::kLogTable.end(), out.begin());
-    out.back() = ipslan::var::kStatusText;
-    return out;
-}();
-constexpr std::size_t kLogParts = 9;
-constexpr std::size_t kStatusText = 9;
-constexpr std::size_t kLogCapacity = 2549;
-
-constexpr int kPollMs = 2000;
-constexpr int kDialPolls = 10;
-constexpr int kHangUpPolls = 5;
 constexpr std::string_view kDialing = "Dialing up: waiting for the line to come up";
 constexpr std::string_view kHangingUp = "Hanging up: waiting for the line to drop";
 
-namespace text {
-inline constexpr const char* kConnected = "Connect ISP successfully.";
-inline constexpr const char* kNotConnected = "Fail to Connect!";
-inline constexpr const char* kNoConnection = "Doesn't connect";
-inline constexpr const char* kHungUp = "HangUp successfully";
-inline constexpr const char* kStillConnected = "Still connect";
-inline constexpr const char* kLogFailed = "Get Status Log fail";
-} // namespace text
-
-// The polls show one progress window (see ui::Progress): the line may take
-// the whole 20 s to come up, and a bare wait cursor looks like a hang.
-void pollWait(ui::Host& host, std::string_view what, int poll, int polls) {
-    host.sleepWithProgress(std::string(what) + " (" + std::to_string(poll + 1) + " of " +
-                               std::to_string(polls) + ")",
-                           kPollMs);
+// The polls show one progress window (see ui::Progress), opened at the first
+// poll: the line may take the whole 20 s to come up, and a bare wait cursor
+// looks like a hang.
+device::PollWait pollWait(ui::Host& host, std::string_view what,
+                          std::optional<ui::Progress>& progress) {
+    return [&host, what, &progress](int poll, int polls) {
+        if (!progress)
+            progress.emplace(host, what, polls);
+        host.sleepWithProgress(std::string(what) + " (" + std::to_string(poll + 1) + " of " +
+                                   std::to_string(polls) + ")",
+                               device::kLinePollMs);
+    };
 }
 
 std::string hardwareText(const MIB_RESPONSE& entry) {
-    char buffer[18];
-    std::snprintf(buffer, sizeof buffer, "%02X-%02X-%02X-%02X-%02X-%02X", entry.value[0],
-                  entry.value[1], entry.value[2], entry.value[3], entry.value[4], entry.value[5]);
-    return buffer;
-}
-
-void replaceAll(std::string& text, std::string_view from, std::string_view to) {
-    for (std::size_t at = text.find(from); at != std::string::npos;
-         at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
+    return device::hyphenatedHardware(entry.value);
 }
 
 // The edit shows a line break only for CR LF. A log that already uses CR LF
@@ -93,7 +63,7 @@ std::string withLineBreaks(const std::string& log) {
 } // namespace
 
 CMStatus::CMStatus(AppContext& context, device::ConfigStore& store)
-    : SettingsPage(res::status::kTemplate, device::kStatusPage, context, store) {}
+    : SettingsPage(res::status::kTemplate, operation::kStatusPage, context, store) {}
 
 void CMStatus::onInitDialog() {
     setText(ids::kFirmwareVersion, device::entryText(readEntry(store(), kFirmwareVersion)));
@@ -115,95 +85,52 @@ void CMStatus::onCommand(int id, ui::Notify notification) {
 
 void CMStatus::dialUp() {
     ui::Host& host = context().host;
-    int status = 0;
+    device::DialOutcome outcome;
     {
         ui::WaitCursor wait(host);
-        sendLineCommand(kDial);
-        ui::Progress progress(host, kDialing, kDialPolls);
-        for (int poll = 0; poll < kDialPolls; ++poll) {
-            pollWait(host, kDialing, poll, kDialPolls);
-            status = linkStatus();
-            if (status != 0)
-                break;
-        }
+        std::optional<ui::Progress> progress;
+        outcome = device::dialUp(context().device, context().state.selected().ipAddress,
+                                 pollWait(host, kDialing, progress));
     }
-    if (status == 1)
-        host.messageBox(text::kConnected, ui::Buttons::Ok, ui::Icon::Information);
+    if (outcome == device::DialOutcome::Connected)
+        host.messageBox(device::outcomeText(outcome), ui::Buttons::Ok, ui::Icon::Information);
     else
-        host.messageBox(text::kNotConnected);
+        host.messageBox(device::outcomeText(outcome));
     refreshLog();
 }
 
 void CMStatus::hangUp() {
     ui::Host& host = context().host;
-    bool wasUp = false;
-    int status = 0;
+    device::HangUpOutcome outcome;
     {
         ui::WaitCursor wait(host);
-        wasUp = linkStatus() != 0;
-        if (wasUp) {
-            sendLineCommand(kHangUp);
-            ui::Progress progress(host, kHangingUp, kHangUpPolls);
-            for (int poll = 0; poll < kHangUpPolls; ++poll) {
-                pollWait(host, kHangingUp, poll, kHangUpPolls);
-                status = linkStatus();
-                if (status != 1)
-                    break;
-            }
-        }
+        std::optional<ui::Progress> progress;
+        outcome = device::hangUp(context().device, context().state.selected().ipAddress,
+                                 pollWait(host, kHangingUp, progress));
     }
-    if (!wasUp) {
-        host.messageBox(text::kNoConnection);
+    if (outcome == device::HangUpOutcome::NotConnected) {
+        host.messageBox(device::outcomeText(outcome));
         return;
     }
-    if (status == 0)
-        host.messageBox(text::kHungUp, ui::Buttons::Ok, ui::Icon::Information);
+    if (outcome == device::HangUpOutcome::HungUp)
+        host.messageBox(device::outcomeText(outcome), ui::Buttons::Ok, ui::Icon::Information);
     else
-        host.messageBox(text::kStillConnected);
+        host.messageBox(device::outcomeText(outcome));
     refreshLog();
 }
 
 void CMStatus::refreshLog() {
-    std::array<MIB_RESPONSE, kLogRequest.size()> results{};
-    int ok = 0;
+    std::optional<device::StatusLog> read;
     {
         ui::WaitCursor wait(context().host);
-        ok = context().device.getInfo(context().state.selected().ipAddress, 0,
-                                      static_cast<int>(kLogRequest.size()), kLogRequest.data(),
-                                      results.data());
+        read = device::readStatusLog(context().device, context().state.selected().ipAddress);
     }
-    if (ok == 0) {
-        context().host.messageBox(text::kLogFailed);
+    if (!read) {
+        context().host.messageBox(device::line_text::kLogFailed);
         return;
     }
-    std::string log;
-    for (std::size_t i = 0; i < kLogParts && log.size() < kLogCapacity; ++i)
-        log += device::entryText(results[i]);
-    if (log.size() > kLogCapacity)
-        log.resize(kLogCapacity);
-    setText(ids::kConnectionLog, withLineBreaks(log));
-
-    std::string status = device::entryText(results[kStatusText]);
-    replaceAll(status, "Accont", "Account");
-    setText(ids::kConnectionStatus, status);
-}
-
-int CMStatus::linkStatus() {
-    MIB_RESPONSE entry{};
-    const int variable = kLinkStatus;
-    if (context().device.getInfo(context().state.selected().ipAddress, 0, 1, &variable, &entry) ==
-        0)
-        return 0;
-    return device::entryInteger(entry);
-}
-
-void CMStatus::sendLineCommand(const char* command) {
-    // The outcome is not examined: the polls that follow tell.
-    _snmp_packet entry{};
-    entry.type = kTypeInteger;
-    device::setEntryText(entry, command);
-    const int variable = kLineCommand;
-    context().device.setInfo(context().state.selected().ipAddress, 0, 1, &variable, &entry);
+    setText(ids::kConnectionLog, withLineBreaks(read->log));
+    setText(ids::kConnectionStatus, read->status);
 }
 
 } // namespace tolvaro::pages

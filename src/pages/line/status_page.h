@@ -20,9 +20,6 @@ private:
     void dialUp();
     void hangUp();
     void refreshLog();
-    // var::kLinkStatus: 1 while the ISDN link is up; 0 when a read fails.
-    int linkStatus();
-    void sendLineCommand(const char* command);
 };
 
 } // namespace tolvaro::pages

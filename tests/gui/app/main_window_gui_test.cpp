@@ -8,8 +8,8 @@
 #include <QTreeWidget>
 
 #include "app/main_dlg.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
+#include "operation/app_context.h"
 #include "support/simulated_network.h"
 #include "ui/qt/qt_host.h"
 #include "ui/qt/qt_window.h"

@@ -10,8 +10,8 @@
 #include "app/main_operations.h"
 #include "app/password_dlg.h"
 #include "app/router_selection.h"
-#include "device/app_context.h"
 #include "device/device_link.h"
+#include "operation/app_context.h"
 #include "support/simulated_network.h"
 #include "ui/scripted/scripted_host.h"
 

@@ -4,8 +4,8 @@
 
 #include "app/main_dlg.h"
 #include "app/password_dlg.h"
-#include "device/app_context.h"
 #include "device/device_record.h"
+#include "operation/app_context.h"
 #include "support/main_window_harness.h"
 
 namespace tolvaro::app {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/password_dlg.h"
-#include "device/app_context.h"
+#include "operation/app_context.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "device/app_context.h"
+#include "operation/app_context.h"
 #include "res/ids/isdn_ids.h"
 #include "res/ids/quick_setup_ids.h"
 #include "support/utility_on_loopback.h"

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "access_records.h"
-#include "device/app_context.h"
+#include "operation/app_context.h"
 #include "pages/access/access_control_page.h"
 #include "res/ids/access_control_ids.h"
 #include "res/ids/group_setup_ids.h"

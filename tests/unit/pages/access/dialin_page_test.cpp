@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
 #include "pages/access/dialin_page.h"
 #include "res/ids/dialin_ids.h"
 #include "res/ids/user_ids.h"

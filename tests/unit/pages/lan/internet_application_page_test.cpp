@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/config_store.h"
 #include "internet_application_records.h"
+#include "operation/app_context.h"
 #include "pages/lan/internet_application_page.h"
 #include "res/ids/internet_application_ids.h"
 #include "res/ids/virtual_server_ids.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "device/commit.h"
+#include "operation/commit.h"
 #include "page_fixture.h"
 #include "pages/idle_timeout.h"
 #include "pages/line/lan_to_lan_page.h"
@@ -243,7 +243,7 @@ TEST_F(LanToLanTest, ApplySendsTheFourRequestsThenTheReset) {
                                                 0x401e, 0x401f, 0x4020}));
     EXPECT_EQ(textsOf(w[3])[0], "130");
     EXPECT_EQ(w[4].variables, std::vector<int>{0x0001});
-    EXPECT_EQ(f.host.elapsedMs(), device::kResetWaitMs);
+    EXPECT_EQ(f.host.elapsedMs(), operation::kResetWaitMs);
 }
 
 TEST_F(LanToLanOffTest, LeavesWithoutChecksAndSendsEmptyFieldsEmpty) {
@@ -276,7 +276,7 @@ protected:
 
 TEST_F(LanToLanTest, ApplyFollowsTheSharedValuesAsLastLeftNotItsControls) {
     stored(0x400d, "0");
-    InternetAccessPage quickSetup(149, device::kQuickSetupPage, f.context, f.store);
+    InternetAccessPage quickSetup(149, operation::kQuickSetupPage, f.context, f.store);
     f.sheet.addPage(quickSetup);
     auto s = open();
     ASSERT_TRUE(s.selectPage(1));

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
 #include "pages/line/isdn_page.h"
 #include "pages/line/quick_setup_page.h"
 #include "support/read_entry.h"

@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "device/app_context.h"
 #include "device/catalogue.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
 #include "support/read_entry.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"

@@ -1,4 +1,4 @@
-#include "device/commit.h"
+#include "operation/commit.h"
 
 #include <algorithm>
 #include <cassert>
@@ -9,9 +9,9 @@
 #include "device/device_link.h"
 #include "ui/host.h"
 
-namespace tolvaro::device {
+namespace tolvaro::operation {
 
-void claimReset(ConfigStore& store, int page) {
+void claimReset(device::ConfigStore& store, int page) {
     if (page == kQuickSetupPage)
         store.resetOwner = kQuickSetupPage;
     else if (page != kStatusPage)
@@ -22,13 +22,13 @@ void sendReset(CommitTarget& target, std::string_view message) {
     ui::Host& host = target.hostServices();
     {
         ui::WaitCursor wait(host);
-        sendResetRequest(target.deviceLink(), target.routerAddress());
+        device::sendResetRequest(target.deviceLink(), target.routerAddress());
         host.sleepWithProgress(kRestartProgress, kResetWaitMs);
     }
     host.messageBox(message, ui::Buttons::Ok, ui::Icon::Information);
 }
 
-Commit::Commit(CommitTarget& target, ConfigStore& store, int page)
+Commit::Commit(CommitTarget& target, device::ConfigStore& store, int page)
     : target_(target), store_(store), page_(page) {}
 
 bool Commit::allowed() const {
@@ -50,7 +50,7 @@ bool Commit::writeMode1(std::span<const int> variables, OnFailure onFailure) {
     std::vector<_snmp_packet> entries;
     entries.reserve(variables.size());
     for (const int variable : variables) {
-        const auto index = mode1IndexOf(variable);
+        const auto index = device::mode1IndexOf(variable);
         assert(index && "only the mode-1 block is written with mode 1");
         entries.push_back(index ? store_.mode1Write(*index) : _snmp_packet{});
     }
@@ -88,4 +88,4 @@ bool Commit::finish(std::string_view resetMessage) {
     return true;
 }
 
-} // namespace tolvaro::device
+} // namespace tolvaro::operation

@@ -3,8 +3,8 @@
 // every dialog and page.
 #pragma once
 
-#include "device/app_state.h"
-#include "device/commit.h"
+#include "operation/app_state.h"
+#include "operation/commit.h"
 
 namespace tolvaro::device {
 class SnapshotStore;
@@ -12,7 +12,7 @@ class SnapshotStore;
 
 namespace tolvaro {
 
-struct AppContext final : device::CommitTarget {
+struct AppContext final : operation::CommitTarget {
     AppContext(AppState& state, ui::Host& host, device::DeviceLink& device)
         : state(state), host(host), device(device) {}
 
@@ -20,7 +20,7 @@ struct AppContext final : device::CommitTarget {
     ui::Host& host;
     device::DeviceLink& device;
     // Set while an operation watches its writes (Setup's sheet).
-    device::WriteGuard* guard = nullptr;
+    operation::WriteGuard* guard = nullptr;
     // The safety net around writes, handed in by the program (tests that
     // script every device call leave it off): where snapshots go, none taking
     // none, and whether the settings are read back after a restart.
@@ -30,7 +30,7 @@ struct AppContext final : device::CommitTarget {
     ui::Host& hostServices() override { return host; }
     device::DeviceLink& deviceLink() override { return device; }
     const char* routerAddress() override { return state.selected().ipAddress; }
-    device::WriteGuard* writeGuard() override { return guard; }
+    operation::WriteGuard* writeGuard() override { return guard; }
 };
 
 } // namespace tolvaro

@@ -1,8 +1,8 @@
-#include "device/octet_fields.h"
+#include "operation/octet_fields.h"
 
 #include "ui/text_rules.h"
 
-namespace tolvaro::device {
+namespace tolvaro::operation {
 
 OctetFields checkOctetFields(const std::array<std::string, 4>& fields) {
     int empty = 0;
@@ -26,4 +26,4 @@ OctetFields checkOctetFields(const std::array<std::string, 4>& fields) {
     return result;
 }
 
-} // namespace tolvaro::device
+} // namespace tolvaro::operation

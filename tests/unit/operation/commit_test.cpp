@@ -3,14 +3,20 @@
 #include <string>
 #include <vector>
 
-#include "device/app_context.h"
-#include "device/commit.h"
 #include "device/config_store.h"
+#include "operation/app_context.h"
+#include "operation/commit.h"
 #include "support/recording_device.h"
 #include "ui/scripted/scripted_host.h"
 
-namespace tolvaro::device {
+namespace tolvaro::operation {
 namespace {
+
+using device::ConfigStore;
+using device::entryLength;
+using device::entryText;
+using device::Family;
+using device::setEntryText;
 
 struct OwnerRow {
     const char* name;
@@ -159,4 +165,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return info.param.name; });
 
 } // namespace
-} // namespace tolvaro::device
+} // namespace tolvaro::operation

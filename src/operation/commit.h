@@ -19,9 +19,11 @@ class Host;
 }
 
 namespace tolvaro::device {
-
 class ConfigStore;
 class DeviceLink;
+} // namespace tolvaro::device
+
+namespace tolvaro::operation {
 
 // Watches the writes of one operation (a Setup's OK): may hold them back
 // before the first, learns what each sent, and follows the reset.
@@ -30,7 +32,7 @@ public:
     // Asked before every write; false skips it. A guard that refuses once
     // goes on refusing, and clears the store's save-confirmed flag so that
     // later applies write nothing and no reset is sent.
-    virtual bool beforeWrite(ConfigStore& store) = 0;
+    virtual bool beforeWrite(device::ConfigStore& store) = 0;
     // After every write that was sent, whatever its result.
     virtual void written(int mode, std::span<const int> variables,
                          std::span<const _snmp_packet> entries) = 0;
@@ -47,7 +49,7 @@ protected:
 class CommitTarget {
 public:
     virtual ui::Host& hostServices() = 0;
-    virtual DeviceLink& deviceLink() = 0;
+    virtual device::DeviceLink& deviceLink() = 0;
     // The IP address text of the selected router.
     virtual const char* routerAddress() = 0;
     // The guard of the running operation, if any.
@@ -77,7 +79,7 @@ inline constexpr std::string_view kIpsSetInfoFail = "IPSSetInfo fail";
 // Page start: the Quick Setup page takes the reset unconditionally (it is
 // always created first); the Status page takes no part; every other page
 // raises the number to its own.
-void claimReset(ConfigStore& store, int page);
+void claimReset(device::ConfigStore& store, int page);
 
 // What the progress window says during the reset wait.
 inline constexpr std::string_view kRestartProgress =
@@ -92,7 +94,7 @@ enum class OnFailure { Report, Ignore };
 
 class Commit {
 public:
-    Commit(CommitTarget& target, ConfigStore& store, int page);
+    Commit(CommitTarget& target, device::ConfigStore& store, int page);
 
     // False when the save-confirmed flag is not 1: the apply writes nothing
     // and sends no reset.
@@ -114,8 +116,8 @@ public:
 
 private:
     CommitTarget& target_;
-    ConfigStore& store_;
+    device::ConfigStore& store_;
     int page_;
 };
 
-} // namespace tolvaro::device
+} // namespace tolvaro::operation

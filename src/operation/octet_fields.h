@@ -8,7 +8,7 @@
 
 #include "device/dotted_text.h"
 
-namespace tolvaro::device {
+namespace tolvaro::operation {
 
 enum class OctetCheck {
     Ok,          // octets hold the address (0.0.0.0 when all four were empty)
@@ -18,11 +18,11 @@ enum class OctetCheck {
 
 struct OctetFields {
     OctetCheck check = OctetCheck::Ok;
-    Octets octets{};
+    device::Octets octets{};
 };
 
 // `fields` are the four texts as typed; each is read as a dialog number
 // (leading blanks, then digits; anything else reads as 0).
 OctetFields checkOctetFields(const std::array<std::string, 4>& fields);
 
-} // namespace tolvaro::device
+} // namespace tolvaro::operation
