@@ -156,14 +156,26 @@ private:
     // In the child: starts the routers, tells their addresses, and runs them
     // until the parent closes its end of the pipe.
     [[noreturn]] static void serve(int count, int report, int stop) {
-        const std::uint16_t discoveryPort = bench::freeUdpPort();
-        const std::string network = bench::randomNetwork();
         std::vector<std::unique_ptr<routersim::Router>> routers;
-        for (int i = 0; i < count; ++i) {
-            routers.push_back(bench::startRouter(network + std::to_string(1 + i), discoveryPort));
-            routers.back()->faults().setLatency(routersim::Millis(kRoundTripMs));
+        // A discovery port that looked free may be taken by the time the
+        // routers bind it: start again on another.
+        for (int attempt = 0; routers.empty(); ++attempt) {
+            const std::uint16_t discoveryPort = bench::freeUdpPort();
+            const std::string network = bench::randomNetwork();
+            try {
+                for (int i = 0; i < count; ++i)
+                    routers.push_back(
+                        bench::startRouter(network + std::to_string(1 + i), discoveryPort));
+            } catch (const routersim::StartError&) {
+                routers.clear();
+                if (attempt == 5)
+                    ::_exit(1);
+            }
+        }
+        for (const auto& router : routers) {
+            router->faults().setLatency(routersim::Millis(kRoundTripMs));
             const std::string line =
-                routers.back()->address() + " " + std::to_string(routers.back()->snmpPort()) + "\n";
+                router->address() + " " + std::to_string(router->snmpPort()) + "\n";
             if (::write(report, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
                 ::_exit(1);
         }

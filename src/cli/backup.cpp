@@ -24,6 +24,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iostream>
 #include <map>
 #include <span>
@@ -85,6 +86,7 @@ struct Result {
 // Files become durable together after this many routers (and at the end):
 // one flush of the disk for all of them instead of one per file.
 constexpr std::size_t kRoutersPerCommit = 64;
+constexpr int kDefaultJobs = 64;
 
 // All routers are read from one thread, up to --jobs at once, through the
 // library's fleet reads; a router's store exists only from its last answer
@@ -121,6 +123,7 @@ public:
             context.link().getInfoFleet(wire_.data(), static_cast<int>(wire_.size()), jobs,
                                         &Backup::bindStep, &Backup::doneStep, this);
         commit();
+        endCommit();
         return finish();
     }
 
@@ -267,11 +270,22 @@ private:
         }
     }
 
-    // Makes the written files durable, then reports their routers: a router
-    // reported saved has complete files whatever happens next.
+    // Makes the files written so far durable on a thread of its own while
+    // the reads go on, after the previous batch's commit has ended; a router
+    // is reported saved only once its files are in place.
     void commit() {
-        const std::vector<device::DeferredSync::Failure> failures = sync_.commit();
-        for (Written& w : waiting_) {
+        endCommit();
+        committing_ =
+            std::async(std::launch::async, [batch = sync_.detach()] { return batch->commit(); });
+        committed_ = std::move(waiting_);
+        waiting_.clear();
+    }
+
+    void endCommit() {
+        if (!committing_.valid())
+            return;
+        const std::vector<device::DeferredSync::Failure> failures = committing_.get();
+        for (Written& w : committed_) {
             for (const auto& failure : failures) {
                 const bool mine = std::any_of(w.files.begin(), w.files.end(), [&](auto& path) {
                     std::error_code ec;
@@ -285,7 +299,7 @@ private:
             }
             report(w.index, std::move(w.result));
         }
-        waiting_.clear();
+        committed_.clear();
     }
 
     std::string summary(const InventoryRouter& r, const Result& result) const {
@@ -348,8 +362,10 @@ private:
     std::vector<Job> jobs_;
     std::vector<IPS_ROUTER> wire_;       // the routers that are read ...
     std::vector<std::size_t> wireIndex_; // ... and their places in routers_
-    std::vector<Written> waiting_;
+    std::vector<Written> waiting_;       // files written, not yet committed
+    std::vector<Written> committed_;     // files of the commit under way
     device::DeferredSync sync_;
+    std::future<std::vector<device::DeferredSync::Failure>> committing_;
     std::optional<std::string> to_;
     bool json_;
     bool progress_;
@@ -359,13 +375,17 @@ private:
 
 Runner setUp(CLI::App& command) {
     auto inventory = std::make_shared<std::string>();
-    auto jobs = std::make_shared<int>(8);
+    // Routers in flight cost a socket and their answers, not a thread: a
+    // fleet of 64 goes out in one round trip.
+    auto jobs = std::make_shared<int>(kDefaultJobs);
     auto to = std::make_shared<std::string>();
     command
         .add_option("--inventory", *inventory,
                     "The inventory (default: $XDG_CONFIG_HOME/tolvaro/inventory.toml).")
         ->type_name("FILE");
-    command.add_option("--jobs", *jobs, "How many routers are read at once (8).")
+    command
+        .add_option("--jobs", *jobs,
+                    "How many routers are read at once (" + std::to_string(kDefaultJobs) + ").")
         ->type_name("N")
         ->check(CLI::Range(1, 256));
     command

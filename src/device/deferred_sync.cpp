@@ -94,6 +94,13 @@ void DeferredSync::add(std::string temporary, std::string target, int slot) {
     pending_.push_back({std::move(temporary), std::move(target), slot});
 }
 
+std::unique_ptr<DeferredSync> DeferredSync::detach() {
+    auto batch = std::make_unique<DeferredSync>();
+    std::lock_guard lock(mutex_);
+    batch->pending_.swap(pending_);
+    return batch;
+}
+
 std::vector<DeferredSync::Failure> DeferredSync::commit() {
     std::vector<Pending> pending;
     {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ public:
     // Puts every added file in place durably. Returns the targets that were
     // not replaced, with reasons (their temporary files are removed).
     std::vector<Failure> commit();
+
+    // The files added so far, to be committed apart (on another thread, say)
+    // while more are added here.
+    std::unique_ptr<DeferredSync> detach();
 
 private:
     struct Pending {
