@@ -5,6 +5,6 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 build=${1:-build}
 shift || true
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVARO_WERROR=ON "$@"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOLVARO_WERROR=ON -DTOLVARO_HARDEN=ON "$@"
 cmake --build "$build"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

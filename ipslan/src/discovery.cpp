@@ -382,6 +382,11 @@ DiscoveryReport discoveryReport(const Settings& s, const std::vector<LocalInterf
 }
 
 int browse(DEVICE_INFO* table, int* count) {
+    return browseUpTo(table, kDeviceTableSize, count);
+}
+
+int browseUpTo(DEVICE_INFO* table, int capacity, int* count) {
+    capacity = std::clamp(capacity, 0, static_cast<int>(kMaxReplies));
     if (count != nullptr) {
         *count = 0;
     }
@@ -418,7 +423,7 @@ int browse(DEVICE_INFO* table, int* count) {
     // same rows, from one discovery to the next however many answer.
     std::vector<Heard> replies;
     for (auto& [ip, entry] : heard) {
-        if (static_cast<int>(replies.size()) == kDeviceTableSize) {
+        if (static_cast<int>(replies.size()) == capacity) {
             break;
         }
         replies.push_back(std::move(entry));
@@ -428,8 +433,11 @@ int browse(DEVICE_INFO* table, int* count) {
     for (const Heard& h : replies) {
         accepted.push_back({h.reply, arrivedThrough[h.reply.ip]});
     }
-    ignored += static_cast<int>(heard.size() - replies.size());
-    rememberReport(discoveryReport(used, interfaces, accepted, ignored));
+    const int leftOut = static_cast<int>(heard.size() - replies.size());
+    ignored += leftOut;
+    DiscoveryReport report = discoveryReport(used, interfaces, accepted, ignored);
+    report.leftOut = leftOut;
+    rememberReport(report);
 
     std::vector<KnownRouter> known;
     for (std::size_t i = 0; i < replies.size(); ++i) {
@@ -535,6 +543,11 @@ std::vector<std::string> describeDiscovery(const DiscoveryReport& report) {
     };
     lines.push_back("discovery: " + plural(report.replies, "reply", "replies") + ", " +
                     std::to_string(report.ignored) + " ignored");
+    if (report.leftOut > 0) {
+        lines.push_back("  " + plural(report.leftOut, "router", "routers") +
+                        " answered beyond the routers the list holds and " +
+                        (report.leftOut == 1 ? "is" : "are") + " not listed");
+    }
     const auto describe = [&lines](const DiscoveredRouter& r) {
         std::string line = "    \"" + detail::printable(r.name) + "\" at " +
                            wire::formatIpv4(r.address) + " mask " + wire::formatIpv4(r.netmask);
@@ -574,6 +587,10 @@ int IPSInitLan() {
 
 int IPSBrowse(DEVICE_INFO* table, int* count) {
     return ipslan::detail::browse(table, count);
+}
+
+int IPSBrowseUpTo(DEVICE_INFO* table, int capacity, int* count) {
+    return ipslan::detail::browseUpTo(table, capacity, count);
 }
 
 int IPSUDPSetIP(const DEVICE_INFO* device, int /*reserved*/, const char* newIp,

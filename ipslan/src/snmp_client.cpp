@@ -23,7 +23,9 @@
 
 #include "ipslan/detail/netsnmp_setup.h"
 #include "ipslan/detail/state.h"
+#include "ipslan/diagnostics.h"
 #include "ipslan/ipslan.h"
+#include "ipslan/send_rule.h"
 #include "ipslan/variables.h"
 #include "ipslan/wire.h"
 
@@ -131,6 +133,24 @@ private:
 
 thread_local CachedSession cachedSession;
 
+thread_local RequestFailure lastFailure;
+
+void noteFailure(const Request& request, RequestFailure::Kind kind, int errorStatus = 0,
+                 std::size_t index = 0, int valueType = 0) {
+    lastFailure = RequestFailure{};
+    lastFailure.kind = kind;
+    lastFailure.errorStatus = errorStatus;
+    lastFailure.valueType = valueType;
+    lastFailure.peer = request.peer;
+    if (index < request.oids.size()) {
+        const auto& oid = request.oids[index];
+        if (const auto ref = wire::variableFromOid(oid.data(), oid.size())) {
+            lastFailure.variable = ref->variable;
+            lastFailure.mode = ref->mode;
+        }
+    }
+}
+
 // The router's response when it passes responseAnswers(); else null.
 PduPtr accepted(const Request& request, PduPtr answer) {
     if (!answer || !responseAnswers(*answer, request.oids)) {
@@ -153,7 +173,23 @@ PduPtr exchange(const Request& request, PduPtr pdu) {
     if (status == STAT_ERROR) {
         cachedSession.close();
     }
-    return status == STAT_SUCCESS ? accepted(request, std::move(answer)) : nullptr;
+    if (status != STAT_SUCCESS || !answer) {
+        noteFailure(request, RequestFailure::NoResponse);
+        return nullptr;
+    }
+    if (answer->errstat != SNMP_ERR_NOERROR) {
+        const long index = answer->errindex;
+        noteFailure(request, RequestFailure::ErrorStatus, static_cast<int>(answer->errstat),
+                    index > 0 ? static_cast<std::size_t>(index - 1) : request.oids.size());
+        return nullptr;
+    }
+    PduPtr checked = accepted(request, std::move(answer));
+    if (!checked) {
+        noteFailure(request, RequestFailure::WrongVariables, 0, request.oids.size());
+        return nullptr;
+    }
+    lastFailure = RequestFailure{};
+    return checked;
 }
 
 PduPtr getPdu(const Request& request) {
@@ -211,21 +247,6 @@ bool toEntry(const netsnmp_variable_list& var, MIB_RESPONSE& entry) {
 std::size_t entryLength(const _snmp_packet& entry) {
     return static_cast<std::size_t>(entry.length[0]) | static_cast<std::size_t>(entry.length[1])
                                                            << 8;
-}
-
-// How a write entry travels: integer variables (and unknown variables whose
-// entry says integer) as INTEGER, everything else as OCTET STRING. An
-// untouched entry (length 0, empty value) of a variable the router keeps on
-// empty writes goes out as an empty OCTET STRING even when the variable is an
-// integer: the program sends such entries for tables the user never edited,
-// and they must leave the router's values alone rather than fail the write.
-bool sendsInteger(int variable, int mode, const _snmp_packet& entry) {
-    const VariableInfo* info = findVariable(variable, mode);
-    if (info == nullptr) {
-        return entry.type == kTypeInteger;
-    }
-    const bool untouched = entryLength(entry) == 0 && entry.value[0] == 0;
-    return info->kind == VarKind::Integer && !(info->keepOnEmpty && untouched);
 }
 
 // The read entries of an accepted answer; nullopt without one. Decoding
@@ -716,8 +737,21 @@ int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPO
     if (!request) {
         return 0;
     }
-    const auto entries = decode(exchange(*request, getPdu(*request)));
+    PduPtr answer = exchange(*request, getPdu(*request));
+    const auto entries = decode(answer);
     if (!entries) {
+        if (answer) {
+            // The first value without an entry form names the variable.
+            std::size_t index = 0;
+            for (auto* var = answer->variables; var != nullptr; var = var->next_variable) {
+                MIB_RESPONSE probe;
+                if (!toEntry(*var, probe)) {
+                    noteFailure(*request, RequestFailure::BadValue, 0, index, var->type);
+                    break;
+                }
+                ++index;
+            }
+        }
         return 0;
     }
     std::memcpy(result, entries->data(), entries->size() * sizeof(MIB_RESPONSE));
@@ -838,19 +872,15 @@ int setInfo(const char* ip, int mode, int count, const int* variables, const _sn
         const auto& id = request->oids[static_cast<std::size_t>(i)];
         const std::vector<::oid> name(id.begin(), id.end());
         int added = 0;
+        if (checkSend(variables[i], mode, entry) != SendCheck::Sendable) {
+            return 0;
+        }
         if (sendsInteger(variables[i], mode, entry)) {
-            const auto number = parseIntegerText(entry.value, kEntryValueSize);
-            if (!number) {
-                return 0;
-            }
-            const long value = *number;
+            const long value = *parseIntegerText(entry.value, kEntryValueSize);
             added = snmp_pdu_add_variable(pdu.get(), name.data(), name.size(), ASN_INTEGER, &value,
                                           sizeof value) != nullptr;
         } else {
             const std::size_t length = entryLength(entry);
-            if (length > kEntryValueSize) {
-                return 0;
-            }
             added = snmp_pdu_add_variable(pdu.get(), name.data(), name.size(), ASN_OCTET_STR,
                                           entry.value, length) != nullptr;
         }
@@ -904,3 +934,42 @@ int IPSGetInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind,
                     IPS_FLEET_STEP done, void* context) {
     return ipslan::detail::getInfoFleet(routers, n, atOnce, bind, done, context);
 }
+
+namespace ipslan {
+
+RequestFailure lastRequestFailure() {
+    return detail::lastFailure;
+}
+
+std::string errorStatusName(int status) {
+    static const char* const names[] = {"noError",  "tooBig",   "noSuchName",
+                                        "badValue", "readOnly", "genErr"};
+    if (status >= 0 && status < static_cast<int>(std::size(names))) {
+        return names[status];
+    }
+    return "error " + std::to_string(status);
+}
+
+bool sendsInteger(int variable, int mode, const _snmp_packet& entry) {
+    const VariableInfo* info = findVariable(variable, mode);
+    if (info == nullptr) {
+        return entry.type == kTypeInteger;
+    }
+    // The program sends untouched entries for tables the user never edited:
+    // they must leave the router's values alone rather than fail the write.
+    const bool untouched = detail::entryLength(entry) == 0 && entry.value[0] == 0;
+    return info->kind == VarKind::Integer && !(info->keepOnEmpty && untouched);
+}
+
+SendCheck checkSend(int variable, int mode, const _snmp_packet& entry) {
+    if (sendsInteger(variable, mode, entry)) {
+        return detail::parseIntegerText(entry.value, kEntryValueSize) ? SendCheck::Sendable
+                                                                      : SendCheck::NotANumber;
+    }
+    const VariableInfo* info = findVariable(variable, mode);
+    const std::size_t limit = info != nullptr ? info->maxLength : kEntryValueSize;
+    return detail::entryLength(entry) > std::min(limit, kEntryValueSize) ? SendCheck::TooLong
+                                                                         : SendCheck::Sendable;
+}
+
+} // namespace ipslan

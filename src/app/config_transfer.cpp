@@ -122,10 +122,8 @@ void loadFile(AppContext& context, CMainDlg& main, const std::string& path,
         ui::WaitCursor wait(context.host);
         // The results are not examined: the reset follows regardless.
         device::writeLoad(context.device, record.ipAddress, *file, plan.file,
-                          device::OnSilence::GoOn);
+                          device::OnSilence::GoOn, {}, &safety.sent());
     }
-    for (const device::FileWrite& w : plan.file.writes)
-        safety.sent().add(w.mode, w.variable, device::fileEntryAt(*file, w.offset));
     operation::sendReset(context, text::kResetFinished);
     safety.verifyAndWarn();
 }

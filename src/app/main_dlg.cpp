@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
+#include <vector>
 
 #include "app/about_dlg.h"
 #include "app/ip_address_dlg.h"
@@ -9,6 +11,7 @@
 #include "app/search_wait_dlg.h"
 #include "device/device_link.h"
 #include "device/device_record.h"
+#include "device/write_session.h"
 #include "operation/app_context.h"
 #include "ui/host.h"
 
@@ -217,7 +220,7 @@ void CMainDlg::openRouterMenu() {
     }
     const std::optional<int> chosen = context_.host.popupMenu(labels);
     if (chosen && *chosen >= 0 && *chosen < static_cast<int>(entries.size())) {
-        run(entries[static_cast<std::size_t>(*chosen)].run);
+        runOnSelected(entries[static_cast<std::size_t>(*chosen)].run);
     }
 }
 
@@ -225,13 +228,39 @@ void CMainDlg::onOK() {
     // Enter issues the OK command even when the Setup button is disabled
     // (nothing listed); a disabled button means the operation is not offered.
     if (isEnabled(kMainSetup)) {
-        run(operations_.setup);
+        runOnSelected(operations_.setup);
     }
 }
 
 void CMainDlg::run(const std::function<void(CMainDlg&)>& operation) {
     if (operation) {
         operation(*this);
+    }
+}
+
+bool CMainDlg::selectedHasTwins() {
+    AppState& state = context_.state;
+    if (state.selectedIndex < 0 || state.selectedIndex >= state.deviceCount ||
+        state.selectedIndex == state.remoteRow) {
+        return false;
+    }
+    const std::span<const DEVICE_INFO> listed(state.devices.data(),
+                                              static_cast<std::size_t>(state.deviceCount));
+    std::vector<DEVICE_INFO> all = device::twinsOf(context_.device, listed, state.selected());
+    if (all.empty()) {
+        return false;
+    }
+    all.insert(all.begin(), state.selected());
+    context_.host.messageBox(device::twinMessage(context_.device, all), ui::Buttons::Ok,
+                             ui::Icon::Stop);
+    return true;
+}
+
+void CMainDlg::runOnSelected(const std::function<void(CMainDlg&)>& operation) {
+    // What is meant for a router whose hardware address another router
+    // announces too could reach the other one.
+    if (operation && !selectedHasTwins()) {
+        run(operation);
     }
 }
 
@@ -246,7 +275,7 @@ void CMainDlg::onCommand(int id, ui::Notify notification) {
         } else if (notification == ui::Notify::ListItemChanged) {
             onListSelectionMoved();
         } else if (notification == ui::Notify::ListDoubleClick) {
-            run(operations_.setup);
+            runOnSelected(operations_.setup);
         } else if (notification == ui::Notify::ContextMenu) {
             openRouterMenu();
         }
@@ -263,13 +292,15 @@ void CMainDlg::onCommand(int id, ui::Notify notification) {
         run(operations_.remote);
         break;
     case kMainSave:
-        run(operations_.save);
+        runOnSelected(operations_.save);
         break;
     case kMainLoad:
-        run(operations_.load);
+        runOnSelected(operations_.load);
         break;
     case kMainIpAddress:
-        runIpAddressOperation(context_, *this);
+        if (!selectedHasTwins()) {
+            runIpAddressOperation(context_, *this);
+        }
         break;
     case kMainWwwSetup:
         openWwwSetup();

@@ -123,6 +123,11 @@ private:
     int rowOf(const RouterIdentity& identity) const;
     void openWwwSetup();
     void run(const std::function<void(CMainDlg&)>& operation);
+    // run() for an operation on the selected router, refused (with the
+    // message that says why) when another listed router announces its
+    // hardware address.
+    void runOnSelected(const std::function<void(CMainDlg&)>& operation);
+    bool selectedHasTwins();
 
     AppContext& context_;
     MainOperations operations_;

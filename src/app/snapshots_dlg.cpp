@@ -139,9 +139,10 @@ CSnapshotsDlg::readSnapshot(const device::SnapshotInfo& snapshot) {
 
 namespace {
 
-CompareSide snapshotSide(const std::string& time) {
-    return {std::string(snapshots_text::kSnapshot) + " " + time,
-            std::string(snapshots_text::kSnapshot) + ": " + time};
+// The column's title stays short so that all three columns fit; the time
+// is on the line above the list.
+CompareSide snapshotSide(const std::string& title, const std::string& time) {
+    return {title, title + ": " + time};
 }
 
 void showOrRefuse(ui::Host& host, CompareSide left, CompareSide right,
@@ -168,7 +169,8 @@ void CSnapshotsDlg::compareWithRouter() {
         return;
     showOrRefuse(context_.host,
                  {compare_text::kRouter, routerDescription(context_.state.selected())},
-                 snapshotSide(timeOf(*snapshot)), device::diffConfigFiles(live->file, *file));
+                 snapshotSide(snapshots_text::kSnapshot, timeOf(*snapshot)),
+                 device::diffConfigFiles(live->file, *file));
 }
 
 void CSnapshotsDlg::compareSnapshots() {
@@ -185,8 +187,9 @@ void CSnapshotsDlg::compareSnapshots() {
     const auto b = a ? readSnapshot(second) : std::nullopt;
     if (!b)
         return;
-    showOrRefuse(context_.host, snapshotSide(timeOf(*snapshot)), snapshotSide(timeOf(second)),
-                 device::diffConfigFiles(*a, *b));
+    const std::string title = snapshots_text::kSnapshot;
+    showOrRefuse(context_.host, snapshotSide(title + " 1", timeOf(*snapshot)),
+                 snapshotSide(title + " 2", timeOf(second)), device::diffConfigFiles(*a, *b));
 }
 
 void CSnapshotsDlg::saveAs() {

@@ -1,10 +1,10 @@
 #include "app/write_safety.h"
 
-#include <cstring>
-
-#include <ipslan/variables.h>
+#include <filesystem>
 
 #include "device/device_link.h"
+#include "device/device_record.h"
+#include "device/write_session.h"
 #include "ui/host.h"
 
 namespace tolvaro::app {
@@ -33,46 +33,51 @@ bool WriteSafety::snapshotOrAsk() {
     if (!context_.snapshots)
         return true;
     const DEVICE_INFO& record = context_.state.selected();
-    std::string error;
-    std::optional<std::string> path;
+    // One writer per router: a second program (or a second window) writing
+    // at the same time would interleave its writes with these.
+    lock_ = context_.snapshots->lockWriter(device::routerKey(before_, record.ipAddress),
+                                           context_.writerName);
+    if (!lock_.held()) {
+        context_.host.messageBox(
+            device::writerLockMessage(*lock_.holder(), device::fieldText(record.ipAddress)),
+            ui::Buttons::Ok, ui::Icon::Stop);
+        refused_ = true;
+        return false;
+    }
+    device::SnapshotOutcome kept;
     {
         ui::WaitCursor wait(context_.host);
-        const bool complete = device::completeForSnapshot(
-            context_.device, record.ipAddress, before_, reason_ != device::SnapshotReason::Setup);
-        const auto file = device::snapshotFile(before_);
-        if (!complete)
-            error = "The router did not answer every read the snapshot needs.";
-        else if (!file)
-            error = "The router did not report a readable firmware version.";
-        else
-            path = context_.snapshots->take(device::routerKey(before_, record.ipAddress), reason_,
-                                            {record.name, record.ipAddress,
-                                             device::entryText(before_.read(device::kVersionSlot))},
-                                            *file, &error);
+        kept = device::keepSnapshot(context_.device, record, before_,
+                                    reason_ != device::SnapshotReason::Setup, *context_.snapshots,
+                                    reason_);
     }
-    if (path) {
-        snapshotPath_ = *path;
+    if (kept.path) {
+        snapshotPath_ = *kept.path;
         return true;
     }
     const ui::Answer answer = context_.host.messageBox(std::string(safety_text::kSnapshotFailed) +
-                                                           error + safety_text::kGoOnWithout,
+                                                           kept.error + safety_text::kGoOnWithout,
                                                        ui::Buttons::YesNo, ui::Icon::Warning);
     refused_ = answer != ui::Answer::Yes;
     return !refused_;
 }
 
 void WriteSafety::verifyAndWarn() {
+    const DEVICE_INFO& record = context_.state.selected();
+    if (context_.snapshots && !snapshotPath_.empty() &&
+        device::changedPassword(record, sent_.entries())) {
+        const std::string name = std::filesystem::path(snapshotPath_).filename().string();
+        context_.snapshots->addNote(device::routerKey(before_, record.ipAddress), name,
+                                    device::kPasswordChangedNote);
+    }
     if (!context_.verifyAfterReset || sent_.empty())
         return;
-    device::HardwareAddress hardware{};
-    if (const auto slot = before_.slotOf(ipslan::var::kHardwareAddress);
-        slot && device::entryLength(before_.read(*slot)) >= hardware.size())
-        std::memcpy(hardware.data(), before_.read(*slot).value, hardware.size());
-    const std::string address = context_.state.selected().ipAddress;
+    const std::string address = record.ipAddress;
     device::VerifyResult result;
     {
         ui::WaitCursor wait(context_.host);
-        result = device::verifyWrites(context_.device, address, hardware, sent_.entries());
+        result = device::verifyAfterRestart(context_.device, record,
+                                            device::hardwareAddressOf(before_), sent_.entries());
     }
     const std::string message = device::verifyMessage(result, address, snapshotPath_);
     if (!message.empty())

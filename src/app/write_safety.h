@@ -32,9 +32,10 @@ public:
     // Watches the commits of the context's operation while it lives (Setup).
     void watchCommits();
 
-    // Takes the snapshot once; when it cannot be written, asks whether to go
-    // on. False when the user declined. Without a snapshot store it does
-    // nothing and returns true.
+    // Takes the router's writer lock and the snapshot once; when another
+    // writer holds the lock, says who and refuses; when the snapshot cannot
+    // be written, asks whether to go on. False when refused or declined.
+    // Without a snapshot store it does nothing and returns true.
     bool snapshotOrAsk();
     const std::string& snapshotPath() const { return snapshotPath_; }
 
@@ -60,6 +61,7 @@ private:
     bool refused_ = false;
     std::string snapshotPath_;
     device::SentLog sent_;
+    device::WriterLock lock_; // held from the snapshot to the end of the verify
 };
 
 } // namespace tolvaro::app

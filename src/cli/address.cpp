@@ -7,14 +7,16 @@
 
 #include "cli/cli.h"
 #include "device/device_record.h"
+#include "device/write_session.h"
 #include "headless/address.h"
 
 namespace tolvaro::cli {
 namespace {
 
-// Discovery after the restart; a slow router gets a few more looks.
-constexpr int kLooks = 5;
-constexpr int kLookApartMs = 1000;
+// Discovery after the restart; a slow router gets more looks for a while,
+// measured on the clock (each look takes a discovery window too).
+constexpr std::chrono::milliseconds kLookFor{5000};
+constexpr std::chrono::milliseconds kLookApart{1000};
 
 int address(Context& context, const std::string& wanted, const std::string& newAddress,
             const std::optional<std::string>& mask) {
@@ -41,7 +43,9 @@ int address(Context& context, const std::string& wanted, const std::string& newA
     std::this_thread::sleep_for(std::chrono::milliseconds(context.options.resetWaitMs));
     if (hardware.empty())
         return kExitOk;
-    for (int look = 0; look < kLooks; ++look) {
+    device::WaitClock& clock = device::steadyClock();
+    const auto deadline = clock.now() + kLookFor;
+    while (true) {
         for (const DEVICE_INFO& found : discover(context.link())) {
             if (announcedHardware(found) != hardware)
                 continue;
@@ -49,7 +53,9 @@ int address(Context& context, const std::string& wanted, const std::string& newA
                       << escaped(device::fieldText(found.ipAddress)) << "\n";
             return device::fieldText(found.ipAddress) == change.address ? kExitOk : kExitFailed;
         }
-        std::this_thread::sleep_for(std::chrono::milliseconds(kLookApartMs));
+        if (clock.now() >= deadline)
+            break;
+        clock.sleepFor(kLookApart);
     }
     throw Failure{"the router did not answer discovery after the change"};
 }

@@ -1,22 +1,8 @@
 // backup: every router of an inventory, several at once, into the snapshot
 // store and, with --to, into one .cfg and one .txt file per router. The .txt
 // holds the named settings sorted, so that a version-control diff of the
-// directory says in words what changed on which router.
-//
-// The inventory is TOML:
-//
-//     [[router]]
-//     name = "head-office"                 # names the files: letters, digits, . - _
-//     hardware = "00:A0:C5:12:34:56"       # on this LAN, found by discovery
-//     password_env = "HEAD_OFFICE_PASSWORD"
-//
-//     [[router]]
-//     name = "branch-north"
-//     remote = "198.51.100.7:8161"         # over its WAN port, no discovery
-//     password_file = "branch-north.pw"    # first line; relative to the inventory
-//
-// A router without password_env or password_file is reached without a
-// password.
+// directory says in words what changed on which router. The inventory is
+// described in cli/inventory.h.
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -42,6 +28,7 @@
 #include "device/fetch.h"
 #include "device/remote_connection.h"
 #include "device/snapshots.h"
+#include "device/write_session.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -93,9 +80,11 @@ constexpr int kDefaultJobs = 64;
 // until its files are written, so memory follows --jobs, not the fleet.
 class Backup {
 public:
-    Backup(std::vector<InventoryRouter> routers, std::optional<std::string> to, bool json)
+    Backup(std::vector<InventoryRouter> routers, std::optional<std::string> to, bool json,
+           const Options& options)
         : routers_(std::move(routers)), results_(routers_.size()), jobs_(routers_.size()),
-          to_(std::move(to)), json_(json), progress_(::isatty(STDERR_FILENO) != 0) {}
+          to_(std::move(to)), json_(json), options_(options),
+          progress_(::isatty(STDERR_FILENO) != 0) {}
 
     int run(Context& context, int jobs) {
         const auto started = std::chrono::system_clock::now();
@@ -114,7 +103,7 @@ public:
         removeLeftovers(started);
         for (std::size_t i = 0; i < routers_.size(); ++i) {
             try {
-                prepare(i);
+                prepare(context.link(), i);
             } catch (const Failure& failure) {
                 report(i, Result{false, false, failure.text, {}, {}});
             }
@@ -154,7 +143,7 @@ private:
     }
 
     // Checks the password and plans the reads; nothing is sent.
-    void prepare(std::size_t i) {
+    void prepare(device::DeviceLink& link, std::size_t i) {
         const InventoryRouter& r = routers_[i];
         Job& job = jobs_[i];
         const std::optional<std::string> password = passwordOf(r);
@@ -177,12 +166,10 @@ private:
             if (found == lan_.end())
                 throw Failure{"no router with the hardware address " + r.hardware +
                               " answered discovery"};
-            if (!device::recordPassword(*found).empty()) {
-                if (!password)
-                    throw Failure{"the router has a password, and the inventory gives none"};
-                if (!device::passwordMatches(*found, *password))
-                    throw Failure{"Wrong Password"};
-            }
+            refuseTwins(link, lan_, *found);
+            // The checks and messages of every login; the community it sets
+            // on the link is the one this router's reads carry below.
+            logInTo(link, *found, password, device::LoginFor::Save, options_);
             job.router = *found;
             job.community = device::loginCommunity(*found, device::LoginFor::Save)
                                 .value_or(device::kFixedCommunity);
@@ -243,10 +230,13 @@ private:
             throw Failure{"the router did not report a readable firmware version"};
 
         std::string error;
+        const device::HardwareAddress hardware = device::hardwareAddressOf(store);
+        const bool known = std::any_of(hardware.begin(), hardware.end(), [](auto b) { return b; });
+        const std::string key = device::routerKey(hardware, w.result.address);
         const auto taken = snapshotStore().take(
-            device::routerKey(store, job.router.ipAddress), device::SnapshotReason::Backup,
+            key, device::SnapshotReason::Backup,
             {device::fieldText(job.router.name), w.result.address,
-             device::entryText(store.read(device::kVersionSlot))},
+             device::entryText(store.read(device::kVersionSlot)), known ? key : std::string()},
             *file, &error, std::chrono::system_clock::now(), &sync_);
         if (!taken)
             throw Failure{"no snapshot could be kept: " + escaped(error)};
@@ -263,8 +253,13 @@ private:
                 // and their times say when they last changed.
                 if (sameContent(path, content))
                     continue;
-                if (!device::writeFileReplacing(path, content, &error, &sync_))
+                device::FileWriteOptions options;
+                options.deferred = &sync_;
+                std::string warning;
+                if (!device::writeFileReplacing(path, content, &error, &warning, options))
                     throw Failure{escaped(error)};
+                if (!warning.empty())
+                    warn(escaped(warning));
                 w.files.push_back(path);
             }
         }
@@ -368,6 +363,7 @@ private:
     std::future<std::vector<device::DeferredSync::Failure>> committing_;
     std::optional<std::string> to_;
     bool json_;
+    Options options_;
     bool progress_;
     std::vector<DEVICE_INFO> lan_;
     std::size_t finished_ = 0;
@@ -402,7 +398,7 @@ Runner setUp(CLI::App& command) {
             return kExitUsage;
         }
         Backup backup(std::move(routers), to->empty() ? std::nullopt : std::optional(*to),
-                      context.options.json);
+                      context.options.json, context.options);
         return backup.run(context, *jobs);
     };
 }

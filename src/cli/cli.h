@@ -21,11 +21,13 @@
 #include <vector>
 
 #include <CLI/CLI.hpp>
+#include <ipslan/diagnostics.h>
 #include <ipslan/ipslan.h>
 #include <nlohmann/json.hpp>
 
 #include "device/config_store.h"
 #include "device/device_link.h"
+#include "device/fetch.h"
 #include "device/login_rule.h"
 #include "device/setting_names.h"
 #include "device/snapshots.h"
@@ -95,9 +97,8 @@ std::vector<const Registration*>& registry();
 struct RouterAndFile {
     std::shared_ptr<std::string> router = std::make_shared<std::string>();
     std::shared_ptr<std::string> path = std::make_shared<std::string>();
-    // Throws UsageError "NAME needs ROUTER and FILE" when either is missing.
-    void require(std::string_view name) const;
 };
+// Both are required: CLI11 refuses the command without them.
 RouterAndFile addRouterAndFile(CLI::App& command, const char* fileHelp);
 
 // ---- text -------------------------------------------------------------------
@@ -121,6 +122,7 @@ void warn(std::string_view text);
 
 // ---- routers ------------------------------------------------------------------
 
+// Every router that answers discovery (not only the desktop list's 32).
 std::vector<DEVICE_INFO> discover(device::DeviceLink& link);
 
 // The hardware address a router announced in discovery, as text; empty when
@@ -129,8 +131,28 @@ std::string announcedHardware(const DEVICE_INFO& router);
 
 // The router a ROUTER argument names: its IP address, its hardware address
 // (as discovery announced it) or its name. A name several routers carry is
-// refused with the list of them.
+// refused with the list of them, and so is a router whose hardware address
+// another router announces too (device::twinsOf).
 DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted);
+
+// Throws Failure with device::twinMessage when `router` has twins in `found`.
+void refuseTwins(device::DeviceLink& link, const std::vector<DEVICE_INFO>& found,
+                 const DEVICE_INFO& router);
+
+// The login without asking anything: checks `password` against what the
+// router announced, as the desktop program's password dialog does, and sets
+// community and port. Every command that reaches a discovered router, one by
+// one or by the inventory, logs in through this.
+void logInTo(device::DeviceLink& link, const DEVICE_INFO& router,
+             const std::optional<std::string>& password, device::LoginFor operation,
+             const Options& options);
+
+// The first line of a password file; an empty one is refused. Warns when
+// the file is readable by group or others.
+std::string readPasswordFile(const std::string& path);
+
+// Warns "WHAT PATH is readable by ..." when group or others may read it.
+void warnIfOthersCanRead(const std::string& path, std::string_view what);
 
 // Finds the router and logs in as the desktop program's buttons do, asking
 // for the password where the options give none; sets community and port.
@@ -159,6 +181,13 @@ struct RouterConfiguration {
 RouterConfiguration readForFile(Context& context, const std::string& wanted,
                                 device::LoginFor operation);
 
+// The desktop program's message for a failed fetch, and in plain words why
+// when the device answered but not as a router does (one more read finds
+// out): "the device at ADDRESS does not know the variable ...".
+std::string fetchFailure(device::DeviceLink& link, const char* ip, device::FetchResult result);
+// The words for a request the device answered wrongly; empty for a time-out.
+std::string requestFailureText(const ipslan::RequestFailure& failure);
+
 // The remote connection test against `target` with `password`; throws
 // Failure with the dialog's message. Returns the router's record. With
 // `testNow` false only the checks run and the community and port are set.
@@ -184,11 +213,16 @@ struct DecodedEntry {
     std::size_t length = 0;
     bool isInteger = false;
     bool isText = false; // value is text (else bytes, shown in hexadecimal)
+    bool secret = false; // a password, or a table that holds one
+    bool set = false;    // the entry holds anything but zeros
     std::string value;
 
     std::string key() const;
-    // As text output shows it: texts quoted and escaped, bytes in hexadecimal.
-    std::string shown() const;
+    // As text output shows it: texts quoted and escaped, bytes in hexadecimal;
+    // a secret as "(set)" or "(empty)" unless `showSecrets`.
+    std::string shown(bool showSecrets) const;
+    // The value for JSON output, hidden as shown() hides it.
+    std::string jsonValue(bool showSecrets) const;
 };
 
 struct DecodedFile {
@@ -210,13 +244,24 @@ struct LoadRun {
     bool dryRun = false;     // print what would change, write nothing
     bool noSnapshot = false; // write even when no snapshot can be kept
     bool noVerify = false;   // do not read the settings back after the restart
+    bool force = false;      // restore: a changed or another router's snapshot too
 };
 
-// Load of `path` into the router: the checks, a snapshot first (its path is
-// printed), the writes, the reset and the verify. Settings that did not
-// take are listed and give status 1.
+// Load of `path` into the router: every check on the whole file (the
+// library's send rule included), the router's writer lock, a snapshot first
+// (its path is printed), the writes, the reset and the verify with the
+// password the file sets. Settings that did not take are listed and give
+// status 1. SIGINT or SIGTERM stops the writes after the one in flight: no
+// reset, the story printed, status 128 + the signal.
+// A dry run runs the same checks, writes nothing and returns 0 (nothing would
+// change), 1 (something would) or 2 (the file cannot be loaded).
 int loadWithSafety(Context& context, const std::string& router, const std::string& path,
                    const LoadRun& run);
+
+// SIGINT and SIGTERM end the program, except while a load writes.
+void installSignalHandlers();
+// 128 + a signal that came during a write and was not dealt with; else 0.
+int pendingInterruptStatus();
 
 // The snapshot store of this user.
 device::SnapshotStore snapshotStore();

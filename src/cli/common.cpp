@@ -4,6 +4,8 @@
 #include <iostream>
 
 #include <ipslan/config.h>
+#include <ipslan/diagnostics.h>
+#include <ipslan/variables.h>
 
 #include "cli/cli.h"
 #include "device/config_file.h"
@@ -31,17 +33,14 @@ std::vector<const Registration*>& registry() {
     return commands;
 }
 
-void RouterAndFile::require(std::string_view name) const {
-    if (router->empty() || path->empty())
-        throw UsageError{std::string(name) + " needs ROUTER and FILE"};
-}
-
 RouterAndFile addRouterAndFile(CLI::App& command, const char* fileHelp) {
     RouterAndFile arguments;
-    command.add_option("ROUTER", *arguments.router,
-                       "The router: its IP address, hardware address or name as discovery "
-                       "lists it.");
-    command.add_option("FILE", *arguments.path, fileHelp);
+    command
+        .add_option("ROUTER", *arguments.router,
+                    "The router: its IP address, hardware address or name as discovery "
+                    "lists it.")
+        ->required();
+    command.add_option("FILE", *arguments.path, fileHelp)->required();
     return arguments;
 }
 
@@ -56,8 +55,48 @@ RouterConfiguration readForFile(Context& context, const std::string& wanted,
     if (fetched == device::FetchResult::NoAnswer)
         throw Failure{noResponse(*remote)};
     if (fetched != device::FetchResult::Ok)
-        throw Failure{std::string(device::fetchFailureMessage(fetched))};
+        throw Failure{fetchFailure(context.link(), router.ipAddress, fetched)};
     return read;
+}
+
+std::string requestFailureText(const ipslan::RequestFailure& failure) {
+    std::string address = failure.peer.substr(failure.peer.find(':') + 1);
+    address = address.substr(0, address.rfind(':'));
+    const ipslan::VariableInfo* info = ipslan::findVariable(failure.variable, failure.mode);
+    const std::string variable =
+        hex(failure.variable) + (info ? std::string(" (") + info->name + ")" : std::string());
+    const std::string device = "the device at " + escaped(address);
+    switch (failure.kind) {
+    case ipslan::RequestFailure::ErrorStatus:
+        if (failure.errorStatus == ipslan::RequestFailure::kNoSuchName)
+            return device + " does not know the variable " + variable + ": is it a Tolvaro router?";
+        return device + " refused the variable " + variable + " with SNMP error status " +
+               std::to_string(failure.errorStatus) + " (" +
+               ipslan::errorStatusName(failure.errorStatus) + ")";
+    case ipslan::RequestFailure::BadValue:
+        return device + " answered the variable " + variable +
+               " with a value of the wrong type or size (" + hex(failure.valueType) +
+               "): is it a Tolvaro router?";
+    case ipslan::RequestFailure::WrongVariables:
+        return device + " answered with other variables than were asked: is it a Tolvaro router?";
+    case ipslan::RequestFailure::None:
+    case ipslan::RequestFailure::NoResponse:
+        break;
+    }
+    return {};
+}
+
+std::string fetchFailure(device::DeviceLink& link, const char* ip, device::FetchResult result) {
+    std::string text(device::fetchFailureMessage(result));
+    // One plain read says why in words: the reads of a fetch travel together.
+    MIB_RESPONSE probe{};
+    const int variable = ipslan::var::kFirmwareVersion;
+    if (link.getInfo(ip, 0, 1, &variable, &probe) != 1) {
+        const std::string why = requestFailureText(ipslan::lastRequestFailure());
+        if (!why.empty())
+            text += " (" + why + ")";
+    }
+    return text;
 }
 
 std::string hex(int variable) {
@@ -110,13 +149,32 @@ std::string DecodedEntry::key() const {
     return hex(variable) + "/" + std::to_string(mode);
 }
 
-std::string DecodedEntry::shown() const {
+std::string DecodedEntry::shown(bool showSecrets) const {
+    if (secret && !showSecrets)
+        return set ? "(set)" : "(empty)";
     if (isText)
         return nlohmann::json(value).dump(-1, ' ', true, nlohmann::json::error_handler_t::replace);
     return value.empty() ? std::string("(empty)") : value;
 }
 
+std::string DecodedEntry::jsonValue(bool showSecrets) const {
+    if (secret && !showSecrets)
+        return set ? "set" : "empty";
+    return value;
+}
+
 namespace {
+
+bool holdsSecret(int variable, int mode) {
+    const device::SettingName* named = device::settingName(variable, mode);
+    if (!named)
+        return false;
+    if (named->shown == device::Shown::Secret)
+        return true;
+    const auto fields = device::recordFields(named->table);
+    return std::any_of(fields.begin(), fields.end(),
+                       [](const device::RecordField& f) { return f.secret; });
+}
 
 DecodedEntry decode(const _snmp_packet& entry, int variable, int mode) {
     DecodedEntry out;
@@ -126,6 +184,8 @@ DecodedEntry decode(const _snmp_packet& entry, int variable, int mode) {
     out.length = std::min(device::entryLength(entry), kEntryValueSize);
     const auto* bytes = entry.value;
     out.isInteger = entry.type == kTypeInteger || entry.type == kTypeCounter;
+    out.secret = holdsSecret(variable, mode);
+    out.set = std::any_of(bytes, bytes + out.length, [](std::uint8_t b) { return b != 0; });
     const bool printable = std::all_of(bytes, bytes + out.length,
                                        [](std::uint8_t b) { return b >= 0x20 && b < 0x7f; });
     if (out.isInteger || printable) {

@@ -1,4 +1,6 @@
 // diff: the entries in which two configuration files differ.
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -9,6 +11,13 @@
 
 namespace tolvaro::cli {
 namespace {
+
+bool looksLikeFile(const std::string& text) {
+    std::string lower = text;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text.find('/') != std::string::npos || lower.ends_with(".cfg");
+}
 
 // A file against the live router: what loading the file would change.
 int diffWithRouter(Context& context, const std::string& path, const std::string& routerName) {
@@ -43,7 +52,7 @@ int namedDiff(Context& context, const std::string& first, const std::string& sec
     return found->empty() ? kExitOk : kExitFailed;
 }
 
-int diff(Context& context, const std::string& first, const std::string& second) {
+int diff(Context& context, const std::string& first, const std::string& second, bool showSecrets) {
     DecodedFile a;
     DecodedFile b;
     try {
@@ -67,13 +76,16 @@ int diff(Context& context, const std::string& first, const std::string& second) 
     header("family", a.family, b.family);
 
     auto change = [&](const DecodedEntry& e, const DecodedEntry* from, const DecodedEntry* to) {
+        // Both sides of a changed secret may read "(set)": say it changed.
+        const bool hidden = e.secret && !showSecrets && from && to;
         lines.push_back(hex(e.variable) + " mode " + std::to_string(e.mode) + ": " +
-                        (from ? from->shown() : "(absent)") + " -> " +
-                        (to ? to->shown() : "(absent)"));
-        json.push_back({{"variable", e.variable},
-                        {"mode", e.mode},
-                        {"from", from ? nlohmann::ordered_json(from->value) : nullptr},
-                        {"to", to ? nlohmann::ordered_json(to->value) : nullptr}});
+                        (from ? from->shown(showSecrets) : "(absent)") + " -> " +
+                        (to ? to->shown(showSecrets) : "(absent)") + (hidden ? " (changed)" : ""));
+        json.push_back(
+            {{"variable", e.variable},
+             {"mode", e.mode},
+             {"from", from ? nlohmann::ordered_json(from->jsonValue(showSecrets)) : nullptr},
+             {"to", to ? nlohmann::ordered_json(to->jsonValue(showSecrets)) : nullptr}});
     };
     // Entries are matched by variable and mode, so files of the two layouts
     // compare setting by setting.
@@ -105,17 +117,28 @@ int diff(Context& context, const std::string& first, const std::string& second) 
 Runner setUp(CLI::App& command) {
     auto first = std::make_shared<std::string>();
     auto second = std::make_shared<std::string>();
-    command.add_option("FILE1", *first, "The first configuration file.");
-    command.add_option("FILE2", *second,
-                       "The second configuration file, or a ROUTER to compare FILE1 with.");
+    command.add_option("FILE1", *first, "The first configuration file.")->required();
+    command
+        .add_option("FILE2", *second,
+                    "The second configuration file, or a ROUTER to compare FILE1 with.")
+        ->required();
     auto raw = std::make_shared<bool>(false);
     command.add_flag("--raw", *raw, "Compare entry by entry instead of by named setting.");
-    return [first, second, raw](Context& context) {
-        if (second->empty())
-            throw UsageError{"diff needs two FILEs"};
-        if (!std::filesystem::exists(*second))
+    auto showSecrets = std::make_shared<bool>(false);
+    command.add_flag("--show-secrets", *showSecrets,
+                     "With --raw, print passwords and the tables that hold them.");
+    return [first, second, raw, showSecrets](Context& context) {
+        if (!std::filesystem::exists(*second)) {
+            // A name with a folder or the files' extension means a file that
+            // is not there, not a router of that name.
+            if (looksLikeFile(*second)) {
+                warn(escaped(*second) + ": no such file");
+                return kExitUsage;
+            }
             return diffWithRouter(context, *first, *second);
-        return *raw ? diff(context, *first, *second) : namedDiff(context, *first, *second);
+        }
+        return *raw ? diff(context, *first, *second, *showSecrets)
+                    : namedDiff(context, *first, *second);
     };
 }
 

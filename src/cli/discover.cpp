@@ -28,7 +28,7 @@ int discoverCommand(Context& context, bool verbose) {
                             {"hardware", announcedHardware(r)}});
         }
         printJson(list);
-        return kExitOk;
+        return routers.empty() ? kExitFailed : kExitOk;
     }
     for (const DEVICE_INFO& r : routers) {
         std::cout << escaped(device::fieldText(r.name)) << "\t"
@@ -36,8 +36,10 @@ int discoverCommand(Context& context, bool verbose) {
                   << (r.family == 1 ? 1 : 2) << "\t" << escaped(device::fieldText(r.netmask))
                   << "\n";
     }
-    if (routers.empty())
+    if (routers.empty()) {
         std::cerr << "No compatible devices detected on LAN\n";
+        return kExitFailed;
+    }
     return kExitOk;
 }
 
@@ -53,8 +55,9 @@ Runner setUp(CLI::App& command) {
 }
 
 const Registration kDiscover{10, "discover",
-                             "List the routers that answer discovery: name, IP address, family "
-                             "and network mask (with --json also the hardware address).",
+                             "List every router that answers discovery: name, IP address, family "
+                             "and network mask (with --json also the hardware address). Status 1 "
+                             "when none answers.",
                              setUp};
 
 } // namespace

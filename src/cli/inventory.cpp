@@ -1,4 +1,5 @@
-// The inventory of routers that backup and apply --inventory work on (TOML):
+// The inventory of routers that backup, apply --inventory and status
+// --prometheus work on (TOML):
 //
 //     [[router]]
 //     name = "head-office"                 # names the files: letters, digits, . - _
@@ -16,12 +17,12 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 
 #include <toml++/toml.h>
 
 #include "cli/inventory.h"
+#include "device/device_record.h"
 #include "device/remote_connection.h"
 
 namespace tolvaro::cli {
@@ -69,6 +70,7 @@ std::vector<InventoryRouter> readInventory(const std::string& path) {
     std::error_code ec;
     if (!fs::is_regular_file(path, ec))
         throw InventoryError{escaped(path) + ": no such inventory file"};
+    warnIfOthersCanRead(path, "the inventory");
     toml::table document;
     try {
         document = toml::parse_file(path);
@@ -164,16 +166,25 @@ std::optional<std::string> passwordOf(const InventoryRouter& r) {
                           " that holds its password is not set"};
         return std::string(value);
     }
-    if (!r.passwordFile.empty()) {
-        std::ifstream in(r.passwordFile);
-        std::string line;
-        if (!in || (!std::getline(in, line) && !in.eof()))
-            throw Failure{"cannot read the password file " + escaped(r.passwordFile)};
-        while (!line.empty() && (line.back() == '\r' || line.back() == '\n'))
-            line.pop_back();
-        return line;
-    }
+    if (!r.passwordFile.empty())
+        return readPasswordFile(r.passwordFile);
     return std::nullopt;
+}
+
+DEVICE_INFO reachInventoryRouter(device::DeviceLink& link, const std::vector<DEVICE_INFO>& lan,
+                                 const InventoryRouter& r, device::LoginFor operation,
+                                 const Options& options) {
+    const std::optional<std::string> password = passwordOf(r);
+    if (r.remote)
+        return connectRemote(link, *r.remote, password.value_or(""));
+    const auto found = std::find_if(lan.begin(), lan.end(), [&r](const DEVICE_INFO& d) {
+        return announcedHardware(d) == r.hardware;
+    });
+    if (found == lan.end())
+        throw Failure{"no router with the hardware address " + r.hardware + " answered discovery"};
+    refuseTwins(link, lan, *found);
+    logInTo(link, *found, password, operation, options);
+    return *found;
 }
 
 } // namespace tolvaro::cli

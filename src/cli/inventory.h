@@ -32,4 +32,13 @@ std::string defaultInventory();
 // it names neither. Throws Failure when the one it names cannot be read.
 std::optional<std::string> passwordOf(const InventoryRouter& r);
 
+// Logs in to an inventory router for `operation`: a LAN router is looked up
+// by hardware address among `lan` (one discovery for all) and its password
+// checked, a remote one gets the connection test. A hardware address that
+// two routers announce is refused. Sets the link's community and port.
+// Throws Failure with the reason.
+DEVICE_INFO reachInventoryRouter(device::DeviceLink& link, const std::vector<DEVICE_INFO>& lan,
+                                 const InventoryRouter& r, device::LoginFor operation,
+                                 const Options& options);
+
 } // namespace tolvaro::cli

@@ -11,6 +11,7 @@
 #include <ipslan/variables.h>
 
 #include "cli/cli.h"
+#include "cli/metrics.h"
 #include "device/config_store.h"
 #include "device/device_record.h"
 #include "device/dotted_text.h"
@@ -157,7 +158,11 @@ int hangup(Context& context, const std::string& wanted, int intervalMs) {
 
 Runner setUpStatus(CLI::App& command) {
     const RouterArgument argument = addRouter(command);
-    return [argument](Context& context) {
+    auto metrics = std::make_shared<InventoryMetrics>();
+    addInventoryMetricsOptions(command, *metrics);
+    return [argument, metrics](Context& context) {
+        if (wantsInventoryMetrics(*metrics, *argument.router))
+            return writeInventoryMetrics(context, *metrics);
         argument.require("status");
         return status(context, *argument.router);
     };
@@ -183,10 +188,13 @@ template <int (*Run)(Context&, const std::string&, int)> Runner setUpLine(CLI::A
     };
 }
 
-const Registration kStatus{70, "status ROUTER",
+const Registration kStatus{70, "status ROUTER | --prometheus FILE [--inventory FILE]",
                            "Show what the Status page shows: firmware version, hardware address "
                            "and ID, whether the ISDN line is up, the connection status and the "
-                           "connection log.",
+                           "connection log. With --prometheus: write those of every router of "
+                           "the inventory as metrics for a textfile collector, with the line's "
+                           "up-time, the age of the newest snapshot and the drift from the last "
+                           "backup.",
                            setUpStatus};
 const Registration kLeases{71, "leases ROUTER",
                            "List the router's DHCP lease table: address, hardware address, "

@@ -16,13 +16,14 @@ Runner setUp(CLI::App& command) {
         addRouterAndFile(command, "The configuration file to write into it.");
     auto run = std::make_shared<LoadRun>();
     command.add_flag("--dry-run", run->dryRun,
-                     "Print the settings the file would change; write nothing.");
+                     "Run every check of the load and print the settings the file would change "
+                     "(not those the router keeps as its own); write nothing. Status 0: nothing "
+                     "would change, 1: something would, 2: the file cannot be loaded.");
     command.add_flag("--no-snapshot", run->noSnapshot,
                      "Write even when no snapshot of the router can be kept.");
     command.add_flag("--no-verify", run->noVerify,
                      "Do not read the settings back after the restart.");
     return [arguments, run](Context& context) {
-        arguments.require("load");
         return loadWithSafety(context, *arguments.router, *arguments.path, *run);
     };
 }
@@ -33,7 +34,9 @@ const Registration kLoad{
     "firmware gives the same file version number; it is checked whole before the first write. "
     "A snapshot of the router is kept first and its path printed; after the restart every "
     "setting is read back. Fails (status 1) when a setting did not take or the router refused "
-    "the reset, and stops at the first write the router does not answer.",
+    "the reset, and stops at the first write the router does not answer. Refused while another "
+    "program writes to the router. SIGINT or SIGTERM stops after the write in flight, without "
+    "the reset (status 130 or 143).",
     setUp};
 
 } // namespace

@@ -47,14 +47,6 @@ Text output shows control characters in router names and files as \n, \t or
 
 Exit status: 0 success, 1 failure (the message says why), 2 wrong usage.)";
 
-void onTerminate(int signal) {
-    // A save in progress must not leave a temporary file with the router's
-    // passwords behind.
-    device::removeUnfinishedTemporary();
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
-}
-
 int run(int argc, char** argv) {
     CLI::App app{"Discovers Tolvaro routers, saves their configuration to files, loads files "
                  "into them and shows and compares configuration files; shows line status, dials "
@@ -93,10 +85,10 @@ int run(int argc, char** argv) {
     password->excludes(passwordFile)->excludes(passwordStdin);
     passwordFile->excludes(passwordStdin);
     app.add_flag("--yes", o.yes,
-                 "load: do not ask \"Permanently change the Router setting\" (needed when no "
-                 "terminal is attached), and load even when a password was given for a router "
-                 "that announces none. set, apply: answer the pages' questions (the ISDN link is "
-                 "in use) with OK; without it they are refused.");
+                 "load, restore: do not ask \"Permanently change the Router setting\" (needed "
+                 "when no terminal is attached), and write even when a password was given for "
+                 "a router that announces none. set, apply: answer the pages' questions (the "
+                 "ISDN link is in use) with OK; without it they are refused.");
     app.add_flag("--remote", o.remote,
                  "ROUTER is ADDRESS[:PORT] of a router reached over its WAN port by remote "
                  "management, without discovery (\"remote:ADDRESS[:PORT]\" does the same for "
@@ -124,7 +116,8 @@ int run(int argc, char** argv) {
         ->type_name("N")
         ->check(CLI::Range(0, 10));
     app.add_option("--reset-wait", o.resetWaitMs,
-                   "load, set, apply, address: how long to wait after the reset (6000).")
+                   "load, restore, set, apply, address: how long to wait after the reset "
+                   "(6000).")
         ->type_name("MS")
         ->check(CLI::Range(0, 600000));
 
@@ -190,18 +183,23 @@ int run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     using namespace tolvaro::cli;
-    // A file size limit fails the write (and the save reports it) instead of
-    // ending the program with the temporary file left behind.
-    std::signal(SIGXFSZ, SIG_IGN);
-    std::signal(SIGINT, onTerminate);
-    std::signal(SIGTERM, onTerminate);
+    installSignalHandlers();
+    // Progress lines reach a file or pipe as they happen, not at the end.
+    std::cout << std::unitbuf;
+    int status = kExitFailed;
     try {
-        return run(argc, argv);
+        status = run(argc, argv);
     } catch (const UsageError& e) {
         std::cerr << "tolvaro-cli: " << e.text << "\nTry tolvaro-cli --help.\n";
-        return kExitUsage;
+        status = kExitUsage;
     } catch (const Failure& e) {
         warn(e.text);
-        return kExitFailed;
+        status = kExitFailed;
+    } catch (const std::exception& e) {
+        warn(escaped(e.what()));
+        status = kExitFailed;
     }
+    if (const int interrupted = pendingInterruptStatus())
+        return interrupted;
+    return status;
 }

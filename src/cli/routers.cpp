@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "cli/cli.h"
 #include "device/device_record.h"
 #include "device/remote_connection.h"
+#include "device/write_session.h"
 
 namespace tolvaro::cli {
 namespace {
@@ -70,16 +72,37 @@ std::optional<std::string> promptPassword() {
 
 } // namespace
 
+void warnIfOthersCanRead(const std::string& path, std::string_view what) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || (info.st_mode & (S_IRGRP | S_IROTH)) == 0)
+        return;
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(info.st_mode & 07777));
+    warn(std::string(what) + " " + escaped(path) + " is readable by " +
+         ((info.st_mode & S_IROTH) != 0 ? "every user" : "its group") + " (mode " + mode +
+         "): make it private with chmod 600");
+}
+
+std::string readPasswordFile(const std::string& path) {
+    warnIfOthersCanRead(path, "the password file");
+    std::ifstream in(path);
+    std::string line;
+    if (!in || (!std::getline(in, line) && !in.eof()))
+        throw Failure{"cannot read the password file " + escaped(path)};
+    line = withoutLineEnd(line);
+    // An empty first line is almost always a mistake (a file not yet
+    // filled in); a router without a password needs no password file.
+    if (line.empty())
+        throw Failure{"the password file " + escaped(path) +
+                      " is empty: its first line must hold the password"};
+    return line;
+}
+
 std::optional<std::string> givenPassword(const Options& options) {
     if (options.password)
         return options.password;
-    if (options.passwordFile) {
-        std::ifstream in(*options.passwordFile);
-        std::string line;
-        if (!in || (!std::getline(in, line) && !in.eof()))
-            throw Failure{"cannot read the password file " + escaped(*options.passwordFile)};
-        return withoutLineEnd(line);
-    }
+    if (options.passwordFile)
+        return readPasswordFile(*options.passwordFile);
     if (options.passwordStdin) {
         std::string line;
         if (!std::getline(std::cin, line) && line.empty())
@@ -135,11 +158,23 @@ DEVICE_INFO connectRemote(device::DeviceLink& link, const RemoteTarget& target,
 }
 
 std::vector<DEVICE_INFO> discover(device::DeviceLink& link) {
-    std::vector<DEVICE_INFO> table(kDeviceTableSize);
-    int count = 0;
-    link.browse(table.data(), &count);
-    table.resize(static_cast<std::size_t>(std::clamp(count, 0, kDeviceTableSize)));
-    return table;
+    return device::browseAll(link);
+}
+
+void refuseTwins(device::DeviceLink& link, const std::vector<DEVICE_INFO>& found,
+                 const DEVICE_INFO& router) {
+    std::vector<DEVICE_INFO> all = device::twinsOf(link, found, router);
+    if (all.empty())
+        return;
+    all.insert(all.begin(), router);
+    // Line by line: names from routers are escaped, the message's own line
+    // ends stay.
+    const std::string message = device::twinMessage(link, all);
+    std::string text;
+    std::size_t start = 0;
+    for (std::size_t end; (end = message.find('\n', start)) != std::string::npos; start = end + 1)
+        text += escaped(message.substr(start, end - start)) + "\n";
+    throw Failure{text + escaped(message.substr(start))};
 }
 
 std::string announcedHardware(const DEVICE_INFO& router) {
@@ -153,17 +188,21 @@ std::string announcedHardware(const DEVICE_INFO& router) {
 
 DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
     const auto routers = discover(link);
-    // An address or hardware address names one router; a name may not, since
-    // every router leaves the factory with the same one.
+    // An address names one router, and a hardware address should; a name
+    // may not, since every router leaves the factory with the same one.
     for (const DEVICE_INFO& r : routers) {
-        if (device::fieldText(r.ipAddress) == wanted)
+        if (device::fieldText(r.ipAddress) == wanted) {
+            refuseTwins(link, routers, r);
             return r;
+        }
     }
     std::vector<DEVICE_INFO> named;
     for (const DEVICE_INFO& r : routers) {
         const std::string hardware = announcedHardware(r);
-        if (!hardware.empty() && hardware == normalHardware(wanted))
+        if (!hardware.empty() && hardware == normalHardware(wanted)) {
+            refuseTwins(link, routers, r);
             return r;
+        }
         if (device::fieldText(r.name) == wanted)
             named.push_back(r);
     }
@@ -180,6 +219,7 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
         }
         throw Failure{text};
     }
+    refuseTwins(link, routers, named.front());
     return named.front();
 }
 
@@ -196,27 +236,33 @@ DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor 
     device::DeviceLink& link = context.link();
     const DEVICE_INFO router = findRouter(link, wanted);
     std::optional<std::string> typed = givenPassword(context.options);
+    if (!device::recordPassword(router).empty() && !typed)
+        typed = promptPassword();
+    logInTo(link, router, typed, operation, context.options);
+    return router;
+}
+
+void logInTo(device::DeviceLink& link, const DEVICE_INFO& router,
+             const std::optional<std::string>& password, device::LoginFor operation,
+             const Options& options) {
     if (!device::recordPassword(router).empty()) {
-        if (!typed)
-            typed = promptPassword();
-        if (!typed)
+        if (!password)
             throw Failure{"the router has a password: give --password-file, --password-stdin, "
                           "TOLVARO_PASSWORD or --password, or run on a terminal"};
-        if (!device::passwordMatches(router, *typed))
+        if (!device::passwordMatches(router, *password))
             throw Failure{"Wrong Password"};
-    } else if (typed) {
+    } else if (password) {
         // A password for a router that announces none: most likely another
         // router than the one meant, or one announcing on its behalf.
         warn("the router " + escaped(device::fieldText(router.ipAddress)) +
              " announces no password, although one was given: it may not be the router meant");
-        if (operation == device::LoginFor::Load && !context.options.yes)
+        if (operation == device::LoginFor::Load && !options.yes)
             throw Failure{"not loading into a router that does not match the password (use "
                           "--yes to load anyway)"};
     }
     if (const auto community = device::loginCommunity(router, operation))
         link.setCommunity(community->c_str());
-    link.setSnmpPort(context.options.port.value_or(device::kLanSnmpPort));
-    return router;
+    link.setSnmpPort(options.port.value_or(device::kLanSnmpPort));
 }
 
 bool confirmLoad() {

@@ -14,8 +14,12 @@ int save(Context& context, const std::string& routerName, const std::string& pat
     if (!version)
         throw Failure{"the router did not report a readable firmware version"};
     std::string error;
-    if (!device::writeFileReplacing(path, device::buildConfigFile(store, *version), &error))
+    std::string warning;
+    if (!device::writeFileReplacing(path, device::buildConfigFile(store, *version), &error,
+                                    &warning))
         throw Failure{"the configuration was not saved: " + escaped(error)};
+    if (!warning.empty())
+        warn(escaped(warning));
     std::cout << "Save Configuration completely\n";
     return kExitOk;
 }
@@ -23,7 +27,6 @@ int save(Context& context, const std::string& routerName, const std::string& pat
 Runner setUp(CLI::App& command) {
     const RouterAndFile arguments = addRouterAndFile(command, "Where the configuration goes.");
     return [arguments](Context& context) {
-        arguments.require("save");
         return save(context, *arguments.router, *arguments.path);
     };
 }
@@ -31,8 +34,11 @@ Runner setUp(CLI::App& command) {
 const Registration kSave{20, "save ROUTER FILE",
                          "Read the configuration of ROUTER and write it to FILE. An existing FILE "
                          "is replaced only once the new file is complete, and keeps its "
-                         "permissions; a new FILE is readable by its owner only, since it holds "
-                         "the router's passwords. A symbolic link is followed.",
+                         "permissions (with a warning when others may read it); a new FILE is "
+                         "readable by its owner only, since it holds the router's passwords. In "
+                         "a folder every user may write to (such as /tmp), a FILE or symbolic "
+                         "link that belongs to another user is refused; elsewhere a symbolic "
+                         "link is followed. A FILE with several hard links is refused.",
                          setUp};
 
 } // namespace

@@ -7,11 +7,13 @@
 namespace tolvaro::cli {
 namespace {
 
-nlohmann::ordered_json entryJson(const DecodedEntry& e) {
-    return {
-        {"variable", e.variable}, {"hex", hex(e.variable)},
-        {"mode", e.mode},         {"type", e.type},
-        {"length", e.length},     {e.isInteger ? "integer" : e.isText ? "text" : "hex", e.value}};
+nlohmann::ordered_json entryJson(const DecodedEntry& e, bool showSecrets) {
+    const char* kind = e.secret && !showSecrets ? "secret"
+                       : e.isInteger            ? "integer"
+                       : e.isText               ? "text"
+                                                : "hex";
+    return {{"variable", e.variable}, {"hex", hex(e.variable)}, {"mode", e.mode},
+            {"type", e.type},         {"length", e.length},     {kind, e.jsonValue(showSecrets)}};
 }
 
 // The settings a file holds, by name.
@@ -39,12 +41,12 @@ int showNamed(Context& context, const std::string& path) {
     return kExitOk;
 }
 
-int show(Context& context, const std::string& path) {
+int show(Context& context, const std::string& path, bool showSecrets) {
     const DecodedFile file = readConfigFile(path);
     if (context.options.json) {
         auto entries = nlohmann::ordered_json::array();
         for (const DecodedEntry& e : file.entries)
-            entries.push_back(entryJson(e));
+            entries.push_back(entryJson(e, showSecrets));
         printJson({{"header", "ISDNROUTER"},
                    {"version", file.version},
                    {"firmwareLevel", file.firmwareLevel},
@@ -59,20 +61,22 @@ int show(Context& context, const std::string& path) {
               << " (from the file length)\nentries: " << file.entries.size() << "\n";
     for (const DecodedEntry& e : file.entries) {
         std::cout << hex(e.variable) << " (" << e.variable << ") mode " << e.mode << " type "
-                  << e.type << " length " << e.length << ": " << e.shown() << "\n";
+                  << e.type << " length " << e.length << ": " << e.shown(showSecrets) << "\n";
     }
     return kExitOk;
 }
 
 Runner setUp(CLI::App& command) {
     auto path = std::make_shared<std::string>();
-    command.add_option("FILE", *path, "The configuration file.");
+    command.add_option("FILE", *path, "The configuration file.")->required();
     auto raw = std::make_shared<bool>(false);
     command.add_flag("--raw", *raw, "Every entry with its variable number, mode, type and value.");
-    return [path, raw](Context& context) {
-        if (path->empty())
-            throw UsageError{"show needs one FILE"};
-        return *raw ? show(context, *path) : showNamed(context, *path);
+    auto showSecrets = std::make_shared<bool>(false);
+    command.add_flag("--show-secrets", *showSecrets,
+                     "With --raw, print passwords and the tables that hold them instead of "
+                     "\"(set)\" or \"(empty)\".");
+    return [path, raw, showSecrets](Context& context) {
+        return *raw ? show(context, *path, *showSecrets) : showNamed(context, *path);
     };
 }
 
@@ -81,7 +85,7 @@ const Registration kShow{40, "show FILE",
                          "layout family (which the file does not store: it follows from the "
                          "length) and every setting by name, secrets shown only as set or "
                          "empty (--raw: every entry with its variable number, mode, type and "
-                         "value).",
+                         "value, secrets still hidden unless --show-secrets).",
                          setUp};
 
 } // namespace

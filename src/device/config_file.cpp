@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
+
+#include <pwd.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -205,6 +209,11 @@ _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset)
 
 namespace {
 
+// The temporary file of a save in progress, for removeUnfinishedTemporary:
+// its folder and name, so the handler needs no path resolution.
+char gTemporaryName[256];
+volatile std::sig_atomic_t gTemporaryFolder = -1;
+
 bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -218,133 +227,255 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes) {
     return true;
 }
 
-// The file a path finally names: a symbolic link is followed, so that saving
-// to a link updates the file it points to instead of replacing the link.
-std::filesystem::path resolveLinks(std::filesystem::path path) {
-    namespace fs = std::filesystem;
-    for (int hops = 0; hops < 40; ++hops) {
-        std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(path, ec)))
-            return path;
-        const fs::path next = fs::read_symlink(path, ec);
-        if (ec)
-            return path;
-        path = next.is_absolute() ? next : path.parent_path() / next;
-    }
-    return path;
+bool fail(std::string* error, std::string text) {
+    if (error)
+        *error = std::move(text);
+    return false;
 }
 
-// Writes over an existing file or device where it is. Used for what cannot
-// be replaced (a FIFO, a terminal, /dev/stdout) and for a writable file in a
-// directory the user cannot write.
-bool writeInPlace(const std::string& path, bool truncate, std::span<const std::uint8_t> bytes,
-                  std::string* error) {
-    // Non-blocking open: a FIFO without a reader fails at once instead of
-    // hanging the save.
-    const int fd = ::open(path.c_str(),
-                          O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | (truncate ? O_TRUNC : 0));
-    if (fd < 0) {
-        if (error)
-            *error = systemError("Cannot open", path);
-        return false;
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
     }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    // Closes now, for the error a close reports.
+    bool close() {
+        const int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+// Where another user can plant names: a sticky folder everybody may write
+// to, such as /tmp.
+bool sharedFolder(const struct stat& folder) {
+    return (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+}
+
+// Writes over an open file or device where it is: what cannot be replaced
+// (a FIFO, a terminal, /dev/stdout) and a writable file in a folder the user
+// cannot write.
+bool writeOpened(int fd, const std::string& path, std::span<const std::uint8_t> bytes,
+                 std::string* error) {
+    Descriptor file(fd);
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    bool ok = writeAll(fd, bytes);
-    if (!ok && error)
-        *error = systemError("Cannot write", path);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        if (error)
-            *error = systemError("Cannot write", path);
+    if (!writeAll(fd, bytes))
+        return fail(error, systemError("Cannot write", path));
+    if (!file.close())
+        return fail(error, systemError("Cannot write", path));
+    return true;
+}
+
+// Opens an existing non-directory in place, never through a link, and only
+// when it is still the object `seen` describes.
+int openExisting(int folder, const std::string& name, const struct stat& seen, bool truncate) {
+    // Non-blocking: a FIFO without a reader fails at once instead of hanging.
+    const int fd = ::openat(folder, name.c_str(),
+                            O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW |
+                                (truncate ? O_TRUNC : 0));
+    if (fd < 0)
+        return -1;
+    struct stat now {};
+    if (::fstat(fd, &now) != 0 || now.st_dev != seen.st_dev || now.st_ino != seen.st_ino) {
+        ::close(fd);
+        errno = EAGAIN;
+        return -1;
     }
-    return ok;
+    return fd;
+}
+
+// A new file in `folder`, 0600 whatever the umask leaves.
+int createTemporary(int folder, const std::string& target, std::string& name) {
+    static thread_local std::uint64_t counter = 0;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto stamp = static_cast<unsigned long long>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".%d.%llx", static_cast<int>(::getpid()),
+                      (stamp ^ (++counter << 40)) & 0xffffffffffffull);
+        name = "." + target.substr(0, 200) + suffix;
+        const int fd = ::openat(folder, name.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool writeInFolder(const std::string& path, std::span<const std::uint8_t> bytes,
+                   const FileWriteOptions& options, std::string* error, std::string* warning,
+                   int hops);
+
+// The file a link names, with the link's own folder as the base of a
+// relative target.
+bool followLink(int folder, const std::string& folderPath, const std::string& name,
+                const std::string& path, std::span<const std::uint8_t> bytes,
+                const FileWriteOptions& options, std::string* error, std::string* warning,
+                int hops) {
+    if (hops >= 40)
+        return fail(error, path + ": too many symbolic links");
+    std::string target(4096, '\0');
+    const ssize_t n = ::readlinkat(folder, name.c_str(), target.data(), target.size());
+    if (n < 0 || static_cast<std::size_t>(n) >= target.size())
+        return fail(error, systemError("Cannot read the link", path));
+    target.resize(static_cast<std::size_t>(n));
+    if (target.front() != '/')
+        target = folderPath + "/" + target;
+    return writeInFolder(target, bytes, options, error, warning, hops + 1);
+}
+
+bool writeInFolder(const std::string& path, std::span<const std::uint8_t> bytes,
+                   const FileWriteOptions& options, std::string* error, std::string* warning,
+                   int hops) {
+    namespace fs = std::filesystem;
+    const fs::path whole(path);
+    const std::string name = whole.filename().string();
+    std::string folderPath = whole.parent_path().string();
+    if (folderPath.empty())
+        folderPath = ".";
+    if (name.empty() || name == "." || name == "..")
+        return fail(error, path + " is a directory");
+    // Every later step works on this folder and names in it, so nothing
+    // checked below can be swapped between the check and the write.
+    Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat folderInfo {};
+    if (folder.get() < 0 || ::fstat(folder.get(), &folderInfo) != 0)
+        return fail(error, systemError("Cannot open the folder", folderPath));
+    const bool shared = sharedFolder(folderInfo);
+
+    struct stat old {};
+    const bool exists = ::fstatat(folder.get(), name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
+    if (!exists && errno != ENOENT)
+        return fail(error, systemError("Cannot examine", path));
+    // Another user's link or file in a folder everybody writes to is theirs
+    // to read: writing the router's passwords there would hand them over.
+    if (exists && shared && old.st_uid != ::geteuid())
+        return fail(error, path + " belongs to " + userName(old.st_uid) + ", not to you, in " +
+                               folderPath +
+                               ", a folder every user may write to: it could be a trap to "
+                               "read the router's passwords. Nothing was written; choose "
+                               "another file name or remove it first.");
+    if (exists && S_ISLNK(old.st_mode))
+        return followLink(folder.get(), folderPath, name, path, bytes, options, error, warning,
+                          hops);
+    if (exists && S_ISDIR(old.st_mode))
+        return fail(error, path + " is a directory");
+    if (exists && !S_ISREG(old.st_mode)) {
+        const int fd = openExisting(folder.get(), name, old, false);
+        if (fd < 0)
+            return fail(error, systemError("Cannot open", path));
+        return writeOpened(fd, path, bytes, error);
+    }
+    // Replacing one name of several would leave the others with the old
+    // settings; writing through all of them in place would lose the
+    // all-or-nothing replacement. Neither is what was asked.
+    if (exists && old.st_nlink > 1)
+        return fail(error, path + " has " + std::to_string(old.st_nlink) +
+                               " names (hard links): replacing it would leave the others with "
+                               "the old contents. Nothing was written; remove the other names "
+                               "or choose another file.");
+
+    std::string temporaryName;
+    Descriptor file(createTemporary(folder.get(), name, temporaryName));
+    if (file.get() < 0) {
+        // The folder is not writable but the file may be: keeping the user
+        // able to save beats keeping the old contents on a failed write.
+        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS)) {
+            const int fd = openExisting(folder.get(), name, old, true);
+            if (fd >= 0)
+                return writeOpened(fd, path, bytes, error);
+        }
+        return fail(error, systemError("Cannot create a file in", folderPath));
+    }
+    if (temporaryName.size() < sizeof gTemporaryName) {
+        std::memcpy(gTemporaryName, temporaryName.c_str(), temporaryName.size() + 1);
+        gTemporaryFolder = folder.get();
+    }
+    if (exists) {
+        // A replaced file keeps its owner (where permitted) and mode, so a
+        // private backup does not become readable by others.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+            ::fchown(file.get(), old.st_uid, old.st_gid) != 0 &&
+            ::fchown(file.get(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+            // Neither kept (not permitted): the mode below still is.
+        }
+        ::fchmod(file.get(), old.st_mode & 07777);
+        if (warning && (old.st_mode & (S_IRGRP | S_IROTH)) != 0) {
+            char mode[8];
+            std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(old.st_mode & 07777));
+            *warning = path + " keeps its mode " + mode + ": " +
+                       ((old.st_mode & S_IROTH) != 0 ? "every user" : "its group") +
+                       " may read the router's passwords in it";
+        }
+    }
+
+    // Deferred, the flush comes once for many files at commit().
+    bool ok =
+        writeAll(file.get(), bytes) && (options.deferred != nullptr || ::fsync(file.get()) == 0);
+    std::string failure;
+    if (!ok)
+        failure = systemError("Cannot write", folderPath + "/" + temporaryName);
+    if (!file.close() && ok) {
+        ok = false;
+        failure = systemError("Cannot write", folderPath + "/" + temporaryName);
+    }
+    if (ok && options.deferred != nullptr) {
+        const std::string temporary = folderPath + "/" + temporaryName;
+        options.deferred->add(temporary, folderPath + "/" + name, registerTemporary(temporary));
+        gTemporaryFolder = -1;
+        return true;
+    }
+    if (ok && ::renameat(folder.get(), temporaryName.c_str(), folder.get(), name.c_str()) != 0) {
+        ok = false;
+        failure = systemError("Cannot replace", path);
+    }
+    if (!ok)
+        ::unlinkat(folder.get(), temporaryName.c_str(), 0);
+    gTemporaryFolder = -1;
+    if (!ok)
+        return fail(error, failure);
+    // The new name is durable only once the folder is.
+    if (options.syncFolder)
+        ::fsync(folder.get());
+    return true;
 }
 
 } // namespace
 
-// Syncs the directory that holds a replaced file, so that the rename
-// survives a crash too.
-void syncDirectory(const std::filesystem::path& directory) {
-    const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        (void)::fsync(fd);
-        ::close(fd);
-    }
+std::string userName(unsigned uid) {
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    char buffer[1024];
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found)
+        return "user " + std::string(found->pw_name);
+    return "user id " + std::to_string(uid);
 }
 
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error, DeferredSync* deferred) {
-    namespace fs = std::filesystem;
-    const fs::path target = resolveLinks(fs::path(path));
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && S_ISDIR(old.st_mode)) {
-        if (error)
-            *error = target.string() + " is a directory";
-        return false;
-    }
-    if (exists && !S_ISREG(old.st_mode))
-        return writeInPlace(target.string(), false, bytes, error);
+                        std::string* error, std::string* warning, const FileWriteOptions& options) {
+    if (path.empty())
+        return fail(error, "No file name");
+    return writeInFolder(path, bytes, options, error, warning, 0);
+}
 
-    fs::path directory = target.parent_path();
-    if (directory.empty())
-        directory = ".";
-    // Appended piece by piece: GCC 12 at -O3 warns falsely on operator+ here.
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".XXXXXX";
-    std::string temporary = (directory / name).string();
-    // mkstemp creates the file 0600: right for a new file, which holds the
-    // router's passwords.
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) {
-        // The directory is not writable but the file may be: keeping the
-        // user able to save beats keeping the old contents on a failed write.
-        if (exists && (errno == EACCES || errno == EPERM || errno == EROFS) &&
-            ::access(target.c_str(), W_OK) == 0)
-            return writeInPlace(target.string(), true, bytes, error);
-        if (error)
-            *error = systemError("Cannot create a file in", directory.string());
-        return false;
-    }
-    const int slot = registerTemporary(temporary);
-    if (exists) {
-        // A replaced file keeps its owner (where permitted) and mode, so a
-        // private backup does not become readable by others.
-        if (::fchown(fd, old.st_uid, old.st_gid) != 0)
-            (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-
-    bool ok = writeAll(fd, bytes);
-    // Deferred, the flush comes once for many files at commit().
-    if (ok && deferred == nullptr && ::fsync(fd) != 0)
-        ok = false;
-    if (!ok && error)
-        *error = systemError("Cannot write", temporary);
-    if (::close(fd) != 0 && ok) {
-        ok = false;
-        if (error)
-            *error = systemError("Cannot write", temporary);
-    }
-    if (ok && deferred != nullptr) {
-        deferred->add(temporary, target.string(), slot);
-        return true;
-    }
-    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ok = false;
-        if (error)
-            *error = systemError("Cannot replace", target.string());
-    }
-    if (ok)
-        syncDirectory(directory);
-    else
-        ::unlink(temporary.c_str());
-    unregisterTemporary(slot);
-    return ok;
+bool syncFolderOf(const std::string& path) {
+    std::string folder = std::filesystem::path(path).parent_path().string();
+    Descriptor fd(
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.get() >= 0 && ::fsync(fd.get()) == 0;
 }
 
 void removeUnfinishedTemporary() noexcept {
+    if (gTemporaryFolder >= 0)
+        ::unlinkat(gTemporaryFolder, gTemporaryName, 0);
     removeRegisteredTemporaries();
 }
 

@@ -103,19 +103,41 @@ class DeferredSync;
 // Asks the router to restart (var::kReset, type 2, length 1, "1").
 int sendResetRequest(DeviceLink& link, const char* ip);
 
-// Writes `bytes` to `path` through a temporary file in the same directory
-// that replaces the target only once it is complete, so a failed save never
-// destroys an existing file. A symbolic link is followed and its target
-// replaced; a replaced file keeps its mode and owner, a new one is 0600.
-// What cannot be replaced (a FIFO or device), and an existing writable file
-// in a directory the user cannot write, are written in place. On failure
-// returns false with a reason. Programs should ignore SIGXFSZ, so that a
-// file size limit fails the write instead of ending the program.
-// The file is flushed before it replaces the target and the directory after;
-// with `deferred` both wait for deferred->commit(), which does them once for
-// every file written through it (files written in place are not deferred).
+struct FileWriteOptions {
+    // False: the caller makes the folder durable later (syncFolderOf), so a
+    // run that writes many files in one folder syncs it once.
+    bool syncFolder = true;
+    // Set: the file is neither flushed nor put in place here but by
+    // deferred->commit(), together with every other file written through it.
+    DeferredSync* deferred = nullptr;
+};
+
+// Writes `bytes` to `path` through a temporary file (0600) in the same
+// folder that replaces the target only once it is complete, so a failed save
+// never destroys an existing file. Every step works on the opened folder and
+// never follows a link it did not check:
+// - In a sticky folder every user may write to (such as /tmp), a symbolic
+//   link or an existing file at `path` that belongs to another user is
+//   refused, since its owner could read the passwords written there.
+// - Elsewhere, and for the user's own, a symbolic link is followed (the same
+//   rules apply again where it points) and its target replaced.
+// - A replaced file keeps its mode and owner (where permitted); `warning`
+//   then says so when the kept mode lets the group or others read it.
+// - A file with several names (hard links) is refused, not replaced: the
+//   other names would keep the old contents.
+// - What cannot be replaced (a FIFO or device) and an existing writable file
+//   in a folder the user cannot write are written in place.
+// On failure returns false with a reason. Programs should ignore SIGXFSZ, so
+// that a file size limit fails the write instead of ending the program.
 bool writeFileReplacing(const std::string& path, std::span<const std::uint8_t> bytes,
-                        std::string* error, DeferredSync* deferred = nullptr);
+                        std::string* error, std::string* warning = nullptr,
+                        const FileWriteOptions& options = {});
+
+// Makes the folder of `path` durable (the names replaced in it).
+bool syncFolderOf(const std::string& path);
+
+// "user NAME", or "user id N" when the account has no name.
+std::string userName(unsigned uid);
 
 // Removes the temporary files of saves in progress, if any; safe to call
 // from a signal handler of a program that ends on SIGINT or SIGTERM.

@@ -36,17 +36,33 @@ std::string reasonOf(std::string_view what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-// ".<anything>.cfg.XXXXXX", ".<anything>.txt.XXXXXX" or ".index.XXXXXX".
-bool ourTemporary(const std::string& name) {
-    constexpr std::size_t kRandom = 6;
-    if (name.size() < 2 + kRandom || name.front() != '.' || name[name.size() - kRandom - 1] != '.')
-        return false;
-    if (!std::all_of(name.end() - kRandom, name.end(),
-                     [](unsigned char c) { return std::isalnum(c) != 0; }))
-        return false;
-    const std::string stem = name.substr(1, name.size() - kRandom - 2);
+bool allOf(std::string_view text, int (*kind)(int)) {
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [kind](unsigned char c) { return kind(c) != 0; });
+}
+
+// The writer's temporary names for "<stem>": ".<stem>.<pid>.<hex>" (and
+// ".<stem>.XXXXXX" of earlier versions), where the stem is "index" or ends
+// in ".cfg" or ".txt".
+bool ourStem(std::string_view stem) {
     return stem == "index" ||
            (stem.size() > 4 && (stem.ends_with(".cfg") || stem.ends_with(".txt")));
+}
+
+bool ourTemporary(const std::string& name) {
+    if (name.size() < 2 || name.front() != '.')
+        return false;
+    const std::string_view rest = std::string_view(name).substr(1);
+    const auto last = rest.rfind('.');
+    if (last == std::string_view::npos)
+        return false;
+    const std::string_view stem = rest.substr(0, last);
+    const std::string_view tail = rest.substr(last + 1);
+    if (tail.size() == 6 && allOf(tail, std::isalnum) && ourStem(stem))
+        return true;
+    const auto pid = stem.rfind('.');
+    return tail.size() <= 16 && allOf(tail, std::isxdigit) && pid != std::string_view::npos &&
+           allOf(stem.substr(pid + 1), std::isdigit) && ourStem(stem.substr(0, pid));
 }
 
 std::string directoryOf(const std::string& path) {

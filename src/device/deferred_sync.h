@@ -62,7 +62,7 @@ void unregisterTemporary(int slot) noexcept;
 void removeRegisteredTemporaries() noexcept;
 
 // Removes from `directory` the temporary files of this program's writer
-// (".<name>.cfg.XXXXXX", ".<name>.txt.XXXXXX", ".index.XXXXXX") last changed
+// (".<name>.cfg.<pid>.<hex>", the same for ".txt" and "index") last changed
 // before `before`: the leftovers of a run that ended without cleaning up.
 void removeStaleTemporaries(const std::string& directory,
                             std::chrono::system_clock::time_point before);

@@ -1,5 +1,7 @@
 #include "device/device_link.h"
 
+#include <algorithm>
+
 namespace tolvaro::device {
 
 int DeviceLink::getInfoBatch(const char* ip, IPS_READ* reads, int n) {
@@ -46,6 +48,30 @@ int DeviceLink::getInfoFleet(IPS_ROUTER* routers, int n, int /*atOnce*/, IPS_FLE
         }
     }
     return all ? 1 : 0;
+}
+
+int DeviceLink::browseUpTo(DEVICE_INFO* table, int capacity, int* count) {
+    if (capacity < kDeviceTableSize) {
+        std::vector<DEVICE_INFO> all(kDeviceTableSize);
+        const int result = browse(all.data(), count);
+        if (count)
+            *count = std::clamp(*count, 0, std::max(capacity, 0));
+        if (table && count)
+            std::copy_n(all.begin(), *count, table);
+        return result;
+    }
+    return browse(table, count);
+}
+
+std::vector<DEVICE_INFO> browseAll(DeviceLink& link) {
+    std::vector<DEVICE_INFO> table(kMaxBrowseReplies);
+    int count = 0;
+    if (link.browseUpTo(table.data(), kMaxBrowseReplies, &count) == 0)
+        count = 0;
+    table.resize(static_cast<std::size_t>(std::clamp(count, 0, kMaxBrowseReplies)));
+    for (DEVICE_INFO& d : table)
+        d.ipAddress[sizeof d.ipAddress - 1] = 0;
+    return table;
 }
 
 } // namespace tolvaro::device

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include <ipslan/ipslan.h>
 
@@ -15,6 +16,9 @@ public:
 
     virtual int initLan() = 0;
     virtual int browse(DEVICE_INFO* table, int* count) = 0;
+    // browse without the list's limit of kDeviceTableSize records (see
+    // IPSBrowseUpTo). This default is browse, which is what a fake needs.
+    virtual int browseUpTo(DEVICE_INFO* table, int capacity, int* count);
     virtual int setCommunity(const char* community) = 0;
     virtual int setSnmpPort(int port) = 0;
     virtual int getInfo(const char* ip, int mode, int count, const int* variables,
@@ -39,6 +43,10 @@ public:
     // offer it.
     virtual int hardwareAddress(const char* /*ip*/, unsigned char* /*hardware*/) { return 0; }
 };
+
+// Every router discovery finds, up to kMaxBrowseReplies; empty when none or
+// when nothing could be sent.
+std::vector<DEVICE_INFO> browseAll(DeviceLink& link);
 
 // The link that talks to real routers through ipslan.
 std::unique_ptr<DeviceLink> makeLibraryLink();

@@ -7,6 +7,9 @@ class LibraryLink final : public DeviceLink {
 public:
     int initLan() override { return IPSInitLan(); }
     int browse(DEVICE_INFO* table, int* count) override { return IPSBrowse(table, count); }
+    int browseUpTo(DEVICE_INFO* table, int capacity, int* count) override {
+        return IPSBrowseUpTo(table, capacity, count);
+    }
     int setCommunity(const char* community) override { return PSSetCommunity(community); }
     int setSnmpPort(int port) override { return PSSetSnmpPort(port); }
     int getInfo(const char* ip, int mode, int count, const int* variables,

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include <ipslan/send_rule.h>
 #include <ipslan/variables.h>
 
 #include "device/catalogue.h"
@@ -9,21 +10,6 @@
 
 namespace tolvaro::device {
 namespace {
-
-bool isNumber(const std::string& text) {
-    const std::size_t start = !text.empty() && (text[0] == '-' || text[0] == '+') ? 1 : 0;
-    return text.size() > start && text.find_first_not_of("0123456789", start) == std::string::npos;
-}
-
-// What the library refuses before sending anything (see IPSSetInfo).
-bool libraryRefuses(const FileWrite& w, const _snmp_packet& entry) {
-    const auto kind = ipslan::variableKind(w.variable, w.mode);
-    const bool integer = kind ? *kind == ipslan::VarKind::Integer
-                              : entry.type == kTypeInteger || entry.type == kTypeCounter;
-    if (integer)
-        return !isNumber(entryText(entry));
-    return entryLength(entry) > kEntryValueSize;
-}
 
 bool routerAnswers(DeviceLink& link, const char* ip) {
     MIB_RESPONSE probe{};
@@ -82,17 +68,38 @@ LoadPlan checkLoad(std::span<const std::uint8_t> file, const ConfigStore& store)
     return plan;
 }
 
+bool keptByRouter(const FileWrite& w) {
+    const ipslan::VariableInfo* info = ipslan::findVariable(w.variable, w.mode);
+    return info != nullptr && !info->writable;
+}
+
+std::vector<FailedWrite> unsendable(std::span<const std::uint8_t> file,
+                                    const CheckedFile& checked) {
+    std::vector<FailedWrite> out;
+    for (const FileWrite& w : checked.writes)
+        if (ipslan::checkSend(w.variable, w.mode, fileEntryAt(file, w.offset)) !=
+            ipslan::SendCheck::Sendable)
+            out.push_back({w, WriteOutcome::NotSent, keptByRouter(w)});
+    return out;
+}
+
 LoadWrites writeLoad(DeviceLink& link, const char* ip, std::span<const std::uint8_t> file,
-                     const CheckedFile& checked, OnSilence onSilence) {
+                     const CheckedFile& checked, OnSilence onSilence,
+                     const std::function<bool()>& stopRequested, SentLog* sent) {
     LoadWrites result;
     for (const FileWrite& w : checked.writes) {
+        if (stopRequested && stopRequested()) {
+            result.interrupted = true;
+            break;
+        }
         ++result.attempted;
         const _snmp_packet entry = fileEntryAt(file, w.offset);
-        const ipslan::VariableInfo* info = ipslan::findVariable(w.variable, w.mode);
-        const bool readOnly = info != nullptr && !info->writable;
+        const bool readOnly = keptByRouter(w);
+        if (sent)
+            sent->add(w.mode, w.variable, entry);
         if (link.setInfo(ip, w.mode, 1, &w.variable, &entry) == 1)
             continue;
-        if (libraryRefuses(w, entry)) {
+        if (ipslan::checkSend(w.variable, w.mode, entry) != ipslan::SendCheck::Sendable) {
             result.failed.push_back({w, WriteOutcome::NotSent, readOnly});
             continue;
         }

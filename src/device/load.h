@@ -13,12 +13,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "device/config_file.h"
 #include "device/config_store.h"
+#include "device/verify.h"
 
 namespace tolvaro::device {
 
@@ -71,13 +73,26 @@ enum class OnSilence {
 struct LoadWrites {
     std::size_t attempted = 0; // writes sent or refused before sending
     bool stopped = false;      // OnSilence::Stop ended the writes early
+    bool interrupted = false;  // stopRequested ended them before write attempted+1
     std::vector<FailedWrite> failed;
 };
 
 // The file's entries, in file order, one variable per request. Under
 // OnSilence::Stop a failed write is followed by one read of the version text:
 // no answer to that either means the router has stopped answering.
+// `stopRequested`, asked before each write, ends the writes early (an
+// interrupt): the write in flight is always finished. Each entry given to the
+// library is added to `sent`, for the verify.
 LoadWrites writeLoad(DeviceLink& link, const char* ip, std::span<const std::uint8_t> file,
-                     const CheckedFile& checked, OnSilence onSilence);
+                     const CheckedFile& checked, OnSilence onSilence,
+                     const std::function<bool()>& stopRequested = {}, SentLog* sent = nullptr);
+
+// The writes of a checked file the library would refuse to send (NotSent),
+// found without sending anything: what writeLoad would report for them.
+std::vector<FailedWrite> unsendable(std::span<const std::uint8_t> file, const CheckedFile& checked);
+
+// Whether the router keeps the variable as its own (its version texts,
+// hardware address): writing it is refused, harmlessly.
+bool keptByRouter(const FileWrite& write);
 
 } // namespace tolvaro::device

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <utility>
 
 #include <ipslan/records.h>
 
@@ -61,11 +62,11 @@ constexpr auto kSettings = std::to_array<SettingName>({
           Shown::Secret),
     named(var::kAnswerWanPing, "option.respond_to_ping",
           "Option / Respond to ICMP request (Ping) via WAN port", Shown::OnOff),
-    named(var::kRemoteManagement, "option.remote_management_off",
-          "Option / Remote Management (off switch)", Shown::OnOff),
+    named(var::kRemoteManagement, "option.remote_management_off", "Option / Remote Management",
+          Shown::OffSwitch),
     named(var::kWebPort, "option.web_port", "Option / Port Number (Web Browser)", Shown::Number),
-    named(var::kWebManagementOff, "option.web_management_off",
-          "Option / Web Management (off switch)", Shown::OnOff),
+    named(var::kWebManagementOff, "option.web_management_off", "Option / Web Management",
+          Shown::OffSwitch),
     named(var::kUtilityPort, "option.utility_port", "Option / Port Number (Windows utility)",
           Shown::Number),
     // LAN
@@ -307,6 +308,8 @@ std::string scalarValue(Shown shown, const _snmp_packet& entry) {
         return std::to_string(integerOf(entry));
     case Shown::OnOff:
         return onOff(integerOf(entry));
+    case Shown::OffSwitch:
+        return onOff(integerOf(entry) == 0);
     case Shown::Flags: {
         char out[16];
         std::snprintf(out, sizeof out, "0x%02lx", static_cast<unsigned long>(integerOf(entry)));
@@ -566,6 +569,19 @@ std::vector<NamedValue> describeEntry(const SettingName& setting, const _snmp_pa
     return out;
 }
 
+namespace {
+
+// Two secrets that differ, as the two sides of a difference: each side says
+// whether it holds one, and two that both do say that they differ.
+std::pair<std::string, std::string> secretSides(const std::string& before,
+                                                const std::string& after) {
+    if (!before.empty() && !after.empty())
+        return {"(set)", "(set, differs)"};
+    return {before.empty() ? "(empty)" : "(set)", after.empty() ? "(empty)" : "(set)"};
+}
+
+} // namespace
+
 std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp_packet& before,
                                          const _snmp_packet& after) {
     std::vector<NamedDifference> out;
@@ -573,9 +589,10 @@ std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp
         const std::string a = scalarValue(setting.shown, before);
         const std::string b = scalarValue(setting.shown, after);
         if (setting.shown == Shown::Secret) {
-            if (entryText(before) != entryText(after))
-                out.push_back(
-                    {std::string(setting.key), std::string(setting.name), "unchanged", "changed"});
+            if (entryText(before) != entryText(after)) {
+                const auto [was, now] = secretSides(entryText(before), entryText(after));
+                out.push_back({std::string(setting.key), std::string(setting.name), was, now});
+            }
         } else if (a != b) {
             out.push_back({std::string(setting.key), std::string(setting.name), a, b});
         }
@@ -597,9 +614,10 @@ std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp
                 if (va[f] == vb[f])
                     continue;
                 named = true;
-                out.push_back(
-                    {recordKey(setting, b, fields[f].key), recordName(setting, b, fields[f].label),
-                     fields[f].secret ? "unchanged" : va[f], fields[f].secret ? "changed" : vb[f]});
+                const auto [was, now] =
+                    fields[f].secret ? secretSides(va[f], vb[f]) : std::pair{va[f], vb[f]};
+                out.push_back({recordKey(setting, b, fields[f].key),
+                               recordName(setting, b, fields[f].label), was, now});
             }
         }
         // Bytes that differ where no field shows it (padding, a text without

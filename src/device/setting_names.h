@@ -29,10 +29,11 @@ namespace tolvaro::device {
 enum class Shown {
     Number,    // decimal
     OnOff,     // "on" for any value but 0
+    OffSwitch, // a value that turns something off: "off" for any value but 0
     Flags,     // a bit field, hexadecimal
     Text,      // quoted
     Address,   // dotted text as stored
-    Secret,    // never shown: set or empty, changed or unchanged
+    Secret,    // never shown: set or empty, and whether two values differ
     Hardware,  // six bytes, upper-case hexadecimal pairs
     PortValue, // TCP port in the low 16 bits, UDP port in the high 16 bits
     Table,     // records of a table; see TableKind

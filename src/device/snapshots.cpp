@@ -12,13 +12,19 @@
 #include <fstream>
 #include <sstream>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <openssl/evp.h>
 
 #include <ipslan/variables.h>
 
 #include "device/config_file.h"
 #include "device/device_link.h"
 #include "device/fetch.h"
+#include "device/write_session.h"
 
 namespace tolvaro::device {
 namespace {
@@ -68,7 +74,9 @@ bool makePrivateDirectory(const std::string& path, std::string* error) {
 
 bool writePrivateFile(const std::string& path, std::span<const std::uint8_t> bytes,
                       std::string* error, DeferredSync* deferred = nullptr) {
-    if (!writeFileReplacing(path, bytes, error, deferred))
+    FileWriteOptions options;
+    options.deferred = deferred;
+    if (!writeFileReplacing(path, bytes, error, nullptr, options))
         return false;
     // A deferred file is not in place yet; its temporary file is 0600, or has
     // the mode of the private file it replaces.
@@ -117,6 +125,30 @@ int sequenceOf(const std::string& fileName) {
 
 } // namespace
 
+std::optional<std::chrono::system_clock::time_point> snapshotTime(std::string_view time) {
+    // As utcStamp writes it: YYYYMMDD "T" hhmmss "Z".
+    if (time.size() != 16 || time[8] != 'T' || time[15] != 'Z')
+        return std::nullopt;
+    const auto number = [time](std::size_t at, std::size_t width) {
+        int value = 0;
+        for (std::size_t i = at; i < at + width; ++i) {
+            if (time[i] < '0' || time[i] > '9')
+                return -1;
+            value = value * 10 + (time[i] - '0');
+        }
+        return value;
+    };
+    using namespace std::chrono;
+    const int y = number(0, 4), mo = number(4, 2), d = number(6, 2);
+    const int h = number(9, 2), mi = number(11, 2), s = number(13, 2);
+    const year_month_day day{year{y}, month{static_cast<unsigned>(mo)},
+                             std::chrono::day{static_cast<unsigned>(d)}};
+    if (y < 0 || mo < 0 || d < 0 || !day.ok() || h < 0 || h > 23 || mi < 0 || mi > 59 || s < 0 ||
+        s > 59)
+        return std::nullopt;
+    return sys_days{day} + hours{h} + minutes{mi} + seconds{s};
+}
+
 std::string_view reasonText(SnapshotReason reason) {
     switch (reason) {
     case SnapshotReason::Setup:
@@ -132,11 +164,7 @@ std::string_view reasonText(SnapshotReason reason) {
 }
 
 std::string routerKey(const ConfigStore& store, std::string_view ipAddress) {
-    std::array<std::uint8_t, 6> hardware{};
-    const auto slot = store.slotOf(ipslan::var::kHardwareAddress);
-    if (slot && entryLength(store.read(*slot)) >= hardware.size())
-        std::copy_n(store.read(*slot).value, hardware.size(), hardware.begin());
-    return routerKey(hardware, ipAddress);
+    return routerKey(hardwareAddressOf(store), ipAddress);
 }
 
 std::string routerKey(std::span<const std::uint8_t, 6> hardware, std::string_view ipAddress) {
@@ -245,6 +273,8 @@ SnapshotStore::take(std::string_view router, SnapshotReason reason, const Snapsh
             info.routerName = cleanField(source.routerName);
             info.address = cleanField(source.address);
             info.firmware = cleanField(source.firmware);
+            info.sha256 = sha256Hex(file);
+            info.hardware = cleanField(source.hardware);
         }
     }
     while (kept_ > 0 && static_cast<int>(all.size()) > kept_) {
@@ -285,6 +315,13 @@ std::vector<SnapshotInfo> SnapshotStore::list(std::string_view router) const {
             info.address = fields[2];
             info.firmware = fields[3];
             info.reason = fields[4];
+            // The split drops an empty last field (no note).
+            if (fields.size() >= 7) {
+                info.sha256 = fields[5];
+                info.hardware = fields[6];
+            }
+            if (fields.size() >= 8)
+                info.note = fields[7];
         }
     }
     std::sort(out.begin(), out.end(), [](const SnapshotInfo& a, const SnapshotInfo& b) {
@@ -329,11 +366,127 @@ bool SnapshotStore::writeIndex(std::string_view router,
     std::string text;
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it)
         text += it->fileName + "\t" + it->routerName + "\t" + it->address + "\t" + it->firmware +
-                "\t" + it->reason + "\n";
+                "\t" + it->reason + "\t" + it->sha256 + "\t" + it->hardware + "\t" + it->note +
+                "\n";
     const std::string path = (fs::path(directoryOf(router)) / std::string(kIndexName)).string();
     return writePrivateFile(
         path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error,
         deferred);
+}
+
+bool SnapshotStore::addNote(std::string_view router, std::string_view fileName,
+                            std::string_view note) {
+    std::vector<SnapshotInfo> all = list(router);
+    for (SnapshotInfo& info : all)
+        if (info.fileName == fileName)
+            info.note = cleanField(info.note.empty() ? std::string(note)
+                                                     : info.note + "; " + std::string(note));
+    return writeIndex(router, all, nullptr);
+}
+
+std::optional<std::pair<std::string, SnapshotInfo>>
+SnapshotStore::findFile(const std::string& path) const {
+    std::error_code ec;
+    const fs::path file = fs::weakly_canonical(fs::absolute(path), ec);
+    const fs::path root = fs::weakly_canonical(fs::absolute(root_), ec);
+    if (root_.empty() || file.parent_path().parent_path() != root)
+        return std::nullopt;
+    const std::string router = file.parent_path().filename().string();
+    for (SnapshotInfo& info : list(router))
+        if (info.fileName == file.filename().string())
+            return std::pair(router, std::move(info));
+    return std::nullopt;
+}
+
+std::string sha256Hex(std::span<const std::uint8_t> bytes) {
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr) != 1)
+        return {};
+    std::string out;
+    static const char* digits = "0123456789abcdef";
+    for (unsigned int i = 0; i < length; ++i) {
+        out += digits[digest[i] >> 4];
+        out += digits[digest[i] & 15];
+    }
+    return out;
+}
+
+WriterLock::WriterLock(WriterLock&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), holder_(std::move(other.holder_)),
+      error_(std::move(other.error_)) {}
+
+WriterLock& WriterLock::operator=(WriterLock&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0)
+            ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        holder_ = std::move(other.holder_);
+        error_ = std::move(other.error_);
+    }
+    return *this;
+}
+
+WriterLock::~WriterLock() {
+    // Closing the last descriptor releases the flock.
+    if (fd_ >= 0)
+        ::close(fd_);
+}
+
+WriterLock SnapshotStore::lockWriter(std::string_view router, std::string_view program) const {
+    WriterLock lock;
+    if (root_.empty()) {
+        lock.error_ = "No place for the writer lock: neither XDG_DATA_HOME nor HOME is set.";
+        return lock;
+    }
+    if (router.empty() || router.find('/') != std::string_view::npos || router == "." ||
+        router == "..")
+        return lock;
+    if (!makePrivateDirectory(root_, &lock.error_) ||
+        !makePrivateDirectory(directoryOf(router), &lock.error_))
+        return lock;
+    const std::string path = (fs::path(directoryOf(router)) / "writer.lock").string();
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        lock.error_ = systemError("Cannot open", path);
+        return lock;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool busy = errno == EWOULDBLOCK;
+        if (!busy) {
+            lock.error_ = systemError("Cannot lock", path);
+            ::close(fd);
+            return lock;
+        }
+        char buffer[512] = {};
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer - 1, 0);
+        ::close(fd);
+        const auto fields =
+            split(std::string(buffer, n > 0 ? static_cast<std::size_t>(n) : 0), '\t');
+        WriterHolder holder;
+        holder.program = fields.size() > 0 ? fields[0] : "another program";
+        holder.pid = fields.size() > 1 ? std::atol(fields[1].c_str()) : 0;
+        if (fields.size() > 2)
+            holder.since = fields[2].substr(0, fields[2].find('\n'));
+        lock.holder_ = holder;
+        return lock;
+    }
+    const std::string who = cleanField(program) + "\t" + std::to_string(::getpid()) + "\t" +
+                            utcStamp(std::chrono::system_clock::now()) + "\n";
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, who.data(), who.size(), 0) < 0)
+        lock.error_ = systemError("Cannot write", path);
+    lock.fd_ = fd;
+    return lock;
+}
+
+std::string writerLockMessage(const WriterHolder& holder, std::string_view router) {
+    std::string text =
+        "Another program is writing to the router " + std::string(router) + ": " + holder.program;
+    if (holder.pid > 0)
+        text += " (PID " + std::to_string(holder.pid) + ")";
+    if (!holder.since.empty())
+        text += " since " + holder.since;
+    return text + ". Nothing was written; try again when it has finished.";
 }
 
 } // namespace tolvaro::device

@@ -7,17 +7,25 @@
 //     <UTC time>-<reason>.cfg            0600, e.g. 20261208T031500Z-setup.cfg
 //     index                              0600, one line per snapshot:
 //                                        file, router name, address,
-//                                        firmware text, reason (tab-separated)
+//                                        firmware text, reason, SHA-256 of
+//                                        the file, hardware address, note
+//                                        (tab-separated; older lines end
+//                                        after the reason)
+//     writer.lock                        0600, held (flock) by the one
+//                                        operation writing to the router:
+//                                        program, PID, since (UTC)
 // Names sort by time; a second snapshot in the same second gets "-2", "-3"
 // after its time. After each snapshot the oldest beyond the kept number are
 // removed. Nothing here prints; failures come back with a reason.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "device/config_store.h"
@@ -26,6 +34,10 @@ namespace tolvaro::device {
 
 enum class SnapshotReason { Setup, Load, Restore, Backup };
 std::string_view reasonText(SnapshotReason reason);
+
+// The moment a snapshot's time text ("20261208T031500Z", SnapshotInfo::time)
+// stands for; nothing when the text is not one.
+std::optional<std::chrono::system_clock::time_point> snapshotTime(std::string_view time);
 
 inline constexpr int kDefaultSnapshotsKept = 50;
 
@@ -37,6 +49,9 @@ struct SnapshotInfo {
     std::string routerName;
     std::string address;
     std::string firmware;
+    std::string sha256;   // of the file when taken; empty for older entries
+    std::string hardware; // "02-4B-56-00-09-02"; empty when not recorded
+    std::string note;     // e.g. "password changed"; never a password
 };
 
 // What the index records of the router a snapshot came from.
@@ -44,7 +59,49 @@ struct SnapshotSource {
     std::string routerName;
     std::string address;
     std::string firmware;
+    std::string hardware = {}; // "02-4B-56-00-09-02"; empty when the router reported none
 };
+
+inline constexpr std::string_view kPasswordChangedNote = "password changed";
+
+// Lower-case hexadecimal SHA-256 of `bytes`.
+std::string sha256Hex(std::span<const std::uint8_t> bytes);
+
+// Who holds a router's writer lock.
+struct WriterHolder {
+    std::string program;
+    long pid = 0;
+    std::string since; // UTC, as written by the holder
+};
+
+// The one writer of a router: an advisory lock (flock) on the router's
+// writer.lock, released when this goes. Never waits: a lock another process
+// holds comes back not held, with who holds it.
+class WriterLock {
+public:
+    WriterLock() = default;
+    WriterLock(WriterLock&& other) noexcept;
+    WriterLock& operator=(WriterLock&& other) noexcept;
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    ~WriterLock();
+
+    // False only when another writer holds the lock. A lock that could not
+    // be made at all (no store, a file error) does not stop the write; error()
+    // then says why.
+    bool held() const { return !holder_; }
+    const std::optional<WriterHolder>& holder() const { return holder_; }
+    const std::string& error() const { return error_; }
+
+private:
+    friend class SnapshotStore;
+    int fd_ = -1;
+    std::optional<WriterHolder> holder_;
+    std::string error_;
+};
+
+// "Another program is writing to the router ...: PROGRAM (PID n) since TIME."
+std::string writerLockMessage(const WriterHolder& holder, std::string_view router);
 
 // The directory name of a router: its hardware address (read-image slot 12,
 // var::kHardwareAddress) as upper-case hexadecimal pairs joined by "-"; a router
@@ -86,6 +143,16 @@ public:
 
     // Removes one snapshot (by file name) and its index line.
     bool remove(std::string_view router, std::string_view fileName, std::string* error);
+
+    // Adds `note` to a snapshot's index line.
+    bool addNote(std::string_view router, std::string_view fileName, std::string_view note);
+
+    // Takes the writer lock of `router` for `program` (see WriterLock).
+    WriterLock lockWriter(std::string_view router, std::string_view program) const;
+
+    // The router folder and index entry of a file inside this store; nothing
+    // for a file elsewhere.
+    std::optional<std::pair<std::string, SnapshotInfo>> findFile(const std::string& path) const;
 
 private:
     std::string directoryOf(std::string_view router) const;

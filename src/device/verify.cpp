@@ -78,14 +78,12 @@ bool readOne(DeviceLink& link, const std::string& ip, int mode, int variable,
 
 // The address where the router with `hardware` answers, if discovery finds it.
 std::optional<std::string> rediscover(DeviceLink& link, const HardwareAddress& hardware) {
-    std::vector<DEVICE_INFO> table(kDeviceTableSize);
-    int count = kDeviceTableSize;
-    if (link.browse(table.data(), &count) == 0)
-        return std::nullopt;
-    count = std::clamp(count, 0, kDeviceTableSize);
-    for (int i = 0; i < count; ++i) {
-        DEVICE_INFO& d = table[static_cast<std::size_t>(i)];
-        d.ipAddress[sizeof d.ipAddress - 1] = 0;
+    for (const DEVICE_INFO& d : browseAll(link)) {
+        // Discovery's own word first: asking every other router would cost
+        // a time-out each where the password differs.
+        HardwareAddress announced{};
+        if (link.hardwareAddress(d.ipAddress, announced.data()) == 1 && announced != hardware)
+            continue;
         if (readHardwareAddress(link, d.ipAddress) == hardware)
             return std::string(d.ipAddress);
     }

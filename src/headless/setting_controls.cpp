@@ -90,7 +90,7 @@ constexpr auto kSpecialFields = std::to_array<SettingControl>({
 
 constexpr auto kTables = std::to_array<TableControl>({
     {"lan.routes", kLan, lan::kRouteList, lan::kAddRoute, 0, lan::kDeleteRoute, rt::kTemplate,
-     kRouteFields},
+     kRouteFields, "destination"},
     {"dialin.users", kDialin, di::kUserList, di::kAddUser, di::kEditUser, di::kDeleteUser,
      us::kTemplate, kUserFields},
     {"access_control.workstations", kAccessControl, ac::kWorkstationList, ac::kAddWorkstation,
@@ -246,6 +246,16 @@ const SettingControl* settingControl(std::string_view key) {
     const auto it = std::find_if(kControls.begin(), kControls.end(),
                                  [key](const SettingControl& c) { return c.key == key; });
     return it == kControls.end() ? nullptr : &*it;
+}
+
+std::string rowFieldName(const TableControl& table, std::string_view row,
+                         const SettingControl& field) {
+    const ui::Template* dialog = ui::findTemplate(table.dialog);
+    if (!dialog)
+        return std::string(table.key) + "[" + std::string(row) + "]." + std::string(field.key);
+    const std::string label = labelOf(*dialog, field.ids[0]);
+    return dialog->caption + " / " + std::string(row) + " / " +
+           (label.empty() ? std::string(field.key) : label);
 }
 
 std::span<const TableControl> allTableControls() {

@@ -70,9 +70,16 @@ struct TableControl {
     int remove;
     int dialog; // the editor dialog's template
     std::span<const SettingControl> fields;
+    // The field that holds the row's name (what its list shows as the key).
+    std::string_view nameField = "name";
 };
 
 std::span<const TableControl> allTableControls();
+
+// "Dialog caption / ROW / Label", the label taken from the editor dialog's
+// template.
+std::string rowFieldName(const TableControl& table, std::string_view row,
+                         const SettingControl& field);
 
 // "KEY[ROW]": a row of a table ("+" for a new one); nothing when the key
 // names no table.

@@ -265,6 +265,63 @@ HeadlessSetup::readTable(const TableControl& table) {
     return out;
 }
 
+std::map<std::string, std::map<std::string, std::string>>
+HeadlessSetup::readRows(const TableControl& table) {
+    if (!fetched_)
+        throw std::logic_error("read before fetch");
+    Session session(host_, link_, router_);
+    session.state.firmwareLevel = fetched_->firmwareLevel;
+    device::ConfigStore store = *fetched_;
+    app::SettingsSheet sheet(session.context, store);
+    std::map<std::string, std::map<std::string, std::string>> out;
+    std::string refused;
+    host_.expectSheet([&](ui::ScriptedSheetDriver& driver) {
+        if (driver.activePage() != table.page && !driver.selectPage(table.page)) {
+            refused = joined(host_.takeMessages());
+            driver.pressCancel();
+            return;
+        }
+        ui::ScriptedDialogDriver page = driver.page();
+        const auto columns = page.listColumns(table.list);
+        const auto named = std::find(columns.begin(), columns.end(), "Name");
+        const int keyColumn =
+            named == columns.end() ? 0 : static_cast<int>(named - columns.begin());
+        for (int row = 0; row < page.listCount(table.list); ++row) {
+            std::string name;
+            for (const char c : page.listText(table.list, row, keyColumn))
+                if (c != ' ')
+                    name += c;
+            auto& fields = out[name];
+            if (table.edit == 0) {
+                for (std::size_t c = 0; c < columns.size(); ++c) {
+                    std::string header;
+                    for (const char ch : columns[c])
+                        header += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+                    std::string text;
+                    for (const char ch : page.listText(table.list, row, static_cast<int>(c)))
+                        if (ch != ' ')
+                            text += ch;
+                    fields[header] = text;
+                }
+                continue;
+            }
+            page.clickRow(table.list, row);
+            host_.expectDialog(table.dialog, [&](ui::ScriptedDialogDriver& dialog) {
+                for (const SettingControl& field : table.fields)
+                    fields[std::string(field.key)] = readControl(dialog, field);
+                dialog.click(ui::kIdCancel);
+            });
+            page.click(table.edit);
+        }
+        host_.takeMessages();
+        driver.pressCancel();
+    });
+    sheet.run();
+    if (!refused.empty())
+        throw std::runtime_error(refused);
+    return out;
+}
+
 SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
                                   const std::vector<RowEdit>& rows,
                                   device::SnapshotStore* snapshots, bool verify) {
@@ -282,6 +339,7 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
     session.state.firmwareLevel = fetched_->firmwareLevel;
     session.context.snapshots = snapshots;
     session.context.verifyAfterReset = verify;
+    session.context.writerName = "tolvaro-cli";
     device::ConfigStore store = *fetched_;
     // What the router held, untouched by the pages, for the snapshot.
     device::ConfigStore asRead = *fetched_;
@@ -385,9 +443,20 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
                     here.push_back(edit);
             if (const std::string problem = typeAll(page, here, {}); !problem.empty())
                 return (void)refuse(problem);
-            for (const RowEdit& row : rows)
-                if (row.table->page == number && !editRow(page, row))
-                    return;
+            for (const RowEdit& row : rows) {
+                if (row.table->page != number)
+                    continue;
+                // A button or list the page has switched off (Add on a full
+                // table, a list with dial-in off) cannot be used by a user.
+                try {
+                    if (!editRow(page, row))
+                        return;
+                } catch (const ui::ScriptError& e) {
+                    return (void)refuse(std::string(row.table->key) + "[" + row.row +
+                                        "]: the window does not let this be done now (" + e.what() +
+                                        ")");
+                }
+            }
             page.leave();
             if (!settled())
                 return;

@@ -69,6 +69,11 @@ public:
     // The rows of a table as its list shows them: by row key ("lan.routes[10.1.0.0]"),
     // "Column: text" pairs joined by ", ".
     std::vector<std::pair<std::string, std::string>> readTable(const TableControl& table);
+    // The rows of a table by name, each with its fields as the editor dialog
+    // shows them (opened with Edit, then cancelled). A table without Edit
+    // gives the fields its list shows, under the column of the field's name;
+    // the others are missing.
+    std::map<std::string, std::map<std::string, std::string>> readRows(const TableControl& table);
 
     // Types the edits into their pages in sheet order and presses OK.
     // `snapshots` (may be null) keeps the configuration from before; the

@@ -1,6 +1,5 @@
 #include "main/demo.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <system_error>
 
@@ -33,7 +32,7 @@ constexpr DemoRouter kRemoteRouter = {2, "Field Office", kRemoteAddress, kRemote
 
 } // namespace
 
-std::filesystem::path stateDirectory() {
+std::filesystem::path stateDirectory(int instance) {
     const char* data = std::getenv("XDG_DATA_HOME");
     std::filesystem::path base;
     if (data != nullptr && data[0] == '/') {
@@ -43,58 +42,99 @@ std::filesystem::path stateDirectory() {
         base = std::filesystem::path(home != nullptr && home[0] != '\0' ? home : ".") / ".local" /
                "share";
     }
-    return base / "tolvaro" / "demo";
+    const std::string name = instance == 0 ? "demo" : "demo-" + std::to_string(instance + 1);
+    return base / "tolvaro" / name;
 }
 
+namespace {
+
+routersim::RouterConfig configOf(const DemoRouter& demo, const std::filesystem::path& directory) {
+    routersim::RouterConfig config;
+    config.family = demo.family;
+    config.name = demo.name;
+    config.address = demo.address;
+    config.netmask = "255.255.255.0";
+    config.password = demo.password;
+    config.stateDirectory = directory;
+    return config;
+}
+
+} // namespace
+
 std::unique_ptr<DemoNetwork> DemoNetwork::start(std::string& error) {
-    const std::filesystem::path directory = stateDirectory();
-    std::error_code failed;
-    std::filesystem::create_directories(directory, failed);
-    if (failed) {
-        error = "cannot create " + directory.string() + ": " + failed.message();
-        return nullptr;
+    // Instance k listens for discovery on base + 2k (its WAN router on the
+    // port above, so that discovery does not find it) and answers Remote on
+    // kRemotePort + k. The WAN router's port is bound exclusively, so it
+    // tells which instances another demo holds, whoever runs it. The base is
+    // the port as it was before any demo of this process moved it.
+    static const int base = ipslan::discoveryPort();
+    std::unique_ptr<DemoNetwork> network(new DemoNetwork);
+    std::string remoteFailure;
+    int instance = 0;
+    for (int k = 0; k < kInstances && base + 2 * k + 1 <= 65535; ++k) {
+        const std::filesystem::path directory = stateDirectory(k);
+        std::error_code failed;
+        std::filesystem::create_directories(directory, failed);
+        if (failed) {
+            error = "cannot create " + directory.string() + ": " + failed.message();
+            return nullptr;
+        }
+        routersim::RouterConfig remote = configOf(kRemoteRouter, directory);
+        remote.snmpPort = static_cast<std::uint16_t>(kRemotePort + k);
+        remote.discoveryPort = static_cast<std::uint16_t>(base + 2 * k + 1);
+        try {
+            network->routers_.push_back(std::make_unique<routersim::Router>(remote));
+            network->remoteStarted_ = true;
+            instance = k;
+            break;
+        } catch (const routersim::StartError& e) {
+            if (remoteFailure.empty())
+                remoteFailure = e.what();
+        }
     }
+    if (!network->remoteStarted_) {
+        // Every instance is taken or the port cannot be had: the first
+        // instance runs without the WAN router, and says so.
+        network->failures_.push_back(std::string(kRemoteRouter.name) + ": " + remoteFailure);
+    }
+    network->instance_ = instance;
+    const std::filesystem::path directory = stateDirectory(instance);
 
     // Never broadcast on a real interface: the demo routers live on loopback.
     ipslan::DiscoveryTargets targets;
     targets.loopbackOnly = true;
     ipslan::setDiscoveryTargets(targets);
+    ipslan::setDiscoveryPort(base + 2 * instance);
 
-    std::unique_ptr<DemoNetwork> network(new DemoNetwork);
     for (const DemoRouter& demo : kRouters) {
-        routersim::RouterConfig config;
-        config.family = demo.family;
-        config.name = demo.name;
-        config.address = demo.address;
-        config.netmask = "255.255.255.0";
-        config.password = demo.password;
+        routersim::RouterConfig config = configOf(demo, directory);
         config.snmpPort = 0; // discovery tells the library the port
         config.discoveryPort = ipslan::discoveryPort();
-        config.stateDirectory = directory;
         try {
             network->routers_.push_back(std::make_unique<routersim::Router>(config));
         } catch (const routersim::StartError& e) {
-            error = std::string("demo router ") + demo.name + ": " + e.what();
-            return nullptr;
+            network->failures_.push_back(std::string(demo.name) + ": " + e.what());
         }
     }
-    routersim::RouterConfig remote;
-    remote.family = kRemoteRouter.family;
-    remote.name = kRemoteRouter.name;
-    remote.address = kRemoteRouter.address;
-    remote.netmask = "255.255.255.0";
-    remote.password = kRemoteRouter.password;
-    remote.snmpPort = kRemotePort;
-    remote.discoveryPort = static_cast<std::uint16_t>(ipslan::discoveryPort() + 1);
-    remote.stateDirectory = directory;
-    try {
-        network->routers_.push_back(std::make_unique<routersim::Router>(remote));
-    } catch (const routersim::StartError& e) {
-        // Only Remote misses it; the rest of the demo still works.
-        std::fprintf(stderr, "tolvaro: demo router %s not started: %s\n", kRemoteRouter.name,
-                     e.what());
-    }
     return network;
+}
+
+std::string DemoNetwork::notice() const {
+    std::string text;
+    if (instance_ > 0) {
+        text = "Another demo is running on this computer, so this one uses routers of its own.\n"
+               "Remote reaches Field Office at " +
+               std::string(kRemoteAddress) + ", port " + std::to_string(remotePort()) +
+               ", password " + kRemotePassword + ".";
+    }
+    if (!failures_.empty()) {
+        if (!text.empty())
+            text += "\n\n";
+        text += "These demo routers did not start:";
+        for (const std::string& failure : failures_)
+            text += "\n" + failure;
+    }
+    return text;
 }
 
 DemoNetwork::~DemoNetwork() = default;

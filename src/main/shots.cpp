@@ -157,7 +157,7 @@ bool renderCompareWindow(const QString& dir, tolvaro::ui::Host& host) {
         {app::compare_text::kRouter, "Router: Head Office (127.0.0.21)"},
         {app::compare_text::kFile, "File: /home/office/routers/head-office-2026-12.cfg"},
         {{"", "Quick Setup / Account Name", "\"office@isp.example\"", "\"head@isp.example\""},
-         {"", "Quick Setup / Account Password", "unchanged", "changed"},
+         {"", "Quick Setup / Account Password", "(set)", "(set, differs)"},
          {"", "LAN / DHCP Server Enable", "on", "off"},
          {"", "LAN / Static Routing Table / Row 2 / Destination", "192.0.2.0", "198.51.100.0"},
          {"", "ISDN / Outgoing Call ID MSN", "\"5550100\"", "\"5550199\""}});

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -34,7 +35,9 @@ struct Options {
                             QStringLiteral("Start four simulated routers inside the program, on "
                                            "loopback addresses, and look for routers on loopback "
                                            "only. They keep their settings in "
-                                           "$XDG_DATA_HOME/tolvaro/demo.")};
+                                           "$XDG_DATA_HOME/tolvaro/demo. A second demo on the "
+                                           "same computer gets routers of its own and says what "
+                                           "to type into Remote.")};
     QCommandLineOption verbose{
         QStringLiteral("verbose"),
         QStringLiteral("After each search for routers, write to standard error every interface "
@@ -136,8 +139,20 @@ int main(int argc, char** argv) {
     context.snapshots = &snapshots;
     context.verifyAfterReset = true;
     tolvaro::app::MainOperations operations = tolvaro::app::standardOperations(context);
+    const std::string demoNotice = demo ? demo->notice() : std::string();
+    if (!demoNotice.empty()) {
+        std::fprintf(stderr, "tolvaro: %s\n", demoNotice.c_str());
+    }
     return tolvaro::app::runProgram(host, *link, [&] {
         tolvaro::app::CMainDlg window(context, operations);
+        if (!demoNotice.empty()) {
+            // Over the main window once it shows: the user is about to type
+            // what the README says, which is not right for this demo.
+            QTimer::singleShot(0, [&host, &demoNotice] {
+                host.messageBox(demoNotice, tolvaro::ui::Buttons::Ok,
+                                tolvaro::ui::Icon::Information);
+            });
+        }
         window.runModal(host);
     });
 }

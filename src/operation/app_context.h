@@ -26,6 +26,8 @@ struct AppContext final : operation::CommitTarget {
     // none, and whether the settings are read back after a restart.
     device::SnapshotStore* snapshots = nullptr;
     bool verifyAfterReset = false;
+    // The program a second writer of the same router is told holds it.
+    const char* writerName = "tolvaro";
 
     ui::Host& hostServices() override { return host; }
     device::DeviceLink& deviceLink() override { return device; }

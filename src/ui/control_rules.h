@@ -32,10 +32,32 @@ int indexAfterRemove(int index, int row);
 // left, else the label above it, within the same group frame; else the
 // group's caption; else the window's caption. Mnemonics and a trailing ":"
 // are dropped; separator statics ("." between address octets) never count.
+// A label that is only a number ("1.") is read after its frame's caption
+// ("DNS IP Address 1").
 std::string accessibleLabel(const Template& t, const ControlSpec& control);
 
 // Controls the user types into, picks from or ticks: the ones that need a
 // name of their own.
 bool isInputControl(ControlKind kind);
+
+// Every control's name for a screen reader, by index into `t.controls`
+// (empty for statics, frames and icons): a push button's own text, an input
+// control's accessibleLabel, or a check box's or radio button's own text.
+// Names are unique within the window: fields that share a label on one row
+// become "<label>, part k of n" (the four boxes of an address); other
+// repeats gain their group frame's caption ("Add, Virtual Server"), and
+// failing that their position.
+std::vector<std::string> accessibleNames(const Template& t);
+
+// The widths a list's columns get so that all of them show: `asked` are the
+// widths the page gave, `needed` the widths their header and cells need,
+// `available` the list's inner width. A column that needs more than it was
+// given takes the room first from the space left over and then from
+// columns with more than they need; if the asked widths add up to more than
+// there is, columns with room to spare shrink, then all of them alike. The
+// result never adds up to more than `available` (unless that is below one
+// pixel per column).
+std::vector<int> fitColumns(const std::vector<int>& asked, const std::vector<int>& needed,
+                            int available);
 
 } // namespace tolvaro::ui

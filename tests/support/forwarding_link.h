@@ -11,6 +11,9 @@ public:
     explicit ForwardingLink(device::DeviceLink& inner) : inner_(inner) {}
     int initLan() override { return inner_.initLan(); }
     int browse(DEVICE_INFO* table, int* count) override { return inner_.browse(table, count); }
+    int browseUpTo(DEVICE_INFO* table, int capacity, int* count) override {
+        return inner_.browseUpTo(table, capacity, count);
+    }
     int setCommunity(const char* c) override { return inner_.setCommunity(c); }
     int setSnmpPort(int port) override { return inner_.setSnmpPort(port); }
     int getInfo(const char* ip, int mode, int count, const int* variables,

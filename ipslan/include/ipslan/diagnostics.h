@@ -37,9 +37,35 @@ struct DiscoveryReport {
     // a second reply of the same router, past the table's 32 records).
     int replies = 0;
     int ignored = 0;
+    // Of those ignored: routers that answered beyond the records asked for.
+    int leftOut = 0;
     // Replies that came through no interface listed above.
     std::vector<DiscoveredRouter> unattributed;
 };
+
+// Why the last IPSGetInfo or IPSSetInfo of this thread failed at the router,
+// for front ends that word it: a device that does not know our variables
+// answers, just not as a router would.
+struct RequestFailure {
+    enum Kind {
+        None,           // the last request succeeded, or failed before sending
+        NoResponse,     // time-out (a wrong community looks the same)
+        ErrorStatus,    // an SNMP error status (2: noSuchName)
+        WrongVariables, // the answer named other variables than were asked
+        BadValue,       // a value without an entry form: of a type a router does not
+                        // give, or longer than an entry (valueType: its ASN.1 type)
+    };
+    static constexpr int kNoSuchName = 2;
+    Kind kind = None;
+    int errorStatus = 0;
+    int variable = 0; // the failing variable, when the answer names one
+    int mode = 0;
+    int valueType = 0;
+    std::string peer; // "udp:ADDRESS:PORT"
+};
+RequestFailure lastRequestFailure();
+// The SNMP name of an error status ("noSuchName").
+std::string errorStatusName(int status);
 
 // The report of the last IPSBrowse in this process.
 DiscoveryReport lastDiscoveryReport();

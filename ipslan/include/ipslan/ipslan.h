@@ -78,6 +78,12 @@ int IPSInitLan();
 // `*count` is 0 whenever nothing was found.
 int IPSBrowse(DEVICE_INFO* table, int* count);
 
+// IPSBrowse for callers without the list's limit (the command-line tool, a
+// fleet backup, the rediscovery of a verify): up to `capacity` records (at
+// most kMaxBrowseReplies), the lowest addresses heard, in address order.
+inline constexpr int kMaxBrowseReplies = 4096;
+int IPSBrowseUpTo(DEVICE_INFO* table, int capacity, int* count);
+
 // Every later request uses this community (at most 255 characters). 1 on
 // success, 0 for a null or overlong text (the community stays).
 int PSSetCommunity(const char* community);

@@ -85,7 +85,7 @@ void CMStatus::onCommand(int id, ui::Notify notification) {
 
 void CMStatus::dialUp() {
     ui::Host& host = context().host;
-    device::DialOutcome outcome;
+    auto outcome = device::DialOutcome::NotConnected;
     {
         ui::WaitCursor wait(host);
         std::optional<ui::Progress> progress;
@@ -101,7 +101,7 @@ void CMStatus::dialUp() {
 
 void CMStatus::hangUp() {
     ui::Host& host = context().host;
-    device::HangUpOutcome outcome;
+    auto outcome = device::HangUpOutcome::NotConnected;
     {
         ui::WaitCursor wait(host);
         std::optional<ui::Progress> progress;

@@ -7,8 +7,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
@@ -154,6 +156,15 @@ Answer QtHost::showMessage(std::string_view text, Buttons buttons, Icon icon,
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         break;
     }
+    // The box is at least as wide as its caption plus the title bar's
+    // buttons, so that a window manager does not cut the caption short
+    // (after the icon and buttons: setting them lays the box out anew).
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int room =
+            box.fontMetrics().horizontalAdvance(box.windowTitle()) + 8 * box.fontMetrics().height();
+        grid->addItem(new QSpacerItem(room, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     const int pressed = runModal(box);
     switch (pressed) {
     case QMessageBox::Cancel:
@@ -206,6 +217,12 @@ constexpr int kProgressSteps = 20;
 
 QProgressDialog* openProgress(const QString& text, int maximum, QWidget* parent) {
     auto* progress = new QProgressDialog(text, QString(), 0, maximum, parent);
+    // The text counts an operation's waits ("2 of 10") while the bar moves
+    // through each wait: a percentage beside it would say something else.
+    auto* bar = new QProgressBar(progress);
+    bar->setTextVisible(false);
+    progress->setBar(bar);
+    progress->setRange(0, maximum);
     progress->setWindowTitle(QApplication::applicationName());
     progress->setWindowModality(Qt::WindowModal);
     progress->setMinimumDuration(0);

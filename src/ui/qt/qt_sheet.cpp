@@ -5,9 +5,13 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -15,6 +19,34 @@
 #include "ui/qt/qt_window.h"
 
 namespace tolvaro::ui {
+
+namespace {
+
+// Holds one page. As large as its page where the screen allows it; it
+// scrolls only when the sheet had to be made smaller than its pages.
+class PageScroller : public QScrollArea {
+public:
+    PageScroller() {
+        setFrameShape(QFrame::NoFrame);
+        setWidgetResizable(true);
+        viewport()->setAutoFillBackground(false);
+    }
+    QSize sizeHint() const override {
+        return widget() ? widget()->minimumSize() : QScrollArea::sizeHint();
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QScrollArea::showEvent(event);
+        // A page comes into sight from its top left corner.
+        QTimer::singleShot(0, this, [this] {
+            horizontalScrollBar()->setValue(0);
+            verticalScrollBar()->setValue(0);
+        });
+    }
+};
+
+} // namespace
 
 QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
     : QDialog(parent), host_(host), sheet_(sheet), tabs_(new QTabWidget(this)) {
@@ -31,7 +63,9 @@ QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
         const Template* t = findTemplate(sheet.page(i).templateNumber());
         auto* container = new QWidget;
         containers_.push_back(container);
-        tabs_->addTab(container, t ? QString::fromStdString(t->caption) : QString());
+        auto* scroller = new PageScroller;
+        scroller->setWidget(container);
+        tabs_->addTab(scroller, t ? QString::fromStdString(t->caption) : QString());
         if (t) {
             width = std::max(width, dialogUnitsToPixelsX(t->width, units));
             height = std::max(height, dialogUnitsToPixelsY(t->height, units));
@@ -66,7 +100,7 @@ QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs_);
     layout->addLayout(buttons);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
+    fitScreen();
 
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         // The current page stays in sight until it agrees to be left (its
@@ -76,6 +110,27 @@ QtSheetWindow::QtSheetWindow(Host& host, PropertySheet& sheet, QWidget* parent)
         const HandlerScope running;
         sheet_.activate(index);
     });
+}
+
+void QtSheetWindow::fitScreen() {
+    const QSize natural = sizeHint();
+    const QScreen* screen = parentWidget() ? parentWidget()->screen() : this->screen();
+    // The frame's title bar and borders are not known before the window is
+    // shown; this leaves room for the usual ones.
+    const QSize room = screen ? screen->availableGeometry().size() - QSize(16, 48) : natural;
+    if (natural.width() <= room.width() && natural.height() <= room.height()) {
+        setFixedSize(natural);
+        return;
+    }
+    // A screen smaller than the sheet: the pages scroll inside it, and the
+    // tab row scrolls too, so that every page and both buttons stay reachable.
+    tabs_->setUsesScrollButtons(true);
+    // The layout keeps the tab row's old width as the tabs' minimum until
+    // they tell it otherwise.
+    tabs_->updateGeometry();
+    layout()->activate();
+    setMaximumSize(natural);
+    resize(natural.boundedTo(room));
 }
 
 QtSheetWindow::~QtSheetWindow() {

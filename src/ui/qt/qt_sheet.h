@@ -35,6 +35,10 @@ protected:
     void reject() override;
 
 private:
+    // The sheet's size: its pages' where the screen has room for it, else
+    // as much as the screen allows, with pages that scroll.
+    void fitScreen();
+
     Host& host_;
     PropertySheet& sheet_;
     QTabWidget* tabs_;

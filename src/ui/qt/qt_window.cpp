@@ -1,6 +1,7 @@
 #include "ui/qt/qt_window.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -68,6 +69,26 @@ QIcon programIcon() {
     return QIcon(pixmap);
 }
 
+bool ListViewWidget::event(QEvent* event) {
+    const bool handled = QTreeWidget::event(event);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        update();
+        break;
+    case QEvent::Paint:
+        if (hasFocus()) {
+            QPainter painter(this);
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 1));
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        }
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
 void DropDownCombo::showPopup() {
     emit aboutToDrop();
     QComboBox::showPopup();
@@ -113,7 +134,9 @@ QtWindow::~QtWindow() {
 void QtWindow::build() {
     setFixedSize(dialogUnitsToPixelsX(template_->width, units_),
                  dialogUnitsToPixelsY(template_->height, units_));
-    for (const ControlSpec& spec : template_->controls) {
+    const std::vector<std::string> names = accessibleNames(*template_);
+    for (std::size_t i = 0; i < template_->controls.size(); ++i) {
+        const ControlSpec& spec = template_->controls[i];
         TypingValidator* validator = nullptr;
         QWidget* w = makeControl(spec, &validator);
         const Rect& r = spec.rect;
@@ -126,12 +149,8 @@ void QtWindow::build() {
             height = std::min(height, w->sizeHint().height());
         }
         w->setGeometry(x, y, width, height);
-        if (isInputControl(spec.kind)) {
-            // Screen readers announce the field by its label; a check box or
-            // radio button is named by its own text.
-            const std::string own = stripMnemonics(spec.text);
-            w->setAccessibleName(
-                qs(own.empty() || isEditKind(spec.kind) ? accessibleLabel(*template_, spec) : own));
+        if (!names[i].empty()) {
+            w->setAccessibleName(qs(names[i]));
         }
         w->setEnabled(!(spec.flags & kDisabled));
         w->setVisible(!(spec.flags & kHidden));
@@ -140,9 +159,40 @@ void QtWindow::build() {
         }
         ids_[w] = spec.id;
         if (spec.id != kNoId && !entries_.count(spec.id)) {
-            entries_[spec.id] = Entry{&spec, w, validator, 0, -1};
+            entries_[spec.id] = Entry{&spec, w, validator, 0, -1, {}, {}};
         }
     }
+    // Once every label exists.
+    for (std::size_t i = 0; i < template_->controls.size(); ++i) {
+        const ControlSpec& spec = template_->controls[i];
+        const bool combo =
+            spec.kind == ControlKind::ComboList || spec.kind == ControlKind::ComboEdit;
+        if (combo && spec.id != kNoId && !names[i].empty()) {
+            labelCombo(widget(spec.id), qs(names[i]));
+        }
+    }
+}
+
+void QtWindow::labelCombo(QWidget* combo, const QString& name) {
+    // On this platform a screen reader announces a drop-down list by its value
+    // and takes its name from the label that names it as its buddy.
+    for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        QString text = label->text().trimmed();
+        while (text.endsWith(QLatin1Char(':'))) {
+            text.chop(1);
+        }
+        if (text == name && !label->buddy()) {
+            label->setBuddy(combo);
+            return;
+        }
+    }
+    // No label of its own (named after its frame, or a repeated label): an
+    // unseen one carries the name.
+    auto* label = new QLabel(name, this);
+    label->setTextFormat(Qt::PlainText);
+    label->setGeometry(combo->geometry());
+    label->hide();
+    label->setBuddy(combo);
 }
 
 QWidget* QtWindow::makeControl(const ControlSpec& spec, TypingValidator** validator) {
@@ -212,8 +262,13 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec, TypingValidator** valida
     }
     case ControlKind::RadioButton: {
         auto* radio = new QRadioButton(qs(spec.text), this);
-        // Exclusivity follows the template's groups, not the parent widget.
-        radio->setAutoExclusive(false);
+        // Exclusivity follows the template's groups, not the parent widget
+        // (clickRadio): a button group of its own that is not exclusive
+        // overrides the parent's, while the button stays auto-exclusive,
+        // which is what makes screen readers call it a radio button.
+        auto* own = new QButtonGroup(radio);
+        own->setExclusive(false);
+        own->addButton(radio);
         connect(radio, &QRadioButton::clicked, this, [this, id] { clickRadio(id); });
         return radio;
     }
@@ -232,7 +287,7 @@ QWidget* QtWindow::makeControl(const ControlSpec& spec, TypingValidator** valida
         return combo;
     }
     case ControlKind::ListView: {
-        auto* tree = new QTreeWidget(this);
+        auto* tree = new ListViewWidget(this);
         tree->setColumnCount(0);
         tree->setRootIsDecorated(false);
         tree->setUniformRowHeights(true);

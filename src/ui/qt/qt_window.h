@@ -7,15 +7,15 @@
 #include <QIcon>
 #include <QPoint>
 #include <QPointer>
+#include <QTreeWidget>
 
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "ui/dialog.h"
 #include "ui/text_rules.h"
 #include "ui/window.h"
-
-class QTreeWidget;
 
 namespace tolvaro::ui {
 
@@ -66,6 +66,17 @@ public:
     void showPopup() override;
 signals:
     void aboutToDrop();
+};
+
+// A report list view. Its frame takes the highlight colour while it has the
+// focus: the style marks neither a focused list nor, with whole rows
+// selected, its current row.
+class ListViewWidget : public QTreeWidget {
+public:
+    using QTreeWidget::QTreeWidget;
+
+protected:
+    bool event(QEvent* event) override;
 };
 
 class QtWindow : public QDialog, public Window {
@@ -131,14 +142,21 @@ private:
         QWidget* widget = nullptr;
         TypingValidator* validator = nullptr; // single-line edits
         int limit = 0;
-        int mark = -1; // list views: the selection mark
+        int mark = -1;                 // list views: the selection mark
+        std::vector<int> columnWidths; // list views: the widths the page asked for
+        std::vector<int> textWidths;   // list views: each column's widest text
     };
 
     static bool isEditKind(ControlKind kind);
     void build();
     QWidget* makeControl(const ControlSpec& spec, TypingValidator** validator);
-    // Widens a list column so that `text` shows whole.
-    void fitColumn(QTreeWidget* tree, int column, const QString& text) const;
+    // Gives drop-down list `combo` a label that screen readers take its name from.
+    void labelCombo(QWidget* combo, const QString& name);
+    // Shares list `id`'s width out among its columns (ui::fitColumns).
+    void fitColumns(int id);
+    // Widens the record of column `column`'s widest text for `text`.
+    void noteText(int id, int column, const QString& text);
+    void recountColumns(int id);
     void notify(int id, Notify notification);
     // ContextMenu for list `id`, its popup anchored at `global`.
     void requestMenu(int id, QPoint global);

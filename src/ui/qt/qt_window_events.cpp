@@ -62,6 +62,12 @@ bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
         return QDialog::eventFilter(watched, event);
     }
     switch (event->type()) {
+    case QEvent::Resize:
+        // A vertical scroll bar that comes or goes changes the room for the columns.
+        if (auto* tree = list(id); tree && watched == tree->viewport()) {
+            fitColumns(id);
+        }
+        break;
     case QEvent::FocusOut: {
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         const Entry* e = entry(id);

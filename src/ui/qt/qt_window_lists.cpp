@@ -1,6 +1,8 @@
 // QtWindow: list views (columns, rows, selection and selection mark).
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -19,17 +21,70 @@ void QtWindow::listAddColumn(int id, std::string_view title, int widthPixels) {
     const int column = tree->columnCount();
     tree->setColumnCount(column + 1);
     tree->headerItem()->setText(column, qs(title));
-    // The widths the pages ask for share out the list's width; a header or
-    // value that needs more widens its column (the list then scrolls).
-    tree->header()->resizeSection(column, std::max(0, widthPixels));
-    fitColumn(tree, column, qs(title));
+    entry(id)->columnWidths.push_back(widthPixels);
+    fitColumns(id);
 }
 
-void QtWindow::fitColumn(QTreeWidget* tree, int column, const QString& text) const {
+void QtWindow::recountColumns(int id) {
+    QTreeWidget* tree = list(id);
+    Entry* e = entry(id);
+    if (!tree || !e) {
+        return;
+    }
+    e->textWidths.assign(static_cast<std::size_t>(tree->columnCount()), 0);
+    for (int row = 0; row < tree->topLevelItemCount(); ++row) {
+        for (int c = 0; c < tree->columnCount(); ++c) {
+            noteText(id, c, tree->topLevelItem(row)->text(c));
+        }
+    }
+}
+
+void QtWindow::noteText(int id, int column, const QString& text) {
+    QTreeWidget* tree = list(id);
+    Entry* e = entry(id);
+    if (!tree || !e || column < 0 || column >= tree->columnCount()) {
+        return;
+    }
+    auto& widths = e->textWidths;
+    widths.resize(static_cast<std::size_t>(tree->columnCount()), 0);
+    int& widest = widths[static_cast<std::size_t>(column)];
+    widest = std::max(widest, tree->fontMetrics().horizontalAdvance(text));
+}
+
+void QtWindow::fitColumns(int id) {
+    QTreeWidget* tree = list(id);
+    Entry* e = entry(id);
+    if (!tree || !e || e->columnWidths.empty()) {
+        return;
+    }
+    // The widths the pages ask for share out the list's width; a header or
+    // value that needs more takes room from columns that can spare it, so
+    // that every column stays in sight without a sideways scroll.
+    QHeaderView* header = tree->header();
     const QFontMetrics fm(tree->font());
-    const int needed = fm.horizontalAdvance(text) + 2 * fm.averageCharWidth();
-    if (tree->header()->sectionSize(column) < needed) {
-        tree->header()->resizeSection(column, needed);
+    // A cell's text with the margins the style puts around it.
+    const int margins =
+        2 * (tree->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, tree) + 1) +
+        fm.averageCharWidth();
+    e->textWidths.resize(static_cast<std::size_t>(tree->columnCount()), 0);
+    std::vector<int> headers;
+    std::vector<int> needed;
+    for (int c = 0; c < tree->columnCount(); ++c) {
+        headers.push_back(header->sectionSizeHint(c));
+        needed.push_back(
+            std::max(headers.back(), e->textWidths[static_cast<std::size_t>(c)] + margins));
+    }
+    int available = tree->width() - 2 * tree->frameWidth();
+    if (tree->verticalScrollBar()->isVisible() ||
+        tree->verticalScrollBarPolicy() == Qt::ScrollBarAlwaysOn) {
+        available -= tree->verticalScrollBar()->sizeHint().width();
+    }
+    // Headers first: when the values need more room than the list has, every
+    // column still says what it holds, and long values are cut instead.
+    const std::vector<int> widths =
+        ui::fitColumns(ui::fitColumns(e->columnWidths, headers, available), needed, available);
+    for (std::size_t c = 0; c < widths.size(); ++c) {
+        header->resizeSection(static_cast<int>(c), widths[c]);
     }
 }
 
@@ -46,13 +101,14 @@ int QtWindow::listInsert(int id, int row, std::string_view text, bool selected) 
     const int at = std::clamp(row, 0, tree->topLevelItemCount());
     auto* item = new QTreeWidgetItem;
     item->setText(0, qs(text));
+    // A value cut short in a narrow column can still be read whole.
+    item->setToolTip(0, item->text(0));
+    noteText(id, 0, item->text(0));
     {
         const QSignalBlocker quiet(tree);
         tree->insertTopLevelItem(at, item);
     }
-    if (tree->columnCount() > 0) {
-        fitColumn(tree, 0, item->text(0));
-    }
+    fitColumns(id);
     Entry* e = entry(id);
     e->mark = indexAfterInsert(e->mark, at);
     if (selected) {
@@ -68,9 +124,9 @@ bool QtWindow::listSetText(int id, int row, int column, std::string_view text) {
         return false;
     }
     item->setText(column, qs(text));
-    if (column < tree->columnCount()) {
-        fitColumn(tree, column, item->text(column));
-    }
+    item->setToolTip(column, item->text(column));
+    noteText(id, column, item->text(column));
+    fitColumns(id);
     return true;
 }
 
@@ -89,6 +145,8 @@ bool QtWindow::listDelete(int id, int row) {
         const QSignalBlocker quiet(tree);
         delete tree->takeTopLevelItem(row);
     }
+    recountColumns(id);
+    fitColumns(id);
     Entry* e = entry(id);
     e->mark = indexAfterRemove(e->mark, row);
     return true;
@@ -99,6 +157,8 @@ void QtWindow::listDeleteAll(int id) {
         const QSignalBlocker quiet(tree);
         tree->clear();
         entry(id)->mark = -1;
+        recountColumns(id);
+        fitColumns(id);
     }
 }
 

@@ -211,7 +211,7 @@ TEST_F(SnapshotsWindow, CompareWithFileNamesExactlyTheChangedSettingsAndWritesNo
          {{"Quick Setup / Account Name", "\"" + account + "\"", "\"other@isp.example\""}}},
         {"PasswordNeverShown",
          changed(0x4003, "s3cret"),
-         {{"Quick Setup / Account Password", "unchanged", "changed"}}},
+         {{"Quick Setup / Account Password", "(set)", "(set, differs)"}}},
         {"NotAConfigurationFile", {'x', 'y'}, {}, "Configuration file format error"},
     };
     for (const Row& row : table) {

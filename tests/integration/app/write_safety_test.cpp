@@ -3,14 +3,20 @@
 // after the restart, and the way back through the snapshot.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+
+#include <unistd.h>
 
 #include "app/config_transfer.h"
 #include "app/main_dlg.h"
 #include "app/main_operations.h"
 #include "app/write_safety.h"
+#include "device/catalogue.h"
 #include "device/config_file.h"
+#include "device/fetch.h"
 #include "device/login_rule.h"
 #include "device/snapshots.h"
 #include "device/verify.h"
@@ -189,6 +195,99 @@ TEST_F(SafetyOnLoopback, LoadingTheSnapshotPutsTheRouterBack) {
     EXPECT_EQ(router.settings(), original);
     // The Load kept its own snapshot first.
     EXPECT_EQ(snapshots.list(snapshots.routers().at(0)).size(), 2u);
+}
+
+// A file that sets another administrator password: after the restart the
+// router answers to the new one only, so the verify must ask with it.
+TEST_F(SafetyOnLoopback, VerifyAfterALoadThatChangesThePasswordAsksWithTheNewOne) {
+    auto config = test::routerConfig(2, "Office", "127.0.0.237");
+    config.password = "old";
+    auto& router = utility.add(config);
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+    utility.context.verifyAfterReset = true;
+    CMainDlg main(utility.context, standardOperations(utility.context));
+    [[maybe_unused]] auto window = utility.host.open(main);
+    utility.link->setCommunity("old");
+    utility.link->setSnmpPort(161);
+    device::ConfigStore store(device::Family::Two);
+    ASSERT_EQ(device::fetchForFile(*utility.link, "127.0.0.237", store), device::FetchResult::Ok);
+    std::vector<std::uint8_t> file =
+        device::buildConfigFile(store, *device::fileVersionNumber(store));
+    const std::size_t at = 18 + *device::slotOf(device::Family::Two, 0x0106) * 1504;
+    _snmp_packet entry = device::fileEntryAt(file, at);
+    device::setEntryText(entry, "new");
+    std::memcpy(file.data() + at, &entry, sizeof entry);
+    const fs::path path = root / "new-password.cfg";
+    fs::create_directories(root);
+    ASSERT_TRUE(device::writeFileReplacing(path.string(), file, nullptr));
+
+    loadFile(utility.context, main, path.string(), device::SnapshotReason::Load);
+
+    EXPECT_EQ(utility.host.messageTexts(), std::vector<std::string>{"device reset finshed"});
+    EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x0106), "new");
+    const auto listed = snapshots.list(snapshots.routers().at(0));
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].note, "password changed");
+}
+
+// Two rows with one hardware address: a copy, a misconfigured router or an
+// impostor. Whichever row is chosen, nothing reaches either.
+TEST_F(SafetyOnLoopback, TwinRowsAreListedAndEveryOperationOnThemRefused) {
+    auto one = test::routerConfig(2, "HQ", "127.0.0.238");
+    auto two = test::routerConfig(2, "HQ", "127.0.0.239");
+    one.hardware = two.hardware = routersim::HardwareAddress{0x02, 0x4B, 0x56, 0x00, 0x09, 0x02};
+    utility.add(one);
+    utility.add(two);
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+    CMainDlg main(utility.context, standardOperations(utility.context));
+    auto window = utility.host.open(main);
+    ASSERT_EQ(window.listCount(kMainRouterList), 2);
+    for (const int row : {0, 1}) {
+        ASSERT_TRUE(window.clickRow(kMainRouterList, row));
+        for (const int button : {kMainSave, kMainLoad, kMainIpAddress}) {
+            utility.host.clearRecords();
+            ASSERT_TRUE(window.click(button));
+            const auto texts = utility.host.messageTexts();
+            ASSERT_EQ(texts.size(), 1u) << button;
+            EXPECT_EQ(texts[0].rfind("2 routers announce the hardware address "
+                                     "02:4B:56:00:09:02:\n  127.0.0.23",
+                                     0),
+                      0u)
+                << texts[0];
+        }
+        utility.host.clearRecords();
+        window.pressEnter();
+        EXPECT_EQ(utility.host.messageTexts().size(), 1u) << "Setup refused too";
+    }
+    EXPECT_TRUE(snapshots.routers().empty());
+}
+
+// Another program writing to the router: Setup's OK says who, and writes
+// nothing.
+TEST_F(SafetyOnLoopback, SetupIsRefusedWhileAnotherProgramWritesTheRouter) {
+    auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.240"));
+    const std::string before = test::UtilityOnLoopback::text(router, 0x4002);
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+    std::string key = routersim::formatHardware(router.hardware());
+    std::replace(key.begin(), key.end(), ':', '-');
+    const device::WriterLock held = snapshots.lockWriter(key, "tolvaro-cli");
+    ASSERT_TRUE(held.held());
+
+    setup(utility.context, changeAccount);
+
+    const auto texts = utility.host.messageTexts();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ(texts[0].rfind("Another program is writing to the router 127.0.0.240: tolvaro-cli "
+                             "(PID " +
+                                 std::to_string(::getpid()) + ")",
+                             0),
+              0u)
+        << texts[0];
+    EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x4002), before);
+    EXPECT_FALSE(router.restarting());
 }
 
 } // namespace

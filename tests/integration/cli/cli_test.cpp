@@ -104,7 +104,8 @@ TEST_F(CliTest, LoadKeepsASnapshotThatDiffAndRestoreUse) {
     }
 
     const CliRun dry = cli("--password pw load --dry-run Office " + file("b.cfg"));
-    EXPECT_EQ(dry.status, 0) << dry.output;
+    EXPECT_EQ(dry.status, 1) << "something would change, as diff says it\n" << dry.output;
+    EXPECT_EQ(dry.output.find("Firmware"), std::string::npos) << "the router keeps its own";
     EXPECT_NE(dry.output.find("Quick Setup / Account Name: "), std::string::npos) << dry.output;
     EXPECT_EQ(router.settings(), before);
 
@@ -159,7 +160,8 @@ TEST_P(CliFailures, ExitNonZeroWithAClearMessage) {
     fs::copy_file(file("a.cfg"), file("short.cfg"));
     fs::resize_file(file("short.cfg"), 5000);
     std::string arguments = GetParam().arguments;
-    for (const char* name : {"short.cfg", "a.cfg", "absent.cfg"}) {
+    std::ofstream(file("empty.pw")).close();
+    for (const char* name : {"short.cfg", "a.cfg", "absent.cfg", "empty.pw"}) {
         const auto at = arguments.find(name);
         if (at != std::string::npos)
             arguments.replace(at, std::string(name).size(), file(name));
@@ -171,16 +173,20 @@ TEST_P(CliFailures, ExitNonZeroWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliFailures,
-    testing::Values(FailRow{"WrongPassword", "--password nope save Office a.cfg", 1,
-                            "Wrong Password"},
-                    FailRow{"NoPasswordNoTerminal", "save Office a.cfg", 1, "--password"},
-                    FailRow{"UnknownRouter", "--password pw save Nowhere a.cfg", 1, "Nowhere"},
-                    FailRow{"ShortFileRefused", "--password pw --yes load Office short.cfg", 1,
-                            "shorter than its layout"},
-                    FailRow{"LoadUnconfirmed", "--password pw load Office a.cfg", 1, "--yes"},
-                    FailRow{"ShowMissingFile", "show absent.cfg", 1, "absent.cfg"},
-                    FailRow{"UnknownCommand", "frobnicate", 2, "unknown command"},
-                    FailRow{"MissingArgument", "save Office", 2, "save needs ROUTER and FILE"}),
+    testing::Values(
+        FailRow{"WrongPassword", "--password nope save Office a.cfg", 1, "Wrong Password"},
+        FailRow{"NoPasswordNoTerminal", "save Office a.cfg", 1, "--password"},
+        FailRow{"UnknownRouter", "--password pw save Nowhere a.cfg", 1, "Nowhere"},
+        FailRow{"ShortFileRefused", "--password pw --yes load Office short.cfg", 1,
+                "shorter than its layout"},
+        FailRow{"LoadUnconfirmed", "--password pw load Office a.cfg", 1, "--yes"},
+        FailRow{"ShowMissingFile", "show absent.cfg", 1, "absent.cfg"},
+        FailRow{"UnknownCommand", "frobnicate", 2, "unknown command"},
+        FailRow{"MissingArgument", "save Office", 2, "FILE is required"},
+        FailRow{"DiffWithAMissingFile", "diff a.cfg absent.cfg", 2, "absent.cfg: no such file"},
+        FailRow{"EmptyPasswordFile", "--password-file empty.pw save Office a.cfg", 1,
+                "empty.pw is empty"},
+        FailRow{"DiscoveryFindsNone", "--discovery-port 9 discover", 1, "No compatible devices"}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(CliTest, PasswordsComeFromAFileStandardInputOrTheEnvironment) {
@@ -212,27 +218,32 @@ TEST_F(CliTest, ANameSeveralRoutersCarryIsRefusedWithTheCandidates) {
     EXPECT_EQ(byHardware.status, 0) << byHardware.output;
 }
 
-// The desktop program ignores write results; a script sees only the status.
-TEST_F(CliTest, LoadFailsWhenTheRouterRefusesAValue) {
+// The library refuses a value longer than the variable takes; the load and
+// its dry run find it in the whole file before the first write.
+TEST_F(CliTest, AValueTheLibraryCannotSendStopsTheLoadAndItsDryRun) {
     routersim::Router& router = addRouter(2, "Office", "127.0.0.88", "pw");
     ASSERT_EQ(cli("--password pw save Office " + file("a.cfg")).status, 0);
-    // The ISP account name, far longer than the router takes.
+    // The ISP account name, 300 characters where the router takes 61.
     const int slot = *device::slotOf(device::Family::Two, 0x4002);
     std::fstream f(file("a.cfg"), std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(18 + slot * 1504 + 2);
-    const char length[2] = {static_cast<char>(200), 0};
+    const char length[2] = {static_cast<char>(300 & 0xff), static_cast<char>(300 >> 8)};
     f.write(length, 2);
-    f.write(std::string(200, 'a').data(), 200);
+    f.write(std::string(300, 'a').data(), 300);
     f.close();
-    const std::string before = router.value(0x4002)->text();
-    const CliRun run = cli("--password pw --yes --reset-wait 0 load Office " + file("a.cfg"));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find(
-                  "the router refused the value for Quick Setup / Account Name, 0x4002 (mode 0)"),
-              std::string::npos)
-        << run.output;
-    EXPECT_EQ(run.output.find("device reset finished"), std::string::npos);
-    EXPECT_EQ(router.value(0x4002)->text(), before);
+    const routersim::Settings before = router.settings();
+    for (const auto& [command, status] :
+         {std::pair<std::string, int>{"load --dry-run", 2}, {"--yes --reset-wait 0 load", 1}}) {
+        const CliRun run = cli("--password pw " + command + " Office " + file("a.cfg"));
+        EXPECT_EQ(run.status, status) << command << run.output;
+        EXPECT_NE(run.output.find("nothing was written:\n  Quick Setup / Account Name, 0x4002 "
+                                  "(mode 0): longer than the router takes"),
+                  std::string::npos)
+            << run.output;
+        EXPECT_EQ(run.output.find("snapshot:"), std::string::npos) << run.output;
+    }
+    EXPECT_EQ(router.settings(), before);
+    EXPECT_FALSE(router.restarting());
 }
 
 TEST_F(CliTest, ASaveOverAFileSizeLimitFailsAndLeavesNoTemporary) {

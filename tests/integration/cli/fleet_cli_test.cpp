@@ -200,9 +200,9 @@ TEST_F(FleetCliTest, AWriteThatFailsMidRunLeavesTheOthersWholeAndNoTemporaries) 
     const fs::path out = file("out");
     fs::create_directories(out / "branch.txt"); // the branch's second file cannot be written
     // A crashed run's leftover, and a file of the user's that only looks alike.
-    std::ofstream(out / ".office.cfg.Ab12Cd") << "half";
+    std::ofstream(out / ".office.cfg.4242.1a2b3c") << "half";
     std::ofstream(out / ".notes.backup") << "mine";
-    fs::last_write_time(out / ".office.cfg.Ab12Cd",
+    fs::last_write_time(out / ".office.cfg.4242.1a2b3c",
                         fs::file_time_type::clock::now() - std::chrono::hours(1));
 
     const CliRun run = cli("backup --inventory " + file("inv.toml") + " --to " + out.string());

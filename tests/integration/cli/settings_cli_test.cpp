@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -228,6 +229,38 @@ TEST_F(SettingsCliTest, ApplyIsIdempotentAndDryRunWritesNothing) {
     EXPECT_TRUE(router.linkUp());
     EXPECT_EQ(snapshotCount(), 1u);
     EXPECT_EQ(cli("apply Branch " + file("branch.toml")).output, "no changes\n");
+}
+
+TEST_F(SettingsCliTest, ApplyMakesTablesHoldTheRowsTheStateLists) {
+    addRouter(2, "Tables", "127.0.0.162");
+    write("rows.toml", "[lan.routes.\"10.8.0.0\"]\nname = \"lab8\"\nmask = \"255.255.0.0\"\n"
+                       "gateway = \"127.0.0.249\"\nmetric = 4\n"
+                       "[lan.routes]\n\"172.16.5.0\" = \"absent\"\n"
+                       "[access_control.workstations.scanner]\n"
+                       "hardware_address = \"00:16:3e:00:00:09\"\n"
+                       "[internet_application.virtual_servers.mail]\nexternal_port = 2525\n");
+    const CliRun first = cli("--json apply Tables " + file("rows.toml"));
+    ASSERT_EQ(first.status, 0) << first.output;
+    std::set<std::string> keys;
+    const auto plan = nlohmann::json::parse(first.output);
+    for (const auto& d : plan["differences"])
+        keys.insert(d["key"].get<std::string>());
+    for (const char* key : {"lan.routes[10.8.0.0].metric", "lan.routes[172.16.5.0]",
+                            "access_control.workstations[scanner].hardware_address",
+                            "internet_application.virtual_servers[mail].external_port"})
+        EXPECT_EQ(keys.count(key), 1u) << key << "\n" << first.output;
+    // Only the field that differs: the server's other fields stay as they were.
+    EXPECT_EQ(keys.count("internet_application.virtual_servers[mail].internal_port"), 0u);
+
+    const CliRun rows = cli("get Tables lan.routes internet_application.virtual_servers");
+    EXPECT_NE(rows.output.find("lan.routes[10.8.0.0] = Destination: 10 . 8 . 0 . 0"),
+              std::string::npos)
+        << rows.output;
+    EXPECT_EQ(rows.output.find("lan.routes[172.16.5.0]"), std::string::npos) << rows.output;
+    EXPECT_NE(rows.output.find("Ext. Port: 2525, Int. Port: 25,"), std::string::npos);
+
+    // A hardware address in another spelling is the same address.
+    EXPECT_EQ(cli("apply Tables " + file("rows.toml")).output, "no changes\n");
 }
 
 TEST_F(SettingsCliTest, AnInventoryGetsOneLineEachAndFailuresAreNamed) {

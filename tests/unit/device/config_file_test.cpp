@@ -351,7 +351,25 @@ struct TargetRow {
     bool saved;
     // Checks what the directory holds afterwards.
     std::function<void(const fs::path& dir)> check;
+    // Words the error or the warning must hold.
+    const char* says = "";
+    // The row plants files of another user: it needs root to chown them.
+    bool plantsAsOtherUser = false;
 };
+
+// Another user's id, for planted files (the tests that use it run as root).
+constexpr uid_t kOtherUser = 4242;
+
+// A folder like /tmp: everybody may write, only owners may remove.
+fs::path sharedFolder(const fs::path& d) {
+    fs::create_directory(d / "shared");
+    ::chmod((d / "shared").c_str(), 01777);
+    return d / "shared";
+}
+
+void plant(const fs::path& p) {
+    ASSERT_EQ(::lchown(p.c_str(), kOtherUser, kOtherUser), 0) << p;
+}
 
 class SaveTargets : public FileWriting, public testing::WithParamInterface<TargetRow> {};
 
@@ -368,12 +386,20 @@ void writeText(const fs::path& p, const char* text, mode_t mode) {
 
 TEST_P(SaveTargets, KeepModesLinksAndDevices) {
     const TargetRow& row = GetParam();
+    if (row.plantsAsOtherUser && ::geteuid() != 0)
+        GTEST_SKIP() << "planting another user's file needs root";
     const fs::path target = row.prepare(dir_);
     std::string error;
-    EXPECT_EQ(writeFileReplacing(target.string(), std::vector<std::uint8_t>{'n', 'e', 'w'}, &error),
+    std::string warning;
+    EXPECT_EQ(writeFileReplacing(target.string(), std::vector<std::uint8_t>{'n', 'e', 'w'}, &error,
+                                 &warning),
               row.saved)
         << error;
     EXPECT_EQ(error.empty(), row.saved) << error;
+    EXPECT_NE((error + warning).find(row.says), std::string::npos) << error << warning;
+    if (*row.says == 0) {
+        EXPECT_EQ(warning, "");
+    }
     row.check(dir_);
     for (const std::string& name : names())
         EXPECT_NE(name[0], '.') << "temporary left behind: " << name;
@@ -381,62 +407,123 @@ TEST_P(SaveTargets, KeepModesLinksAndDevices) {
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, SaveTargets,
-    testing::Values(TargetRow{"NewFileIsPrivate", [](const fs::path& d) { return d / "a.cfg"; },
-                              true,
-                              [](const fs::path& d) {
-                                  EXPECT_EQ(modeOf(d / "a.cfg") & 07777, 0600u);
-                              }},
-                    TargetRow{"ReplacedFileKeepsItsMode",
-                              [](const fs::path& d) {
-                                  writeText(d / "a.cfg", "old", 0640);
-                                  return d / "a.cfg";
-                              },
-                              true,
-                              [](const fs::path& d) {
-                                  EXPECT_EQ(modeOf(d / "a.cfg") & 07777, 0640u);
-                                  EXPECT_EQ(FileWriting::contents(d / "a.cfg"), "new");
-                              }},
-                    TargetRow{"SymbolicLinkIsWrittenThrough",
-                              [](const fs::path& d) {
-                                  fs::create_directory(d / "real");
-                                  writeText(d / "real" / "a.cfg", "old", 0600);
-                                  fs::create_symlink("real/a.cfg", d / "link.cfg");
-                                  return d / "link.cfg";
-                              },
-                              true,
-                              [](const fs::path& d) {
-                                  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(d / "link.cfg")));
-                                  EXPECT_EQ(FileWriting::contents(d / "real" / "a.cfg"), "new");
-                                  EXPECT_EQ(modeOf(d / "real" / "a.cfg") & 07777, 0600u);
-                                  for (const auto& e : fs::directory_iterator(d / "real"))
-                                      EXPECT_EQ(e.path().filename(), "a.cfg");
-                              }},
-                    TargetRow{"FifoWithoutReaderIsRefusedNotReplaced",
-                              [](const fs::path& d) {
-                                  ::mkfifo((d / "pipe").c_str(), 0600);
-                                  return d / "pipe";
-                              },
-                              false,
-                              [](const fs::path& d) {
-                                  EXPECT_TRUE(S_ISFIFO(modeOf(d / "pipe")));
-                              }},
-                    TargetRow{"DirectoryIsRefused", [](const fs::path& d) { return d; }, false,
-                              [](const fs::path&) {
-                              }},
-                    TargetRow{"WritableFileInReadOnlyDirectoryIsWrittenInPlace",
-                              [](const fs::path& d) {
-                                  fs::create_directory(d / "ro");
-                                  writeText(d / "ro" / "a.cfg", "old", 0600);
-                                  fs::permissions(d / "ro",
-                                                  fs::perms::owner_read | fs::perms::owner_exec);
-                                  return d / "ro" / "a.cfg";
-                              },
-                              true,
-                              [](const fs::path& d) {
-                                  fs::permissions(d / "ro", fs::perms::owner_all);
-                                  EXPECT_EQ(FileWriting::contents(d / "ro" / "a.cfg"), "new");
-                                  EXPECT_EQ(std::distance(fs::directory_iterator(d / "ro"), {}), 1);
-                              }}),
+    testing::Values(
+        TargetRow{"NewFileIsPrivate", [](const fs::path& d) { return d / "a.cfg"; }, true,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(modeOf(d / "a.cfg") & 07777, 0600u);
+                  }},
+        TargetRow{"ReplacedFileKeepsItsMode",
+                  [](const fs::path& d) {
+                      writeText(d / "a.cfg", "old", 0640);
+                      return d / "a.cfg";
+                  },
+                  true,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(modeOf(d / "a.cfg") & 07777, 0640u);
+                      EXPECT_EQ(FileWriting::contents(d / "a.cfg"), "new");
+                  },
+                  "its group may read"},
+        TargetRow{"PlantedLinkInSharedFolderIsNotFollowed",
+                  [](const fs::path& d) {
+                      writeText(d / "theirs.cfg", "old", 0666);
+                      plant(d / "theirs.cfg");
+                      fs::create_symlink(d / "theirs.cfg", sharedFolder(d) / "x.cfg");
+                      plant(d / "shared" / "x.cfg");
+                      return d / "shared" / "x.cfg";
+                  },
+                  false,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(FileWriting::contents(d / "theirs.cfg"), "old");
+                      EXPECT_TRUE(fs::is_symlink(d / "shared" / "x.cfg"));
+                  },
+                  "belongs to user id 4242", true},
+        TargetRow{"PlantedFileInSharedFolderIsNotReplaced",
+                  [](const fs::path& d) {
+                      writeText(sharedFolder(d) / "x.cfg", "old", 0666);
+                      plant(d / "shared" / "x.cfg");
+                      return d / "shared" / "x.cfg";
+                  },
+                  false,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(FileWriting::contents(d / "shared" / "x.cfg"), "old");
+                      EXPECT_EQ(std::distance(fs::directory_iterator(d / "shared"), {}), 1);
+                  },
+                  "not to you", true},
+        TargetRow{"OwnLinkInSharedFolderIsFollowed",
+                  [](const fs::path& d) {
+                      writeText(d / "mine.cfg", "old", 0600);
+                      fs::create_symlink(d / "mine.cfg", sharedFolder(d) / "x.cfg");
+                      return d / "shared" / "x.cfg";
+                  },
+                  true,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(FileWriting::contents(d / "mine.cfg"), "new");
+                      EXPECT_EQ(modeOf(d / "mine.cfg") & 07777, 0600u);
+                  }},
+        TargetRow{"OthersLinkOutsideSharedFolderLeadsIntoOne",
+                  [](const fs::path& d) {
+                      writeText(sharedFolder(d) / "theirs.cfg", "old", 0666);
+                      plant(d / "shared" / "theirs.cfg");
+                      fs::create_symlink(d / "shared" / "theirs.cfg", d / "a.cfg");
+                      return d / "a.cfg";
+                  },
+                  false,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(FileWriting::contents(d / "shared" / "theirs.cfg"), "old");
+                  },
+                  "not to you", true},
+        TargetRow{"HardLinkedFileIsRefused",
+                  [](const fs::path& d) {
+                      writeText(d / "a.cfg", "old", 0600);
+                      fs::create_hard_link(d / "a.cfg", d / "b.cfg");
+                      return d / "a.cfg";
+                  },
+                  false,
+                  [](const fs::path& d) {
+                      EXPECT_EQ(FileWriting::contents(d / "a.cfg"), "old");
+                      EXPECT_EQ(FileWriting::contents(d / "b.cfg"), "old");
+                  },
+                  "2 names (hard links)"},
+        TargetRow{"SymbolicLinkIsWrittenThrough",
+                  [](const fs::path& d) {
+                      fs::create_directory(d / "real");
+                      writeText(d / "real" / "a.cfg", "old", 0600);
+                      fs::create_symlink("real/a.cfg", d / "link.cfg");
+                      return d / "link.cfg";
+                  },
+                  true,
+                  [](const fs::path& d) {
+                      EXPECT_TRUE(fs::is_symlink(fs::symlink_status(d / "link.cfg")));
+                      EXPECT_EQ(FileWriting::contents(d / "real" / "a.cfg"), "new");
+                      EXPECT_EQ(modeOf(d / "real" / "a.cfg") & 07777, 0600u);
+                      for (const auto& e : fs::directory_iterator(d / "real"))
+                          EXPECT_EQ(e.path().filename(), "a.cfg");
+                  }},
+        TargetRow{"FifoWithoutReaderIsRefusedNotReplaced",
+                  [](const fs::path& d) {
+                      ::mkfifo((d / "pipe").c_str(), 0600);
+                      return d / "pipe";
+                  },
+                  false,
+                  [](const fs::path& d) {
+                      EXPECT_TRUE(S_ISFIFO(modeOf(d / "pipe")));
+                  }},
+        TargetRow{"DirectoryIsRefused", [](const fs::path& d) { return d; }, false,
+                  [](const fs::path&) {
+                  }},
+        TargetRow{"WritableFileInReadOnlyDirectoryIsWrittenInPlace",
+                  [](const fs::path& d) {
+                      fs::create_directory(d / "ro");
+                      writeText(d / "ro" / "a.cfg", "old", 0600);
+                      fs::permissions(d / "ro", fs::perms::owner_read | fs::perms::owner_exec);
+                      return d / "ro" / "a.cfg";
+                  },
+                  true,
+                  [](const fs::path& d) {
+                      fs::permissions(d / "ro", fs::perms::owner_all);
+                      EXPECT_EQ(FileWriting::contents(d / "ro" / "a.cfg"), "new");
+                      EXPECT_EQ(std::distance(fs::directory_iterator(d / "ro"), {}), 1);
+                  }}),
     [](const auto& info) { return info.param.name; });
 
 TEST_F(FileWriting, AFifoWithAReaderIsWrittenInPlace) {

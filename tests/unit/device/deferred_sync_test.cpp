@@ -55,6 +55,16 @@ std::vector<std::uint8_t> bytes(const std::string& text) {
     return {text.begin(), text.end()};
 }
 
+bool writeDeferred(const fs::path& path, const std::string& text, DeferredSync& sync) {
+    tolvaro::device::FileWriteOptions options;
+    options.deferred = &sync;
+    std::string error;
+    const bool ok =
+        tolvaro::device::writeFileReplacing(path.string(), bytes(text), &error, nullptr, options);
+    EXPECT_TRUE(ok) << error;
+    return ok;
+}
+
 // Hidden files the writer left in the directory.
 std::vector<std::string> hidden(const fs::path& dir) {
     std::vector<std::string> names;
@@ -72,13 +82,8 @@ TEST(DeferredSync, TargetsAreOldOrWholeNewWhateverBecomesOfTheWriter) {
         std::function<bool(const fs::path&)> write;
     };
     const auto writeBoth = [](const fs::path& dir, DeferredSync& sync) {
-        std::string error;
-        ASSERT_TRUE(tolvaro::device::writeFileReplacing((dir / "r1.cfg").string(), bytes("new cfg"),
-                                                        &error, &sync))
-            << error;
-        ASSERT_TRUE(tolvaro::device::writeFileReplacing((dir / "r1.txt").string(), bytes("new txt"),
-                                                        &error, &sync))
-            << error;
+        ASSERT_TRUE(writeDeferred(dir / "r1.cfg", "new cfg", sync));
+        ASSERT_TRUE(writeDeferred(dir / "r1.txt", "new txt", sync));
         // Not in place before the commit: no reader sees a file in between.
         EXPECT_EQ(contentOf(dir / "r1.cfg"), "old cfg");
         EXPECT_EQ(hidden(dir).size(), 2u);
@@ -128,12 +133,9 @@ TEST(DeferredSync, TargetsAreOldOrWholeNewWhateverBecomesOfTheWriter) {
 TEST(DeferredSync, AFileThatCannotBeReplacedDoesNotHoldBackTheOthers) {
     Folder dir;
     DeferredSync sync;
-    std::string error;
-    ASSERT_TRUE(tolvaro::device::writeFileReplacing((dir.path() / "a.cfg").string(), bytes("a"),
-                                                    &error, &sync));
+    ASSERT_TRUE(writeDeferred(dir.path() / "a.cfg", "a", sync));
     fs::create_directory(dir.path() / "sub");
-    ASSERT_TRUE(tolvaro::device::writeFileReplacing((dir.path() / "sub" / "b.cfg").string(),
-                                                    bytes("b"), &error, &sync));
+    ASSERT_TRUE(writeDeferred(dir.path() / "sub" / "b.cfg", "b", sync));
     // The folder goes away before the commit.
     fs::remove_all(dir.path() / "sub");
     const auto failures = sync.commit();
@@ -152,10 +154,15 @@ TEST(DeferredSync, OnlyTheWritersOwnOldTemporariesAreSwept) {
         bool removed;
     };
     const Row rows[] = {
-        {".r1.cfg.Ab12Cd", true, true},  {".r1.txt.zZ9yY8", true, true},
-        {".index.x1Y2z3", true, true},   {".r2.cfg.Qw3Er4", false, false}, // this run's
-        {".bashrc.backup", true, false}, {".r1.cfg.toolong7", true, false},
-        {"r1.cfg", true, false},         {".cfg.Ab12Cd", true, false},
+        {".r1.cfg.4242.1a2b3c4d5e", true, true},
+        {".r1.txt.7.ff", true, true},
+        {".index.123.abcdef012345", true, true},
+        {".r1.cfg.Ab12Cd", true, true},            // an earlier version's
+        {".r2.cfg.4242.1a2b3c4d5e", false, false}, // this run's
+        {".bashrc.backup", true, false},
+        {".notes.txt.old.ff", true, false},
+        {"r1.cfg", true, false},
+        {".cfg.4242.ff", true, false},
     };
     for (const Row& row : rows) {
         put(dir.path() / row.name, "x");

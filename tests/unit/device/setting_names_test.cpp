@@ -85,8 +85,13 @@ TEST(SettingNames, SecretsAreNeverShownInClear) {
     EXPECT_EQ(describeEntry(account, textEntry("hunter2"))[0].value, "(set)");
     const auto diff = diffEntries(account, textEntry("hunter2"), textEntry("swordfish"));
     ASSERT_EQ(diff.size(), 1u);
-    EXPECT_EQ(diff[0].before, "unchanged");
-    EXPECT_EQ(diff[0].after, "changed");
+    EXPECT_EQ(diff[0].before, "(set)");
+    EXPECT_EQ(diff[0].after, "(set, differs)");
+    const auto cleared = diffEntries(account, textEntry("hunter2"), textEntry(""));
+    ASSERT_EQ(cleared.size(), 1u);
+    EXPECT_EQ(cleared[0].before, "(set)");
+    EXPECT_EQ(cleared[0].after, "(empty)");
+    EXPECT_TRUE(diffEntries(account, textEntry("same"), textEntry("same")).empty());
 
     UserInfo user{};
     std::strcpy(user.name, "ann");
@@ -99,7 +104,7 @@ TEST(SettingNames, SecretsAreNeverShownInClear) {
     const auto userDiff = diffEntries(users, bytesEntry(was, 235), bytesEntry(now, 235));
     ASSERT_EQ(userDiff.size(), 1u);
     EXPECT_EQ(userDiff[0].key, "dialin.user[1].password");
-    EXPECT_EQ(userDiff[0].after, "changed");
+    EXPECT_EQ(userDiff[0].after, "(set, differs)");
     for (const NamedValue& v : describeEntry(users, bytesEntry(now, 235)))
         EXPECT_EQ(v.value.find("pw2"), std::string::npos) << v.key;
 }
@@ -129,6 +134,7 @@ INSTANTIATE_TEST_SUITE_P(
     SettingNames, ScalarDiffs,
     testing::Values(ScalarRow{"Text", 0x4002, 0, "old", "new", "\"old\"", "\"new\""},
                     ScalarRow{"Switch", 0x3004, 0, "0", "1", "off", "on"},
+                    ScalarRow{"OffSwitchSaysWhatItTurnsOff", 0x4027, 0, "0", "1", "on", "off"},
                     ScalarRow{"TcpAgainstUdpPort", 0x3701, 0, "80", "3473408", "TCP 80", "UDP 53"},
                     ScalarRow{"ModeOneIdleTime", 0x4018, 1, "5", "10", "5", "10"}),
     [](const auto& info) { return std::string(info.param.name); });

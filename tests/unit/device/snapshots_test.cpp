@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "device/config_file.h"
 #include "device/snapshots.h"
@@ -68,6 +69,22 @@ TEST_F(Snapshots, PrivateFilesNewestFirstWithTheirIndex) {
     EXPECT_FALSE(fs::exists(*second));
 }
 
+// The listed time reads back as the moment taken, also for a second
+// snapshot in the same second; anything else is no time at all.
+TEST_F(Snapshots, ListedTimeIsTheMomentTaken) {
+    SnapshotStore store(root.string());
+    std::string error;
+    const auto at = t0 + std::chrono::minutes(59) + seconds(7);
+    ASSERT_TRUE(store.take("R", SnapshotReason::Backup, {}, file, &error, at)) << error;
+    ASSERT_TRUE(store.take("R", SnapshotReason::Backup, {}, file, &error, at)) << error;
+    for (const SnapshotInfo& listed : store.list("R"))
+        EXPECT_EQ(snapshotTime(listed.time), at) << listed.fileName;
+    for (const char* bad :
+         {"", "20261208T031500", "20261208 031500Z", "20261308T031500Z", "20260230T031500Z",
+          "20261208T241500Z", "2026120aT031500Z", "20261208T031560Z"})
+        EXPECT_FALSE(snapshotTime(bad)) << bad;
+}
+
 TEST_F(Snapshots, KeepsOnlyTheNewestOfARouter) {
     SnapshotStore store(root.string(), 3);
     std::string error;
@@ -92,6 +109,64 @@ TEST_F(Snapshots, RefusesWhatItCannotWriteAndLeavesNoFile) {
     SnapshotStore store(root.string());
     EXPECT_FALSE(store.take("../R", SnapshotReason::Setup, {}, file, &error, t0));
     EXPECT_FALSE(fs::exists(root.parent_path() / "R"));
+}
+
+TEST_F(Snapshots, TheIndexRecordsDigestHardwareAndNotesBesideOlderLines) {
+    SnapshotStore store(root.string());
+    std::string error;
+    const auto taken =
+        store.take("02-4B-56-00-09-02", SnapshotReason::Load,
+                   {"HQ", "127.0.0.21", "6.5 (x)", "02-4B-56-00-09-02"}, file, &error, t0);
+    ASSERT_TRUE(taken) << error;
+    ASSERT_TRUE(
+        store.addNote("02-4B-56-00-09-02", "20261208T030000Z-load.cfg", kPasswordChangedNote));
+    // A line written before digests were recorded still reads.
+    {
+        std::ofstream index(root / "02-4B-56-00-09-02" / "index", std::ios::app);
+        index << "20261208T020000Z-setup.cfg\tHQ\t127.0.0.21\t6.5 (x)\tsetup\n";
+    }
+    std::ofstream(root / "02-4B-56-00-09-02" / "20261208T020000Z-setup.cfg") << "old";
+    std::ifstream in(root / "02-4B-56-00-09-02" / "index");
+    std::string first;
+    std::getline(in, first);
+    // SHA-256 of "ISDN", as sha256sum gives it.
+    EXPECT_EQ(first, "20261208T030000Z-load.cfg\tHQ\t127.0.0.21\t6.5 (x)\tload\t"
+                     "896ac26e894df33f914dece7bd83a5ada380cd19a0e9179f6e89c6ead4f2388c\t"
+                     "02-4B-56-00-09-02\tpassword changed");
+    const auto listed = store.list("02-4B-56-00-09-02");
+    ASSERT_EQ(listed.size(), 2u);
+    EXPECT_EQ(listed[0].sha256, sha256Hex(file));
+    EXPECT_EQ(listed[0].hardware, "02-4B-56-00-09-02");
+    EXPECT_EQ(listed[0].note, "password changed");
+    EXPECT_EQ(listed[1].reason, "setup");
+    EXPECT_EQ(listed[1].sha256, "");
+    const auto found = store.findFile(*taken);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->first, "02-4B-56-00-09-02");
+    EXPECT_FALSE(store.findFile((root / "elsewhere.cfg").string()));
+}
+
+TEST_F(Snapshots, OneWriterPerRouterTheSecondIsToldWho) {
+    SnapshotStore store(root.string());
+    {
+        WriterLock first = store.lockWriter("02-4B-56-00-09-02", "tolvaro-cli");
+        ASSERT_TRUE(first.held()) << first.error();
+        // Another open of the lock file conflicts even within one process,
+        // as a second program's would.
+        const WriterLock second = store.lockWriter("02-4B-56-00-09-02", "tolvaro");
+        ASSERT_FALSE(second.held());
+        EXPECT_EQ(second.holder()->program, "tolvaro-cli");
+        EXPECT_EQ(second.holder()->pid, static_cast<long>(::getpid()));
+        EXPECT_EQ(second.holder()->since.size(), 16u) << second.holder()->since;
+        const std::string message = writerLockMessage(*second.holder(), "127.0.0.21");
+        EXPECT_NE(message.find("tolvaro-cli (PID " + std::to_string(::getpid()) + ") since 20"),
+                  std::string::npos)
+            << message;
+        EXPECT_TRUE(store.lockWriter("02-4B-56-00-09-03", "tolvaro").held())
+            << "another router has its own lock";
+    }
+    EXPECT_TRUE(store.lockWriter("02-4B-56-00-09-02", "tolvaro").held()) << "released";
+    EXPECT_TRUE(store.list("02-4B-56-00-09-02").empty()) << "the lock is not a snapshot";
 }
 
 TEST(SnapshotRouterKey, HardwareAddressOrTheIpAddress) {

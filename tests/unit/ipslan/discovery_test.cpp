@@ -130,6 +130,20 @@ TEST_F(Discovery, BrowseKeepsDistinctValidRepliesUpToTheTable) {
     EXPECT_STREQ(table[0].ipAddress, "127.0.0.16");
     EXPECT_STREQ(table[31].ipAddress, "127.0.0.47");
     EXPECT_STREQ(table[31].name, "r");
+    // The list's limit is said, for --verbose.
+    EXPECT_EQ(ipslan::lastDiscoveryReport().leftOut, 8);
+    const auto lines = ipslan::describeDiscovery(ipslan::lastDiscoveryReport());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(),
+                  "  8 routers answered beyond the routers the list holds and are not listed"),
+        lines.end());
+
+    // Without the list's limit every router is kept, in address order.
+    std::vector<DEVICE_INFO> all(kMaxBrowseReplies);
+    ASSERT_EQ(IPSBrowseUpTo(all.data(), kMaxBrowseReplies, &count), 1);
+    ASSERT_EQ(count, 40);
+    EXPECT_STREQ(all[39].ipAddress, "127.0.0.55");
+    EXPECT_EQ(ipslan::lastDiscoveryReport().leftOut, 0);
 }
 
 // A router fresh from the box answers on our link from a network of none of

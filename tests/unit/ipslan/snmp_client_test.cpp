@@ -12,7 +12,9 @@
 
 #include <ipslan/config.h>
 #include <ipslan/detail/snmp_client.h>
+#include <ipslan/diagnostics.h>
 #include <ipslan/ipslan.h>
+#include <ipslan/send_rule.h>
 #include <ipslan/variables.h>
 #include <ipslan/wire.h>
 
@@ -190,6 +192,10 @@ TEST_F(SnmpClient, TwentyNineFullValuesInOneRequest) {
 struct BadResponse {
     const char* name;
     std::function<void(netsnmp_pdu&)> mangle;
+    // What lastRequestFailure() then tells a front end.
+    ipslan::RequestFailure::Kind kind;
+    int variable = 0;
+    int errorStatus = 0;
 };
 
 class SnmpBadResponses : public SnmpClient, public testing::WithParamInterface<BadResponse> {};
@@ -204,6 +210,11 @@ TEST_P(SnmpBadResponses, FailTheRead) {
     EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 2, vars, result.data()), 0);
     EXPECT_EQ(result[0].type, 0xcc);
     EXPECT_EQ(result[1].value[0], 0xcc);
+    const ipslan::RequestFailure failure = ipslan::lastRequestFailure();
+    EXPECT_EQ(failure.kind, GetParam().kind);
+    EXPECT_EQ(failure.variable, GetParam().variable);
+    EXPECT_EQ(failure.errorStatus, GetParam().errorStatus);
+    EXPECT_EQ(failure.peer, "udp:127.0.0.1:" + std::to_string(router.port()));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -212,28 +223,48 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](netsnmp_pdu& r) {
                                     r.errstat = SNMP_ERR_GENERR;
                                     r.errindex = 2;
-                                }},
+                                },
+                                ipslan::RequestFailure::ErrorStatus, 0x0103, 5},
                     BadResponse{"MissingVarbind",
                                 [](netsnmp_pdu& r) {
                                     snmp_free_varbind(r.variables->next_variable);
                                     r.variables->next_variable = nullptr;
-                                }},
+                                },
+                                ipslan::RequestFailure::WrongVariables},
                     BadResponse{"SwappedOids",
                                 [](netsnmp_pdu& r) {
                                     auto* second = r.variables->next_variable;
                                     std::swap(r.variables->name_loc, second->name_loc);
-                                }},
+                                },
+                                ipslan::RequestFailure::WrongVariables},
                     BadResponse{"ValueTooLong",
                                 [](netsnmp_pdu& r) {
                                     const std::vector<std::uint8_t> big(1501, 'x');
                                     snmp_set_var_typed_value(r.variables, ASN_OCTET_STR, big.data(),
                                                              big.size());
-                                }},
+                                },
+                                ipslan::RequestFailure::BadValue, 0x0100},
                     BadResponse{"NullValue",
                                 [](netsnmp_pdu& r) {
                                     snmp_set_var_typed_value(r.variables, ASN_NULL, nullptr, 0);
-                                }}),
+                                },
+                                ipslan::RequestFailure::BadValue, 0x0100}),
     [](const testing::TestParamInfo<BadResponse>& info) { return info.param.name; });
+
+// A device that is not a router answers noSuchName for our variables; the
+// failure names the variable, and a later success clears it.
+TEST_F(SnmpClient, TheLastFailureNamesTheVariableTheDeviceDoesNotKnow) {
+    const int vars[] = {0x0104};
+    MIB_RESPONSE result{};
+    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+    EXPECT_EQ(ipslan::lastRequestFailure().kind, ipslan::RequestFailure::ErrorStatus);
+    EXPECT_EQ(ipslan::lastRequestFailure().errorStatus, ipslan::RequestFailure::kNoSuchName);
+    EXPECT_EQ(ipslan::lastRequestFailure().variable, 0x0104);
+    EXPECT_EQ(ipslan::errorStatusName(2), "noSuchName");
+    router.values[{0x0104, 0}] = text("6.12");
+    ASSERT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 1);
+    EXPECT_EQ(ipslan::lastRequestFailure().kind, ipslan::RequestFailure::None);
+}
 
 TEST_F(SnmpClient, SilentRouterTimesOutWithinTheConfiguredTime) {
     router.silent = true;
@@ -243,6 +274,7 @@ TEST_F(SnmpClient, SilentRouterTimesOutWithinTheConfiguredTime) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
     EXPECT_EQ(router.requests(), 2); // one attempt and one retry
+    EXPECT_EQ(ipslan::lastRequestFailure().kind, ipslan::RequestFailure::NoResponse);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
@@ -304,6 +336,46 @@ TEST_F(SnmpClient, RefusedWritesSendNothing) {
     EXPECT_EQ(IPSSetInfo("127.0.0.1", 0, 1, textVar, &tooLong), 0);
     EXPECT_EQ(router.requests(), 0);
 }
+
+// The library's own rule of what it sends, asked without sending: the load
+// and its dry run rely on it matching IPSSetInfo exactly.
+struct SendRow {
+    const char* name;
+    int variable;
+    int mode;
+    _snmp_packet entry;
+    ipslan::SendCheck check;
+};
+
+class SendRule : public SnmpClient, public testing::WithParamInterface<SendRow> {};
+
+TEST_P(SendRule, MatchesWhatIPSSetInfoSends) {
+    const SendRow& row = GetParam();
+    EXPECT_EQ(ipslan::checkSend(row.variable, row.mode, row.entry), row.check);
+    EXPECT_EQ(IPSSetInfo("127.0.0.1", row.mode, 1, &row.variable, &row.entry),
+              row.check == ipslan::SendCheck::Sendable ? 1 : 0);
+    EXPECT_EQ(router.requests(), row.check == ipslan::SendCheck::Sendable ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, SendRule,
+    testing::Values(
+        // The account name (0x4002) takes 61 bytes.
+        SendRow{"TextAtItsLimit", 0x4002, 0, textEntry(kTypeOctetString, std::string(61, 'a'), 61),
+                ipslan::SendCheck::Sendable},
+        SendRow{"TextOneByteLonger", 0x4002, 0,
+                textEntry(kTypeOctetString, std::string(62, 'a'), 62), ipslan::SendCheck::TooLong},
+        SendRow{"IntegerWithAnyLengthWord", 0x0001, 0, textEntry(0, "12", 1),
+                ipslan::SendCheck::Sendable},
+        SendRow{"IntegerThatIsNoNumber", 0x0001, 0, textEntry(kTypeInteger, "1x", 2),
+                ipslan::SendCheck::NotANumber},
+        SendRow{"UntouchedKeptTable", 0x3701, 0, _snmp_packet{}, ipslan::SendCheck::Sendable},
+        SendRow{"UnknownVariableFullEntry", 0x7777, 0,
+                textEntry(kTypeOctetString, std::string(1500, 'x'), 1500),
+                ipslan::SendCheck::Sendable},
+        SendRow{"UnknownVariableBeyondAnEntry", 0x7777, 0, textEntry(kTypeOctetString, "x", 1501),
+                ipslan::SendCheck::TooLong}),
+    [](const auto& info) { return info.param.name; });
 
 struct BadArguments {
     const char* name;

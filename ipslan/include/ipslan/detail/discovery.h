@@ -73,6 +73,7 @@ DiscoveryReport discoveryReport(const Settings& settings,
                                 const std::vector<HeardReply>& accepted, int ignored);
 
 int browse(DEVICE_INFO* table, int* count);
+int browseUpTo(DEVICE_INFO* table, int capacity, int* count);
 int udpSetIp(const DEVICE_INFO* device, const char* newIp, const char* mask, unsigned char flag);
 int queryFreeIp(const char* network, char* result);
 

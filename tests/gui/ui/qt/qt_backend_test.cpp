@@ -184,6 +184,21 @@ TEST_F(QtFixture, MessageBoxShowsTheTextExactly) {
     EXPECT_EQ(icon, QMessageBox::Critical);
 }
 
+// A short text must not make the box so narrow that the window manager cuts
+// its caption ("To…o"): the caption and a title bar's buttons fit.
+TEST_F(QtFixture, MessageBoxIsWideEnoughForItsCaption) {
+    int width = 0;
+    int needed = 0;
+    host.setModalHook([&](QWidget* window) {
+        const QFontMetrics fm(window->font());
+        needed = fm.horizontalAdvance(window->windowTitle()) + 4 * fm.height();
+        width = window->width();
+        window->close();
+    });
+    host.messageBox("Wrong Password", ui::Buttons::Ok, ui::Icon::Stop, "Tolvaro Configuration");
+    EXPECT_GE(width, needed);
+}
+
 TEST_F(QtFixture, TypingFollowsTheEditsRulesButProgramTextIsKept) {
     Form dlg;
     host.setModalHook([&](QWidget* window) {

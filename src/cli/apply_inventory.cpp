@@ -1,0 +1,183 @@
+// apply --inventory: one desired state on every router of an inventory,
+// several at once.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "cli/inventory.h"
+#include "cli/named_settings.h"
+
+namespace tolvaro::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ---- apply --inventory ---------------------------------------------------------------
+
+// One router's apply as a run of this program of its own, so routers do
+// not share the device library's state, with its output in files.
+struct Child {
+    const InventoryRouter* router = nullptr;
+    pid_t pid = -1;
+    fs::path out;
+    fs::path err;
+    int status = -1;
+};
+
+std::string readAll(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void start(Child& child, const Context& context, const std::string& statePath, bool dryRun,
+           const fs::path& folder, std::size_t number) {
+    const InventoryRouter& r = *child.router;
+    const std::string target =
+        r.remote ? "remote:" + r.remote->address + ":" + r.remote->port : r.hardware;
+    std::vector<std::string> arguments{"tolvaro-cli"};
+    for (const std::string& option : context.options.given)
+        if (option != "--json")
+            arguments.push_back(option);
+    for (const char* item : {"--json", "apply"})
+        arguments.emplace_back(item);
+    arguments.push_back(target);
+    arguments.push_back(fs::absolute(statePath).string());
+    if (dryRun)
+        arguments.emplace_back("--dry-run");
+    std::vector<char*> argv;
+    for (std::string& a : arguments)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    std::vector<std::string> environment;
+    for (char** e = environ; *e; ++e)
+        if (std::string_view(*e).rfind("TOLVARO_PASSWORD=", 0) != 0)
+            environment.emplace_back(*e);
+    if (const auto password = passwordOf(r))
+        environment.push_back("TOLVARO_PASSWORD=" + *password);
+    std::vector<char*> envp;
+    for (std::string& e : environment)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    child.out = folder / (std::to_string(number) + ".out");
+    child.err = folder / (std::to_string(number) + ".err");
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, child.out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, child.err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (posix_spawn(&child.pid, "/proc/self/exe", &files, nullptr, argv.data(), envp.data()) != 0)
+        child.pid = -1;
+    posix_spawn_file_actions_destroy(&files);
+}
+
+// "NAME: what happened"; false when the router failed.
+bool summarise(const Child& child, bool dryRun, std::string& line) {
+    const std::string name = escaped(child.router->name);
+    nlohmann::json result;
+    try {
+        result = nlohmann::json::parse(readAll(child.out));
+    } catch (const nlohmann::json::exception&) {
+        result = nullptr;
+    }
+    if (result.is_object() && result.contains("changed")) {
+        const auto count = result["differences"].size();
+        const bool changed = result["changed"].get<bool>();
+        line = name + ": " +
+               (!changed ? std::string("no changes")
+                : dryRun ? "would change " + std::to_string(count) + " setting(s)"
+                         : "changed " + std::to_string(count) + " setting(s)");
+        if (child.status == kExitOk || (dryRun && child.status == kExitFailed))
+            return true;
+    }
+    std::string why = result.is_object() && result.contains("error")
+                          ? result["error"].get<std::string>()
+                          : readAll(child.err);
+    while (!why.empty() && why.back() == '\n')
+        why.pop_back();
+    const auto lastLine = why.rfind('\n');
+    line = name +
+           ": failed: " + escaped(lastLine == std::string::npos ? why : why.substr(lastLine + 1));
+    return false;
+}
+
+} // namespace
+
+int applyInventory(Context& context, const std::string& statePath, const ApplyRun& run) {
+    checkState(statePath);
+    std::vector<InventoryRouter> routers;
+    try {
+        routers = readInventory(run.inventory);
+    } catch (const InventoryError& e) {
+        throw Refusal{e.text};
+    }
+    const fs::path folder =
+        fs::temp_directory_path() / ("tolvaro-apply-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
+    std::vector<Child> children(routers.size());
+    std::size_t next = 0;
+    std::size_t running = 0;
+    std::vector<std::string> failed;
+    bool changes = false;
+    const auto finish = [&](Child& child) {
+        std::string line;
+        if (!summarise(child, run.dryRun, line))
+            failed.push_back(escaped(child.router->name));
+        else if (line.find(": no changes") == std::string::npos)
+            changes = true;
+        std::cout << line << std::endl;
+    };
+    while (next < children.size() || running > 0) {
+        while (next < children.size() && running < static_cast<std::size_t>(run.jobs)) {
+            Child& child = children[next];
+            child.router = &routers[next];
+            try {
+                start(child, context, statePath, run.dryRun, folder, next);
+            } catch (const Failure& f) {
+                std::cout << escaped(child.router->name) << ": failed: " << f.text << std::endl;
+                failed.push_back(escaped(child.router->name));
+                ++next;
+                continue;
+            }
+            ++next;
+            if (child.pid > 0)
+                ++running;
+            else
+                finish(child);
+        }
+        if (running == 0)
+            continue;
+        int status = 0;
+        const pid_t done = ::waitpid(-1, &status, 0);
+        if (done < 0)
+            break;
+        for (Child& child : children)
+            if (child.pid == done) {
+                child.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+                --running;
+                finish(child);
+            }
+    }
+    fs::remove_all(folder);
+    if (!failed.empty()) {
+        std::string names;
+        for (const std::string& name : failed)
+            names += (names.empty() ? "" : ", ") + name;
+        throw Failure{"failed: " + names};
+    }
+    return run.dryRun && changes ? kExitFailed : kExitOk;
+}
+
+} // namespace tolvaro::cli
