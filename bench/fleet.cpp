@@ -228,6 +228,8 @@ public:
                 out << "[[router]]\nname = \"r" << i << "\"\nremote = \"" << routers_[i].ip << ":"
                     << routers_[i].port << "\"\npassword_env = \"FLEET_PASSWORD\"\n";
         }
+        // As an administrator keeps it: the tool warns about a readable one.
+        fs::permissions(inventory, fs::perms::owner_read | fs::perms::owner_write);
         return spawn({binPath("src/tolvaro-cli").string(), "backup", "--inventory",
                       inventory.string(), "--jobs", std::to_string(jobs), "--to",
                       (dir_ / "out").string()},
