@@ -255,9 +255,18 @@ std::vector<wire::Ipv4> lastBrowseAddresses() {
 }
 
 std::uint16_t snmpPortFor(wire::Ipv4 ip) {
+    int port = 0;
+    {
+        auto& r = registry();
+        std::lock_guard lock(r.mutex);
+        port = threadTarget.own ? threadTarget.snmpPort : r.settings.snmpPort;
+    }
+    return snmpPortFor(ip, port);
+}
+
+std::uint16_t snmpPortFor(wire::Ipv4 ip, int port) {
     auto& r = registry();
     std::lock_guard lock(r.mutex);
-    const int port = threadTarget.own ? threadTarget.snmpPort : r.settings.snmpPort;
     if (port == 161) {
         const auto found = r.known.find(ip);
         if (found != r.known.end()) {

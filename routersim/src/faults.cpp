@@ -66,6 +66,26 @@ bool FaultControl::waitForHeld(int count, Millis timeout) {
     return heldChanged_.wait_for(lock, timeout, [&] { return held_ >= count; });
 }
 
+void FaultControl::limitAnswers(std::size_t bytes) {
+    std::lock_guard lock(mutex_);
+    getRules_.answerLimit = bytes;
+}
+
+void FaultControl::refuseSeveral(bool on) {
+    std::lock_guard lock(mutex_);
+    getRules_.refuseSeveral = on;
+}
+
+FaultControl::GetRules FaultControl::getRules() const {
+    std::lock_guard lock(mutex_);
+    return getRules_;
+}
+
+void FaultControl::noteInFlight(int count) {
+    std::lock_guard lock(mutex_);
+    counts_.mostInFlight = std::max(counts_.mostInFlight, count);
+}
+
 void FaultControl::restartAfter(int n) {
     std::lock_guard lock(mutex_);
     restartAfter_ = n >= 1 ? n : -1;

@@ -75,6 +75,9 @@ struct Router::Impl {
     }
     void run();
     void onSnmp(const snmp_pdu& request);
+    // The answer, or the refusal the faults' GET rules make of it.
+    std::unique_ptr<snmp_pdu, PduDeleter>
+    refusedByRules(std::unique_ptr<snmp_pdu, PduDeleter> answer, const snmp_pdu& request);
     void onDiscovery(const detail::Datagram& datagram);
     bool persist(const Settings& before);
     // Puts a reply through the faults and into the outbox.
@@ -152,9 +155,37 @@ void Router::Impl::onSnmp(const snmp_pdu& request) {
     PendingReply reply;
     reply.pdu.reset(detail::answerRequest(
         model, request, [this](const Settings& before) { return persist(before); }));
+    if (reply.pdu && request.command == SNMP_MSG_GET) {
+        reply.pdu = refusedByRules(std::move(reply.pdu), request);
+    }
     if (reply.pdu) {
         queue(FaultControl::Service::Snmp, std::move(reply));
+        faults.noteInFlight(static_cast<int>(std::count_if(
+            outbox.begin(), outbox.end(), [](const PendingReply& r) { return r.pdu != nullptr; })));
     }
+}
+
+std::unique_ptr<snmp_pdu, PduDeleter>
+Router::Impl::refusedByRules(std::unique_ptr<snmp_pdu, PduDeleter> answer,
+                             const snmp_pdu& request) {
+    const FaultControl::GetRules rules = faults.getRules();
+    std::size_t variables = 0;
+    std::size_t bytes = 0;
+    for (const auto* vb = answer->variables; vb != nullptr; vb = vb->next_variable) {
+        ++variables;
+        bytes += 40 + vb->val_len;
+    }
+    long status = SNMP_ERR_NOERROR;
+    if (rules.refuseSeveral && variables > 1) {
+        status = SNMP_ERR_GENERR;
+    } else if (rules.answerLimit > 0 && answer->errstat == SNMP_ERR_NOERROR &&
+               bytes > rules.answerLimit) {
+        status = SNMP_ERR_TOOBIG;
+    }
+    if (status == SNMP_ERR_NOERROR) {
+        return answer;
+    }
+    return std::unique_ptr<snmp_pdu, PduDeleter>(detail::errorAnswer(request, status, 0));
 }
 
 void Router::Impl::queue(FaultControl::Service service, PendingReply reply) {

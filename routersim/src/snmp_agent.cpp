@@ -286,6 +286,10 @@ netsnmp_pdu* answerSet(RouterModel& model, const netsnmp_pdu& request, const Per
 
 } // namespace
 
+snmp_pdu* errorAnswer(const snmp_pdu& request, long status, long index) {
+    return errorResponse(request, status, index);
+}
+
 snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persist& persist) {
     switch (request.command) {
     case SNMP_MSG_GET:

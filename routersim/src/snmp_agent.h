@@ -25,6 +25,9 @@ using Persist = std::function<bool(const Settings& before)>;
 // GET, GETNEXT or SET). Community and reachability are the caller's checks.
 snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persist& persist);
 
+// A response to `request` carrying an error status and index.
+snmp_pdu* errorAnswer(const snmp_pdu& request, long status, long index);
+
 class SnmpAgent {
 public:
     // Gets each received request; answers go out through send().

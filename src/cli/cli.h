@@ -159,7 +159,10 @@ void warnIfOthersCanRead(const std::string& path, std::string_view what);
 // A remote target (--remote, or "remote:" before ADDRESS[:PORT]) is reached
 // as the Remote dialog reaches it: its connection test, its messages, and a
 // record of family 2 named "Remote".
-DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation);
+// With `testNow` false a remote router's connection test is left to the
+// caller, to ride in the batch of its first reads (FetchPlan).
+DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation,
+                  bool testNow = true);
 
 // A remote target's address and port text when `wanted` names one.
 struct RemoteTarget {
@@ -186,9 +189,12 @@ std::string fetchFailure(device::DeviceLink& link, const char* ip, device::Fetch
 std::string requestFailureText(const ipslan::RequestFailure& failure);
 
 // The remote connection test against `target` with `password`; throws
-// Failure with the dialog's message. Returns the router's record.
+// Failure with the dialog's message. Returns the router's record. With
+// `testNow` false only the checks run and the community and port are set.
 DEVICE_INFO connectRemote(device::DeviceLink& link, const RemoteTarget& target,
-                          const std::string& password);
+                          const std::string& password, bool testNow = true);
+// The failure text of a remote router that did not answer its test read.
+std::string noResponse(const RemoteTarget& target);
 
 // The password the options give: --password, --password-file,
 // --password-stdin or TOLVARO_PASSWORD, the first of them that is set.

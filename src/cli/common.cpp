@@ -46,10 +46,14 @@ RouterAndFile addRouterAndFile(CLI::App& command, const char* fileHelp) {
 
 RouterConfiguration readForFile(Context& context, const std::string& wanted,
                                 device::LoginFor operation) {
-    const DEVICE_INFO router = login(context, wanted, operation);
+    // A remote router's connection test rides with the reads.
+    const std::optional<RemoteTarget> remote = remoteTarget(context.options, wanted);
+    const DEVICE_INFO router = login(context, wanted, operation, !remote);
     RouterConfiguration read{router, device::ConfigStore(device::familyOf(router))};
     const device::FetchResult fetched =
-        device::fetchForFile(context.link(), router.ipAddress, read.store);
+        device::fetchForFile(context.link(), router.ipAddress, read.store, remote.has_value());
+    if (fetched == device::FetchResult::NoAnswer)
+        throw Failure{noResponse(*remote)};
     if (fetched != device::FetchResult::Ok)
         throw Failure{fetchFailure(context.link(), router.ipAddress, fetched)};
     return read;

@@ -133,13 +133,18 @@ std::optional<RemoteTarget> remoteTarget(const Options& options, const std::stri
     return target;
 }
 
+std::string noResponse(const RemoteTarget& target) {
+    return std::string(device::remote_text::kNoResponse) + " (" + escaped(target.address) +
+           " port " + escaped(target.port) + ")";
+}
+
 DEVICE_INFO connectRemote(device::DeviceLink& link, const RemoteTarget& target,
-                          const std::string& password) {
+                          const std::string& password, bool testNow) {
     const device::RemoteTest test =
-        device::testRemoteConnection(link, target.address, target.port, password);
+        testNow ? device::testRemoteConnection(link, target.address, target.port, password)
+                : device::prepareRemoteConnection(link, target.address, target.port, password);
     if (test.outcome == device::RemoteOutcome::NoResponse)
-        throw Failure{std::string(device::remote_text::kNoResponse) + " (" +
-                      escaped(target.address) + " port " + escaped(target.port) + ")"};
+        throw Failure{noResponse(target)};
     if (test.outcome != device::RemoteOutcome::Answered)
         throw Failure{std::string(device::remoteMessage(test.outcome))};
     // The record the Remote row stands for: family 2, the remote address and
@@ -218,14 +223,15 @@ DEVICE_INFO findRouter(device::DeviceLink& link, const std::string& wanted) {
     return named.front();
 }
 
-DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation) {
+DEVICE_INFO login(Context& context, const std::string& wanted, device::LoginFor operation,
+                  bool testNow) {
     if (const auto target = remoteTarget(context.options, wanted)) {
         // No discovery: the router is not on this network. Without a password
         // the fixed community goes, as from the Remote dialog's empty field.
         std::optional<std::string> typed = givenPassword(context.options);
         if (!typed)
             typed = promptPassword();
-        return connectRemote(context.link(), *target, typed.value_or(""));
+        return connectRemote(context.link(), *target, typed.value_or(""), testNow);
     }
     device::DeviceLink& link = context.link();
     const DEVICE_INFO router = findRouter(link, wanted);

@@ -17,6 +17,7 @@
 
 #include <ipslan/variables.h>
 
+#include "device/deferred_sync.h"
 #include "device/device_link.h"
 
 namespace tolvaro::device {
@@ -416,13 +417,21 @@ bool writeInFolder(const std::string& path, std::span<const std::uint8_t> bytes,
         }
     }
 
-    bool ok = writeAll(file.get(), bytes) && ::fsync(file.get()) == 0;
+    // Deferred, the flush comes once for many files at commit().
+    bool ok =
+        writeAll(file.get(), bytes) && (options.deferred != nullptr || ::fsync(file.get()) == 0);
     std::string failure;
     if (!ok)
         failure = systemError("Cannot write", folderPath + "/" + temporaryName);
     if (!file.close() && ok) {
         ok = false;
         failure = systemError("Cannot write", folderPath + "/" + temporaryName);
+    }
+    if (ok && options.deferred != nullptr) {
+        const std::string temporary = folderPath + "/" + temporaryName;
+        options.deferred->add(temporary, folderPath + "/" + name, registerTemporary(temporary));
+        gTemporaryFolder = -1;
+        return true;
     }
     if (ok && ::renameat(folder.get(), temporaryName.c_str(), folder.get(), name.c_str()) != 0) {
         ok = false;
@@ -467,6 +476,7 @@ bool syncFolderOf(const std::string& path) {
 void removeUnfinishedTemporary() noexcept {
     if (gTemporaryFolder >= 0)
         ::unlinkat(gTemporaryFolder, gTemporaryName, 0);
+    removeRegisteredTemporaries();
 }
 
 std::optional<std::vector<std::uint8_t>> readFileBytes(const std::string& path, std::size_t limit,

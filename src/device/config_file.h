@@ -98,6 +98,7 @@ bool entriesFitLayout(std::span<const std::uint8_t> file, Family layout);
 _snmp_packet fileEntryAt(std::span<const std::uint8_t> file, std::size_t offset);
 
 class DeviceLink;
+class DeferredSync;
 
 // Asks the router to restart (var::kReset, type 2, length 1, "1").
 int sendResetRequest(DeviceLink& link, const char* ip);
@@ -106,6 +107,9 @@ struct FileWriteOptions {
     // False: the caller makes the folder durable later (syncFolderOf), so a
     // run that writes many files in one folder syncs it once.
     bool syncFolder = true;
+    // Set: the file is neither flushed nor put in place here but by
+    // deferred->commit(), together with every other file written through it.
+    DeferredSync* deferred = nullptr;
 };
 
 // Writes `bytes` to `path` through a temporary file (0600) in the same
@@ -135,7 +139,7 @@ bool syncFolderOf(const std::string& path);
 // "user NAME", or "user id N" when the account has no name.
 std::string userName(unsigned uid);
 
-// Removes the temporary file of a save in progress, if any; safe to call
+// Removes the temporary files of saves in progress, if any; safe to call
 // from a signal handler of a program that ends on SIGINT or SIGTERM.
 void removeUnfinishedTemporary() noexcept;
 

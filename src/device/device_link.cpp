@@ -23,6 +23,33 @@ int DeviceLink::getInfoBatch(const char* ip, IPS_READ* reads, int n) {
     return all && !stopped ? 1 : 0;
 }
 
+int DeviceLink::getInfoFleet(IPS_ROUTER* routers, int n, int /*atOnce*/, IPS_FLEET_STEP bind,
+                             IPS_FLEET_STEP done, void* context) {
+    if (routers == nullptr || n < 1) {
+        return 0;
+    }
+    bool all = true;
+    for (int i = 0; i < n; ++i) {
+        IPS_ROUTER& router = routers[i];
+        if (router.community != nullptr) {
+            setCommunity(router.community);
+        }
+        if (router.port != 0) {
+            setSnmpPort(router.port);
+        }
+        // The areas must be there before the reads here, not after.
+        if (bind != nullptr) {
+            bind(context, i);
+        }
+        router.result = getInfoBatch(router.ip, router.reads, router.n);
+        all = all && router.result == 1;
+        if (done != nullptr) {
+            done(context, i);
+        }
+    }
+    return all ? 1 : 0;
+}
+
 int DeviceLink::browseUpTo(DEVICE_INFO* table, int capacity, int* count) {
     if (capacity < kDeviceTableSize) {
         std::vector<DEVICE_INFO> all(kDeviceTableSize);

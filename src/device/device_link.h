@@ -27,6 +27,11 @@ public:
     // one getInfo at a time, which is what a fake needs; the library link
     // keeps several on the wire.
     virtual int getInfoBatch(const char* ip, IPS_READ* reads, int n);
+    // Many routers' batches with IPSGetInfoFleet's outcome. This default
+    // reads one router after another, setting its community and port on
+    // the link first; the library link reads up to `atOnce` at a time.
+    virtual int getInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind,
+                             IPS_FLEET_STEP done, void* context);
     virtual int setInfo(const char* ip, int mode, int count, const int* variables,
                         const _snmp_packet* values) = 0;
     virtual int udpSetIp(const DEVICE_INFO* device, int reserved, const char* newIp,

@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include <ipslan/variables.h>
+
 #include "device/device_link.h"
 
 namespace tolvaro::device {
@@ -15,66 +17,9 @@ FetchResult resultFor(std::string_view failureMessage) {
     return FetchResult::InfoFail;
 }
 
-// The independent reads of a fetch, sent as one batch so that several can be
-// on the wire at once. Each read keeps the result its failure gives (Ok: its
-// failure is not examined); the first read that fails with a result ends the
-// batch, as it ended the sequence of single reads.
-class ReadPlan {
-public:
-    // Returns the read's index, for outcome().
-    std::size_t add(int mode, int count, const int* variables, MIB_RESPONSE* result,
-                    FetchResult onFailure, bool stops = true) {
-        reads_.push_back(IPS_READ{mode, count, variables, result,
-                                  stops && onFailure != FetchResult::Ok ? 1 : 0, 0});
-        failures_.push_back(onFailure);
-        return reads_.size() - 1;
-    }
-    // The result of the first read that failed and stops the batch.
-    FetchResult run(DeviceLink& link, const char* ip) {
-        link.getInfoBatch(ip, reads_.data(), static_cast<int>(reads_.size()));
-        for (const IPS_READ& read : reads_) {
-            if (read.status == 0 && read.stopOnFailure != 0)
-                return failures_[static_cast<std::size_t>(&read - reads_.data())];
-        }
-        return FetchResult::Ok;
-    }
-    FetchResult outcome(std::size_t index) const {
-        return reads_[index].status == 1 ? FetchResult::Ok : failures_[index];
-    }
-
-private:
-    std::vector<IPS_READ> reads_;
-    std::vector<FetchResult> failures_;
-};
-
-// The catalogue requests reach the read image from each request's first slot
-// on; the sixth single read and the 28-variable request share a slot, and the
-// later one wins there, as the batch keeps results in order.
-void planCatalogue(ReadPlan& plan, ConfigStore& store) {
-    const auto table = catalogue(store.family());
-    for (const CatalogueRequest& request : catalogueRequests(store.family())) {
-        plan.add(0, request.count, table.data() + request.firstSlot,
-                 store.readImage() + request.firstSlot,
-                 request.failureMessage.empty() ? FetchResult::Ok
-                                                : resultFor(request.failureMessage));
-    }
-}
-
-void planMode1Block(ReadPlan& plan, ConfigStore& store) {
-    plan.add(1, static_cast<int>(kMode1Block.size()), kMode1Block.data(), store.mode1ReadImage(),
-             FetchResult::Mode1Fail);
-}
-
-// The catalogue and the mode-1 block in one batch, then the idle time-out,
-// which waits for the firmware level. `extra` reads may join the batch; they
-// do not stop it, and their caller examines them afterwards.
-FetchResult fetchPlanned(DeviceLink& link, const char* ip, ConfigStore& store, ReadPlan& plan) {
-    store.clearWriteImage();
-    if (const FetchResult r = plan.run(link, ip); r != FetchResult::Ok)
-        return r;
-    store.clearMode1WriteImage();
-    return fetchIdleTimeout(link, ip, store);
-}
+// Variables read alone, kept where the reads can point at them.
+constexpr int kIdleSecondsRead[] = {kIdleSecondsVariable};
+constexpr int kConnectionTestRead[] = {ipslan::var::kRemoteManagement};
 
 } // namespace
 
@@ -92,14 +37,30 @@ std::string_view fetchFailureMessage(FetchResult result) {
         return "IPSGetInfo PORT2 fail";
     case FetchResult::IdleTimeFail:
         return "IPSGetInfo PORT fail";
+    case FetchResult::NoAnswer:
+        return "Error - no response";
     }
     return {};
 }
 
 FetchResult fetchCatalogue(DeviceLink& link, const char* ip, ConfigStore& store) {
-    ReadPlan plan;
-    planCatalogue(plan, store);
-    return plan.run(link, ip);
+    const auto table = catalogue(store.family());
+    std::vector<IPS_READ> reads;
+    std::vector<FetchResult> failures;
+    for (const CatalogueRequest& request : catalogueRequests(store.family())) {
+        const FetchResult failure =
+            request.failureMessage.empty() ? FetchResult::Ok : resultFor(request.failureMessage);
+        reads.push_back(IPS_READ{0, request.count, table.data() + request.firstSlot,
+                                 store.readImage() + request.firstSlot,
+                                 failure != FetchResult::Ok ? 1 : 0, 0});
+        failures.push_back(failure);
+    }
+    link.getInfoBatch(ip, reads.data(), static_cast<int>(reads.size()));
+    for (std::size_t i = 0; i < reads.size(); ++i) {
+        if (reads[i].status == 0 && reads[i].stopOnFailure != 0)
+            return failures[i];
+    }
+    return FetchResult::Ok;
 }
 
 FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store) {
@@ -117,28 +78,84 @@ FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& stor
     return ok == 0 ? FetchResult::IdleTimeFail : FetchResult::Ok;
 }
 
-FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store) {
-    ReadPlan plan;
-    planCatalogue(plan, store);
-    planMode1Block(plan, store);
-    return fetchPlanned(link, ip, store, plan);
+FetchPlan::FetchPlan(Family family, Extent extent, bool connectionTest) : family_(family) {
+    const auto add = [this](int mode, int count, const int* variables, FetchResult onFailure,
+                            bool stops) {
+        reads_.push_back(IPS_READ{mode, count, variables, nullptr, stops ? 1 : 0, 0});
+        failures_.push_back(onFailure);
+        return reads_.size() - 1;
+    };
+    if (connectionTest)
+        add(0, 1, kConnectionTestRead, FetchResult::NoAnswer, true);
+    // The first catalogue request's failure is not examined: a router that
+    // does not answer it fails at the next one.
+    const auto table = catalogue(family);
+    for (const CatalogueRequest& request : catalogueRequests(family)) {
+        const FetchResult failure =
+            request.failureMessage.empty() ? FetchResult::Ok : resultFor(request.failureMessage);
+        add(0, request.count, table.data() + request.firstSlot, failure,
+            failure != FetchResult::Ok);
+    }
+    add(1, static_cast<int>(kMode1Block.size()), kMode1Block.data(), FetchResult::Mode1Fail, true);
+    // Judged in finish(): only a router above level 60 must answer it.
+    idleRead_ = add(0, 1, kIdleSecondsRead, FetchResult::IdleTimeFail, false);
+    if (extent == Extent::File && family == Family::Two) {
+        const int last = static_cast<int>(table.size()) - 1;
+        lastSlotRead_ = add(0, 1, table.data() + last, FetchResult::InfoFail, false);
+    }
 }
 
-FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store) {
-    ReadPlan plan;
-    planCatalogue(plan, store);
-    planMode1Block(plan, store);
-    if (store.family() != Family::Two)
-        return fetchPlanned(link, ip, store, plan);
-    // Read with the others, judged after the idle time-out as when it was
-    // read last.
-    const int last = store.slotCount() - 1;
-    const int variable = variableAt(store.family(), last);
-    const std::size_t mode0Copy =
-        plan.add(0, 1, &variable, &store.read(last), FetchResult::InfoFail, false);
-    if (const FetchResult r = fetchPlanned(link, ip, store, plan); r != FetchResult::Ok)
-        return r;
-    return plan.outcome(mode0Copy);
+void FetchPlan::bind(ConfigStore& store) {
+    const auto table = catalogue(family_);
+    std::size_t i = reads_.front().variables == kConnectionTestRead ? 1 : 0;
+    if (i == 1)
+        reads_[0].result = &testAnswer_;
+    for (const CatalogueRequest& request : catalogueRequests(family_))
+        reads_[i++].result = store.readImage() + request.firstSlot;
+    reads_[i++].result = store.mode1ReadImage();
+    reads_[idleRead_].result = &idleSeconds_;
+    if (lastSlotRead_ != 0)
+        reads_[lastSlotRead_].result = &store.read(static_cast<int>(table.size()) - 1);
+}
+
+FetchResult FetchPlan::finish(ConfigStore& store) const {
+    store.clearWriteImage();
+    store.clearMode1WriteImage();
+    for (std::size_t i = 0; i < reads_.size(); ++i) {
+        if (reads_[i].status != 1 && reads_[i].stopOnFailure != 0)
+            return failures_[i];
+    }
+    store.takeFirmwareLevel();
+    if (store.firmwareLevel > kSecondsFirmwareLevel) {
+        if (reads_[idleRead_].status != 1)
+            return FetchResult::IdleTimeFail;
+        store.read(kIdleTimeoutSlot) = idleSeconds_;
+    }
+    if (lastSlotRead_ != 0 && reads_[lastSlotRead_].status != 1)
+        return FetchResult::InfoFail;
+    return FetchResult::Ok;
+}
+
+namespace {
+
+FetchResult fetchWith(FetchPlan& plan, DeviceLink& link, const char* ip, ConfigStore& store) {
+    plan.bind(store);
+    const std::span<IPS_READ> reads = plan.reads();
+    link.getInfoBatch(ip, reads.data(), static_cast<int>(reads.size()));
+    return plan.finish(store);
+}
+
+} // namespace
+
+FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store) {
+    FetchPlan plan(store.family(), FetchPlan::Extent::Setup);
+    return fetchWith(plan, link, ip, store);
+}
+
+FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store,
+                         bool connectionTest) {
+    FetchPlan plan(store.family(), FetchPlan::Extent::File, connectionTest);
+    return fetchWith(plan, link, ip, store);
 }
 
 } // namespace tolvaro::device

@@ -3,7 +3,9 @@
 // Outcomes are values; the caller shows the message.
 #pragma once
 
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "device/config_store.h"
 
@@ -18,6 +20,7 @@ enum class FetchResult {
     InfoFail,     // the 7-variable request
     Mode1Fail,    // the mode-1 block
     IdleTimeFail, // var::kIdleSeconds above firmware level 60
+    NoAnswer,     // the connection test of a remote router
 };
 
 // The message the program shows for a failed fetch (empty for Ok).
@@ -35,16 +38,51 @@ FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store
 // var::kIdleSeconds into slot 10 in place of var::kIdleMinutes.
 FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& store);
 
-// Everything Setup and Save read: clears the write images, sends the
-// catalogue requests and the mode-1 block as one batch (several on the wire
-// at once), then reads the idle time-out. The outcome is that of the three
-// steps above in order: the first failure decides it.
+// The reads of a whole fetch as one batch, planned before the store exists
+// and bound to it once the answers are in (IPSGetInfoFleet), so that many
+// routers can be read at once without a store each. The idle time-out in
+// seconds is read beside both its candidates, not after the firmware level
+// is known; finish() keeps it only above level 60.
+class FetchPlan {
+public:
+    enum class Extent {
+        Setup, // catalogue, mode-1 block, idle time-out
+        File,  // and, for family 2, the mode-0 value of var::kLanToLanSwitch
+    };
+    // `connectionTest`: the remote connection test rides first in the batch.
+    FetchPlan(Family family, Extent extent, bool connectionTest = false);
+    FetchPlan(const FetchPlan&) = delete;
+    FetchPlan& operator=(const FetchPlan&) = delete;
+
+    Family family() const { return family_; }
+    std::span<IPS_READ> reads() { return reads_; }
+    // Points the reads at the store's images (and at the plan itself).
+    void bind(ConfigStore& store);
+    // After the batch: the outcome of the steps in their order (connection
+    // test, catalogue requests, mode-1 block, idle time-out, last slot), the
+    // first failure deciding; clears the write images and takes the
+    // firmware level.
+    FetchResult finish(ConfigStore& store) const;
+
+private:
+    Family family_;
+    std::vector<IPS_READ> reads_;
+    std::vector<FetchResult> failures_;
+    std::size_t idleRead_ = 0;
+    std::size_t lastSlotRead_ = 0; // 0: none
+    MIB_RESPONSE idleSeconds_{};
+    MIB_RESPONSE testAnswer_{}; // only its arrival counts
+};
+
+// Everything Setup reads, as one FetchPlan batch.
 FetchResult fetchConfiguration(DeviceLink& link, const char* ip, ConfigStore& store);
 
 // What Save reads: fetchConfiguration and, for family 2, the mode-0 value of
 // var::kLanToLanSwitch into slot 84, which the catalogue requests leave empty but the file
 // carries. Reading it means Load later writes the router's own value back
-// rather than zeros or the mode-1 copy. Its failure is InfoFail.
-FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store);
+// rather than zeros or the mode-1 copy. Its failure is InfoFail. With
+// `connectionTest` the remote connection test goes in the same batch.
+FetchResult fetchForFile(DeviceLink& link, const char* ip, ConfigStore& store,
+                         bool connectionTest = false);
 
 } // namespace tolvaro::device

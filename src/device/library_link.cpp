@@ -19,6 +19,10 @@ public:
     int getInfoBatch(const char* ip, IPS_READ* reads, int n) override {
         return IPSGetInfoBatch(ip, reads, n);
     }
+    int getInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind,
+                     IPS_FLEET_STEP done, void* context) override {
+        return IPSGetInfoFleet(routers, n, atOnce, bind, done, context);
+    }
     int setInfo(const char* ip, int mode, int count, const int* variables,
                 const _snmp_packet* values) override {
         return IPSSetInfo(ip, mode, count, variables, values);

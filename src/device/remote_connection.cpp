@@ -71,8 +71,8 @@ RemoteOutcome checkRemoteFields(std::string_view address, std::string_view portT
     return RemoteOutcome::Answered;
 }
 
-RemoteTest testRemoteConnection(DeviceLink& link, const std::string& address,
-                                const std::string& portText, const std::string& password) {
+RemoteTest prepareRemoteConnection(DeviceLink& link, const std::string& address,
+                                   const std::string& portText, const std::string& password) {
     RemoteTest test;
     test.outcome = checkRemoteFields(address, portText, password);
     if (test.outcome != RemoteOutcome::Answered)
@@ -80,6 +80,14 @@ RemoteTest testRemoteConnection(DeviceLink& link, const std::string& address,
     test.port = *remotePort(portText);
     link.setCommunity(password.empty() ? kFixedCommunity : password.c_str());
     link.setSnmpPort(test.port);
+    return test;
+}
+
+RemoteTest testRemoteConnection(DeviceLink& link, const std::string& address,
+                                const std::string& portText, const std::string& password) {
+    RemoteTest test = prepareRemoteConnection(link, address, portText, password);
+    if (test.outcome != RemoteOutcome::Answered)
+        return test;
     MIB_RESPONSE answer{};
     const int variable = kConnectionTestVariable;
     test.result = link.getInfo(address.c_str(), 0, 1, &variable, &answer);

@@ -67,7 +67,12 @@ RemoteOutcome checkRemoteFields(std::string_view address, std::string_view portT
                                 std::string_view password);
 
 // The checks, then the community (the password, or the fixed community when
-// it is empty) and port on the link, then the test read.
+// it is empty) and port on the link; nothing is sent. Answered means the
+// test read may go (e.g. in the batch of the first reads, FetchPlan).
+RemoteTest prepareRemoteConnection(DeviceLink& link, const std::string& address,
+                                   const std::string& portText, const std::string& password);
+
+// prepareRemoteConnection, then the test read.
 RemoteTest testRemoteConnection(DeviceLink& link, const std::string& address,
                                 const std::string& portText, const std::string& password);
 

@@ -73,9 +73,15 @@ bool makePrivateDirectory(const std::string& path, std::string* error) {
 }
 
 bool writePrivateFile(const std::string& path, std::span<const std::uint8_t> bytes,
-                      std::string* error) {
-    if (!writeFileReplacing(path, bytes, error))
+                      std::string* error, DeferredSync* deferred = nullptr) {
+    FileWriteOptions options;
+    options.deferred = deferred;
+    if (!writeFileReplacing(path, bytes, error, nullptr, options))
         return false;
+    // A deferred file is not in place yet; its temporary file is 0600, or has
+    // the mode of the private file it replaces.
+    if (deferred != nullptr)
+        return true;
     // The directory is already private, so the moment before this is closed
     // to others.
     if (::chmod(path.c_str(), 0600) != 0) {
@@ -213,11 +219,10 @@ std::string SnapshotStore::directoryOf(std::string_view router) const {
     return (fs::path(root_) / std::string(router)).string();
 }
 
-std::optional<std::string> SnapshotStore::take(std::string_view router, SnapshotReason reason,
-                                               const SnapshotSource& source,
-                                               std::span<const std::uint8_t> file,
-                                               std::string* error,
-                                               std::chrono::system_clock::time_point now) {
+std::optional<std::string>
+SnapshotStore::take(std::string_view router, SnapshotReason reason, const SnapshotSource& source,
+                    std::span<const std::uint8_t> file, std::string* error,
+                    std::chrono::system_clock::time_point now, DeferredSync* deferred) {
     if (root_.empty()) {
         if (error)
             *error = "No place for snapshots: neither XDG_DATA_HOME nor HOME is set.";
@@ -249,10 +254,19 @@ std::optional<std::string> SnapshotStore::take(std::string_view router, Snapshot
         time = stamp + "-" + std::to_string(n);
     const std::string name = time + suffix;
     const std::string path = (fs::path(directoryOf(router)) / name).string();
-    if (!writePrivateFile(path, file, error))
+    if (!writePrivateFile(path, file, error, deferred))
         return std::nullopt;
 
     std::vector<SnapshotInfo> all = list(router);
+    // A deferred snapshot is not in the directory yet, but goes in the index.
+    if (std::none_of(all.begin(), all.end(),
+                     [&name](const SnapshotInfo& info) { return info.fileName == name; })) {
+        SnapshotInfo info;
+        info.path = path;
+        info.fileName = name;
+        std::tie(info.time, info.reason) = partsOfName(name);
+        all.insert(all.begin(), info);
+    }
     for (SnapshotInfo& info : all) {
         if (info.fileName == name) {
             info.reason = reasonText(reason);
@@ -270,7 +284,7 @@ std::optional<std::string> SnapshotStore::take(std::string_view router, Snapshot
     }
     // The snapshot itself is safe; an index that cannot be written is
     // rebuilt from the file names next time.
-    writeIndex(router, all, nullptr);
+    writeIndex(router, all, nullptr, deferred);
     return path;
 }
 
@@ -351,8 +365,8 @@ bool SnapshotStore::remove(std::string_view router, std::string_view fileName, s
 }
 
 bool SnapshotStore::writeIndex(std::string_view router,
-                               const std::vector<SnapshotInfo>& newestFirst,
-                               std::string* error) const {
+                               const std::vector<SnapshotInfo>& newestFirst, std::string* error,
+                               DeferredSync* deferred) const {
     std::string text;
     for (auto it = newestFirst.rbegin(); it != newestFirst.rend(); ++it)
         text += it->fileName + "\t" + it->routerName + "\t" + it->address + "\t" + it->firmware +
@@ -360,7 +374,8 @@ bool SnapshotStore::writeIndex(std::string_view router,
                 "\n";
     const std::string path = (fs::path(directoryOf(router)) / std::string(kIndexName)).string();
     return writePrivateFile(
-        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error);
+        path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), error,
+        deferred);
 }
 
 bool SnapshotStore::addNote(std::string_view router, std::string_view fileName,

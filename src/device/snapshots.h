@@ -111,6 +111,8 @@ std::string routerKey(const ConfigStore& store, std::string_view ipAddress);
 // The same from the six bytes themselves (all zeros: none reported).
 std::string routerKey(std::span<const std::uint8_t, 6> hardware, std::string_view ipAddress);
 
+class DeferredSync;
+
 class SnapshotStore {
 public:
     explicit SnapshotStore(std::string root, int kept = kDefaultSnapshotsKept);
@@ -124,11 +126,15 @@ public:
 
     // Writes `file` (a whole configuration file) as the newest snapshot of
     // `router`. Returns its path, or nothing with a reason in `error`; a
-    // failed snapshot leaves no partial file behind.
+    // failed snapshot leaves no partial file behind. With `deferred` the
+    // snapshot and the index are in place only after deferred->commit(); one
+    // store may then take snapshots of different routers from several
+    // threads, each router from one thread at a time.
     std::optional<std::string>
     take(std::string_view router, SnapshotReason reason, const SnapshotSource& source,
          std::span<const std::uint8_t> file, std::string* error,
-         std::chrono::system_clock::time_point now = std::chrono::system_clock::now());
+         std::chrono::system_clock::time_point now = std::chrono::system_clock::now(),
+         DeferredSync* deferred = nullptr);
 
     // The snapshots of a router, newest first. Files without an index line
     // are listed with what their names tell.
@@ -152,7 +158,7 @@ public:
 private:
     std::string directoryOf(std::string_view router) const;
     bool writeIndex(std::string_view router, const std::vector<SnapshotInfo>& newestFirst,
-                    std::string* error) const;
+                    std::string* error, DeferredSync* deferred = nullptr) const;
 
     std::string root_;
     int kept_;

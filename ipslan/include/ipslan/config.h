@@ -14,8 +14,8 @@
 //   IPSLAN_DISCOVERY_PORT       UDP port of the routers' discovery service,
 //                               1..65535 (3721)
 //   IPSLAN_DISCOVERY_WINDOW_MS  how long replies are collected, 10..10000 (300)
-//   IPSLAN_READ_WINDOW          reads of one IPSGetInfoBatch outstanding at
-//                               once, 1..64 (8)
+//   IPSLAN_READ_WINDOW          requests of one IPSGetInfoBatch outstanding
+//                               at once, 1..64 (16)
 // A value that does not parse is ignored (the default stays) and reported by
 // environmentProblems(), since the library itself never prints.
 #pragma once
@@ -31,7 +31,9 @@ namespace ipslan {
 inline constexpr int kDefaultTimeoutMs = 1000;
 inline constexpr int kDefaultRetries = 1;
 inline constexpr int kDefaultDiscoveryWindowMs = 300;
-inline constexpr int kDefaultReadWindow = 8;
+// Covers every read of the largest batch the program makes, even sent one
+// variable per request.
+inline constexpr int kDefaultReadWindow = 16;
 inline constexpr int kMaxReadWindow = 64;
 
 // Out-of-range values are held to the ranges above.
@@ -75,9 +77,9 @@ std::uint16_t discoveryPort();
 void setDiscoveryWindow(int windowMs);
 int discoveryWindowMs();
 
-// How many reads of one IPSGetInfoBatch may wait for their answers at once;
-// held to 1..kMaxReadWindow. 1 sends each read after the previous one has
-// been answered.
+// How many requests of one IPSGetInfoBatch (per router of IPSGetInfoFleet)
+// may wait for their answers at once; held to 1..kMaxReadWindow. 1 sends
+// each request after the previous one has been answered.
 void setReadWindow(int reads);
 int readWindow();
 

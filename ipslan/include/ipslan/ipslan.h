@@ -113,17 +113,45 @@ struct IPS_READ {
     int status;        // set by the call: 1 read, 0 failed, -1 not counted
 };
 
-// Makes the reads of `reads` (1..64 of them) from one router with up to
-// readWindow() requests outstanding at once, matching answers to requests by
-// request id, each read with its own time-out and retries. The outcome is
-// that of calling IPSGetInfo for each read in order and stopping after the
-// first failed read marked stopOnFailure: results land in order (a later read
-// of the same entry wins), a failed read leaves its area as it was, and the
+// Makes the reads of `reads` (1..64 of them) from one router in as few
+// round trips as it allows. Each distinct variable is asked once: the reads'
+// variables travel together in multi-variable GET requests, with up to
+// readWindow() requests outstanding and answers matched to requests by
+// request id. A router that answers tooBig gets smaller requests, one that
+// answers genErr to several variables one variable per request, and a
+// variable the router does not know fails only the reads that name it; what
+// a router taught is remembered for later batches. The outcome is that of
+// calling IPSGetInfo for each read in order and stopping after the first
+// failed read marked stopOnFailure: results land in order (a later read of
+// the same entry wins), a failed read leaves its area as it was, and the
 // reads after a stopping failure leave theirs untouched and get status -1.
-// Reads past the stop that were already in flight are answered and thrown
-// away; later ones are not sent. Returns 1 when every read succeeded, else 0
-// (also for a null or malformed argument, when no status is set).
+// Answers for reads past the stop are thrown away; requests needed only by
+// them are not sent. Returns 1 when every read succeeded, else 0 (also for a
+// null or malformed argument, when no status is set).
 int IPSGetInfoBatch(const char* ip, IPS_READ* reads, int n);
+
+// One router of IPSGetInfoFleet: where it is, how it is asked, its reads.
+struct IPS_ROUTER {
+    const char* ip;
+    const char* community; // null: the community of PSSetCommunity
+    int port;              // 0: the port of PSSetSnmpPort; 161 as there
+    IPS_READ* reads;
+    int n;
+    int result; // set by the call: what IPSGetInfoBatch would have returned
+};
+// A step of IPSGetInfoFleet for the router at `index`, on the calling thread.
+typedef void (*IPS_FLEET_STEP)(void* context, int index);
+
+// Reads many routers from the calling thread: up to `atOnce` (1..256) at a
+// time, in order, each on a session of its own with its community and port,
+// each batch as IPSGetInfoBatch makes it. Once a router's answers are in,
+// `bind` (if not null) may point the reads' result areas, which may be null
+// until then, at memory allocated only now; the results land, `result` is
+// set and `done` (if not null) is called, after which the caller may free
+// the areas. Memory thus grows with `atOnce`, not with `n`. Returns 1 when
+// every router's reads all succeeded, else 0.
+int IPSGetInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind,
+                    IPS_FLEET_STEP done, void* context);
 
 // Writes `count` (1..64) variables from consecutive entries. Integer
 // variables (variables.h) go out as INTEGER parsed from the entry's

@@ -20,6 +20,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
@@ -69,17 +70,31 @@ public:
     // held; true when they are. Lets a test know a request has arrived.
     bool waitForHeld(int count, Millis timeout);
 
+    // GET answers above `bytes` (40 per variable plus its value) are refused
+    // with tooBig, as by a router with a small buffer; 0 lifts the limit.
+    void limitAnswers(std::size_t bytes);
+    // GET requests naming more than one variable are answered genErr.
+    void refuseSeveral(bool on);
+    struct GetRules {
+        std::size_t answerLimit = 0;
+        bool refuseSeveral = false;
+    };
+    GetRules getRules() const;
+
     // Restarts the router, as a reset does, right after its `n`-th reply
     // from now (n >= 1; 0 cancels). The reply itself still goes out.
     void restartAfter(int n);
 
     // Counts since the router started: requests ignored while paused, and
-    // replies composed, lost and sent (a double answer counts once).
+    // replies composed, lost and sent (a double answer counts once); and the
+    // most SNMP requests the router held at once, answered but not yet sent
+    // (with a latency: the requests in flight).
     struct Counts {
         int ignored = 0;
         int replies = 0;
         int lost = 0;
         int sent = 0;
+        int mostInFlight = 0;
     };
     Counts counts() const;
 
@@ -90,6 +105,7 @@ public:
     bool admits(Service service);
     Decision decide(Service service);
     void noteSent(int count);
+    void noteInFlight(int count);
     void noteHeld(int delta);
     // Grows with every releaseHeld(); the router compares it with the value it
     // saw last.
@@ -113,6 +129,7 @@ private:
     int held_ = 0;
     std::uint64_t releases_ = 0;
     int restartAfter_ = -1;
+    GetRules getRules_;
     Counts counts_;
 };
 

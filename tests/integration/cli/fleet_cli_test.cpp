@@ -2,11 +2,13 @@
 // inventory of several routers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -183,6 +185,37 @@ TEST_F(FleetCliTest, BackupWritesEveryRouterThatAnswersAndNamesTheOneThatFailed)
     const CliRun listed =
         cli("--password bpw snapshots remote:127.0.0.125:" + std::to_string(branch.snmpPort()));
     EXPECT_NE(listed.output.find("backup"), std::string::npos) << listed.output;
+}
+
+TEST_F(FleetCliTest, AWriteThatFailsMidRunLeavesTheOthersWholeAndNoTemporaries) {
+    routersim::Router& office = lanRouter("Office", "127.0.0.126", "");
+    routersim::Router& branch = remoteRouter("127.0.0.127", "");
+    char hardware[24];
+    const auto h = office.hardware();
+    std::snprintf(hardware, sizeof hardware, "%02X:%02X:%02X:%02X:%02X:%02X", h[0], h[1], h[2],
+                  h[3], h[4], h[5]);
+    write("inv.toml", "[[router]]\nname = \"office\"\nhardware = \"" + std::string(hardware) +
+                          "\"\n[[router]]\nname = \"branch\"\nremote = \"127.0.0.127:" +
+                          std::to_string(branch.snmpPort()) + "\"\n");
+    const fs::path out = file("out");
+    fs::create_directories(out / "branch.txt"); // the branch's second file cannot be written
+    // A crashed run's leftover, and a file of the user's that only looks alike.
+    std::ofstream(out / ".office.cfg.4242.1a2b3c") << "half";
+    std::ofstream(out / ".notes.backup") << "mine";
+    fs::last_write_time(out / ".office.cfg.4242.1a2b3c",
+                        fs::file_time_type::clock::now() - std::chrono::hours(1));
+
+    const CliRun run = cli("backup --inventory " + file("inv.toml") + " --to " + out.string());
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("branch: failed: "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("office: saved "), std::string::npos) << run.output;
+    EXPECT_EQ(fs::file_size(out / "office.cfg"), 135378u + 1504u);
+    EXPECT_FALSE(readText(out / "office.txt").empty());
+    std::vector<std::string> hidden;
+    for (const auto& item : fs::recursive_directory_iterator(dir_))
+        if (item.path().filename().string().front() == '.')
+            hidden.push_back(item.path().filename().string());
+    EXPECT_EQ(hidden, std::vector<std::string>{".notes.backup"});
 }
 
 } // namespace

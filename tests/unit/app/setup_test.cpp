@@ -87,29 +87,40 @@ TEST_F(SetupTest, TheFirstRequestsFailureIsNotExamined) {
 struct LevelRow {
     const char* name;
     const char* version;
-    std::size_t reads;
+    bool secondsFail; // the read of 0x4024 fails
+    const char* message;
 };
 
 class SetupLevels : public SetupTest, public testing::WithParamInterface<LevelRow> {};
 
-TEST_P(SetupLevels, AboveLevel60OneMoreReadOf0x4024) {
+// 0x4024 is read in the same batch as both candidates, whatever the level;
+// only above level 60 does its value (or its failure) count.
+TEST_P(SetupLevels, TheSecondsTimeOutCountsAboveLevel60Only) {
     h.device.setText(0x0104, GetParam().version);
-    pressSetup([](ScriptedSheetDriver& s) { s.pressCancel(); });
+    if (GetParam().secondsFail)
+        h.device.failGetCall(11);
+    const bool fails = GetParam().message[0] != 0;
+    if (fails)
+        pressSetup();
+    else
+        pressSetup([](ScriptedSheetDriver& s) { s.pressCancel(); });
     const auto r = reads();
-    ASSERT_EQ(r.size(), GetParam().reads);
+    ASSERT_EQ(r.size(), 12u);
     EXPECT_EQ(r[10].number, 1);
     EXPECT_EQ(r[10].variables, (std::vector<int>{0x4017, 0x400d, 0x4023, 0x371a, 0x4018}));
-    if (GetParam().reads == 12) {
-        EXPECT_EQ(r[11].variables, std::vector<int>{0x4024});
-        EXPECT_EQ(r[11].number, 0);
-    }
-    EXPECT_EQ(h.state.firmwareLevel, GetParam().reads == 12 ? 61 : 60);
+    EXPECT_EQ(r[11].variables, std::vector<int>{0x4024});
+    EXPECT_EQ(r[11].number, 0);
+    EXPECT_EQ(h.host.messageTexts(),
+              fails ? std::vector<std::string>{GetParam().message} : std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, SetupLevels,
-                         testing::Values(LevelRow{"Level60", "6.0 (240918-07)", 11},
-                                         LevelRow{"Level61", "6.12", 12}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    Levels, SetupLevels,
+    testing::Values(LevelRow{"Level60", "6.0 (240918-07)", false, ""},
+                    LevelRow{"Level60SecondsFail", "6.0 (240918-07)", true, ""},
+                    LevelRow{"Level61", "6.12", false, ""},
+                    LevelRow{"Level61SecondsFail", "6.12", true, "IPSGetInfo PORT fail"}),
+    [](const auto& info) { return info.param.name; });
 
 TEST_F(SetupTest, Family1RouterReadsItsOwnCatalogue) {
     h.device.routers = {

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -474,6 +475,7 @@ class SnmpBatch : public SnmpClient {
 protected:
     void SetUp() override {
         SnmpClient::SetUp();
+        ipslan::detail::forgetPacking();
         ipslan::setReadWindow(8);
         // Set once, before any request: the responder thread reads them.
         for (int i = 0; i < 8; ++i) {
@@ -508,6 +510,119 @@ int firstVariable(const netsnmp_pdu& pdu) {
     return ipslan::wire::variableFromOid(pdu.variables->name, pdu.variables->name_length)->variable;
 }
 
+int variableCount(const netsnmp_pdu& pdu) {
+    int n = 0;
+    for (auto* var = pdu.variables; var != nullptr; var = var->next_variable) {
+        ++n;
+    }
+    return n;
+}
+
+// The number of variables of every request a router saw, in order.
+class RequestLog {
+public:
+    void add(int variables) {
+        const std::lock_guard hold(mutex_);
+        sizes_.push_back(variables);
+    }
+    std::vector<int> sizes() const {
+        const std::lock_guard hold(mutex_);
+        return sizes_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<int> sizes_;
+};
+
+TEST_F(SnmpBatch, PacksIndependentReadsAndFallsBackWhereTheRouterRefuses) {
+    struct Row {
+        const char* name;
+        std::function<void(netsnmp_pdu&)> refuse; // shapes the answer to a request
+        std::vector<int> requests;                // variables per request, in order
+        std::vector<int> again;                   // the same for the next batch
+    };
+    const Row rows[] = {
+        {"all in one request", nullptr, {8}, {8}},
+        {"answers above 4 variables are tooBig: halves, in flight together",
+         [](netsnmp_pdu& r) {
+             if (variableCount(r) > 4) {
+                 r.errstat = SNMP_ERR_TOOBIG;
+             }
+         },
+         {8, 4, 4},
+         {4, 4}},
+        {"answers above 3 variables are tooBig: halves until they fit",
+         [](netsnmp_pdu& r) {
+             if (variableCount(r) > 3) {
+                 r.errstat = SNMP_ERR_TOOBIG;
+             }
+         },
+         {8, 4, 4, 2, 2, 2, 2},
+         {2, 2, 2, 2}},
+        {"genErr to several: one variable per request",
+         [](netsnmp_pdu& r) {
+             if (variableCount(r) > 1) {
+                 r.errstat = SNMP_ERR_GENERR;
+             }
+         },
+         {8, 1, 1, 1, 1, 1, 1, 1, 1},
+         {1, 1, 1, 1, 1, 1, 1, 1}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ipslan::detail::forgetPacking();
+        auto log = std::make_shared<RequestLog>();
+        router.mangle = [log, refuse = row.refuse](netsnmp_pdu& r) {
+            log->add(variableCount(r));
+            if (refuse) {
+                refuse(r);
+            }
+        };
+        std::fill(std::begin(results), std::end(results), MIB_RESPONSE{});
+        EXPECT_EQ(readEight(), 1);
+        EXPECT_EQ(values(), (std::vector<long>{100, 101, 102, 103, 104, 105, 106, 107}));
+        std::vector<int> sizes = log->sizes();
+        // Requests in flight together may arrive in any order.
+        std::sort(sizes.begin() + 1, sizes.end(), std::greater<>());
+        EXPECT_EQ(sizes, row.requests);
+        // What the router taught holds for the next batch.
+        const std::size_t before = log->sizes().size();
+        EXPECT_EQ(readEight(), 1);
+        const std::vector<int> after = log->sizes();
+        EXPECT_EQ(
+            std::vector<int>(after.begin() + static_cast<std::ptrdiff_t>(before), after.end()),
+            row.again);
+    }
+    router.mangle = nullptr;
+}
+
+TEST_F(SnmpBatch, AnUnknownVariableFailsOnlyTheReadsThatNameIt) {
+    auto log = std::make_shared<RequestLog>();
+    router.mangle = [log](netsnmp_pdu& r) {
+        log->add(variableCount(r));
+    };
+    const int unknown = 0x4077;
+    const int pair[] = {kFirst, kFirst + 1};
+    const int withUnknown[] = {kFirst + 2, unknown};
+    MIB_RESPONSE a[2]{}, b[2]{}, c{};
+    b[0].type = 0x77;
+    IPS_READ batch[] = {
+        {0, 2, pair, a, 1, 9},
+        {0, 2, withUnknown, b, 0, 9}, // fails, does not stop
+        {0, 1, &pair[1], &c, 1, 9},   // the same variable again: asked once
+    };
+    EXPECT_EQ(IPSGetInfoBatch("127.0.0.1", batch, 3), 0);
+    EXPECT_EQ(batch[0].status, 1);
+    EXPECT_EQ(batch[1].status, 0);
+    EXPECT_EQ(batch[2].status, 1);
+    EXPECT_EQ(le32(a[1].value), 101u);
+    EXPECT_EQ(le32(c.value), 101u);
+    EXPECT_EQ(b[0].type, 0x77) << "a failed read leaves its area as it was";
+    EXPECT_EQ(log->sizes(), (std::vector<int>{4, 3})) << "the rest asked again without it";
+    router.mangle = nullptr;
+}
+
 TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
     using Route = FakeRouter::Route;
     struct Row {
@@ -515,11 +630,19 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
         std::function<Route()> make;
         int requests;
     };
+    // The router refuses requests of several variables, so the eight reads
+    // go as eight requests in flight together; the first, packed request
+    // and its refusal pass untouched.
+    const auto single = [](Route route) {
+        return Route([route](netsnmp_pdu& response, SnmpResponder& out) {
+            return variableCount(response) > 1 || route(response, out);
+        });
+    };
     const Row rows[] = {
         {"answers in reverse order",
-         [] {
+         [&] {
              auto stash = std::make_shared<std::vector<netsnmp_pdu*>>();
-             return Route([stash](netsnmp_pdu& response, SnmpResponder& out) {
+             return single([stash](netsnmp_pdu& response, SnmpResponder& out) {
                  stash->push_back(snmp_clone_pdu(&response));
                  if (stash->size() == 8) {
                      for (auto it = stash->rbegin(); it != stash->rend(); ++it) {
@@ -529,11 +652,11 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
                  return false;
              });
          },
-         8},
+         9},
         {"one answer of eight lost, its retry answered",
-         [] {
+         [&] {
              auto lost = std::make_shared<bool>(false);
-             return Route([lost](netsnmp_pdu& response, SnmpResponder&) {
+             return single([lost](netsnmp_pdu& response, SnmpResponder&) {
                  if (firstVariable(response) == kFirst + 3 && !*lost) {
                      *lost = true;
                      return false;
@@ -541,18 +664,18 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
                  return true;
              });
          },
-         9},
+         10},
         {"every answer twice",
-         [] {
-             return Route([](netsnmp_pdu& response, SnmpResponder& out) {
+         [&] {
+             return single([](netsnmp_pdu& response, SnmpResponder& out) {
                  out.send(snmp_clone_pdu(&response));
                  return true;
              });
          },
-         8},
+         9},
         {"an answer to a request id never sent comes first",
-         [] {
-             return Route([](netsnmp_pdu& response, SnmpResponder& out) {
+         [&] {
+             return single([](netsnmp_pdu& response, SnmpResponder& out) {
                  netsnmp_pdu* stray = snmp_clone_pdu(&response);
                  stray->reqid += 100000;
                  const long bogus = -1;
@@ -561,11 +684,17 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
                  return true;
              });
          },
-         8},
+         9},
     };
     ipslan::setTimeouts(300, 1); // long enough that only the lost answer is retried
+    router.mangle = [](netsnmp_pdu& r) {
+        if (variableCount(r) > 1) {
+            r.errstat = SNMP_ERR_GENERR;
+        }
+    };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
+        ipslan::detail::forgetPacking();
         router.setRoute(row.make());
         const int before = router.requests();
         std::fill(std::begin(results), std::end(results), MIB_RESPONSE{});
@@ -577,6 +706,7 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
         EXPECT_EQ(router.requests() - before, row.requests);
     }
     router.setRoute(nullptr);
+    router.mangle = nullptr;
     EXPECT_EQ(readEight(), 1) << "nothing left over confuses the next batch";
 }
 

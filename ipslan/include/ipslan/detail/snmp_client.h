@@ -19,6 +19,11 @@ namespace ipslan::detail {
 inline constexpr int kMaxRequestVariables = 64;
 // Most reads one batch may hold.
 inline constexpr int kMaxBatchReads = 64;
+// Most variables one packed request names before the router has said how
+// many it takes; Save's reads of a family-2 router are 91.
+inline constexpr int kMaxPackedVariables = 128;
+// Most routers IPSGetInfoFleet reads at once (one socket each).
+inline constexpr int kMaxRoutersAtOnce = 256;
 
 // Sets up Net-SNMP once; later calls do nothing.
 void initSnmp();
@@ -38,6 +43,10 @@ std::optional<std::vector<MIB_RESPONSE>> readEntries(const snmp_pdu& response);
 
 int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPONSE* result);
 int getInfoBatch(const char* ip, IPS_READ* reads, int n);
+int getInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind, IPS_FLEET_STEP done,
+                 void* context);
+// Forgets what routers taught about packing (for tests that reuse a port).
+void forgetPacking();
 int setInfo(const char* ip, int mode, int count, const int* variables, const _snmp_packet* values);
 
 } // namespace ipslan::detail

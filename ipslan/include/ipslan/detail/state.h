@@ -47,5 +47,7 @@ std::vector<wire::Ipv4> lastBrowseAddresses();
 // The UDP port for SNMP requests to a router: the configured port, except
 // that the LAN port 161 is replaced by the port the router announced.
 std::uint16_t snmpPortFor(wire::Ipv4 ip);
+// The same for a port given with the request instead of the configured one.
+std::uint16_t snmpPortFor(wire::Ipv4 ip, int port);
 
 } // namespace ipslan::detail
