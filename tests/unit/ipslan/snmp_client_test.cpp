@@ -713,6 +713,15 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
 // The router holds every answer until a resent request shows that the
 // client has stopped sending, and counts the requests it holds unanswered.
 TEST_F(SnmpBatch, NeverMoreRequestsInFlightThanTheWindow) {
+    // Taught first that this router takes one variable per request, so the
+    // eight reads travel as eight requests rather than one.
+    router.mangle = [](netsnmp_pdu& r) {
+        if (variableCount(r) > 1) {
+            r.errstat = SNMP_ERR_GENERR;
+        }
+    };
+    ASSERT_EQ(readEight(), 1);
+    router.mangle = nullptr;
     ipslan::setReadWindow(3);
     ipslan::setTimeouts(40, 5);
     auto held = std::make_shared<std::vector<netsnmp_pdu*>>();
