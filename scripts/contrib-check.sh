@@ -144,7 +144,7 @@ for i in 1 2 3; do
     cmp -s "$work/before-$i.cfg" "$work/after-check-$i.cfg" || fail "check mode changed router $i"
 done
 [ -z "$(ls -A "$work/backup")" ] || fail "check mode wrote a backup"
-grep -q '^+Quick Setup / Idle Time-out (minutes): 7$' "$work/check" ||
+grep -q '^+Quick Setup / Idle Time-out (minutes; seconds above firmware level 60): 7$' "$work/check" ||
     fail "the diff does not show the idle time-out by name"
 echo "contrib-check: check run, the config task's diff:"
 sed -n '/^TASK \[Every branch/,/^TASK \[Its configuration/p' "$work/check" | sed '/^TASK \[Its/d;/^$/d'

@@ -115,7 +115,13 @@ constexpr auto kControls = std::to_array<SettingControl>({
     {"quick_setup.country", kQuickSetup, Control::Combo, {qs::kCountry}},
     {"quick_setup.spid_1", kQuickSetup, Control::Edit, {qs::kSpid1}},
     {"quick_setup.spid_2", kQuickSetup, Control::Edit, {qs::kSpid2}},
-    {"quick_setup.idle_timeout", kQuickSetup, Control::Edit, {qs::kIdleTimeout}},
+    // Minutes in 0x4008 up to firmware level 60, seconds in 0x4024 above it,
+    // as the page's unit label says.
+    {"quick_setup.idle_timeout",
+     kQuickSetup,
+     Control::Edit,
+     {qs::kIdleTimeout},
+     "Quick Setup / Idle Time-out (minutes; seconds above firmware level 60)"},
     {"option.administrator_password",
      kOption,
      Control::Secret,
@@ -212,6 +218,8 @@ int SettingControl::template_() const {
 }
 
 std::string SettingControl::name() const {
+    if (!ownName.empty())
+        return std::string(ownName);
     if (const device::SettingName* named = [this]() -> const device::SettingName* {
             for (const device::SettingName& s : device::allSettingNames())
                 if (s.key == key)

@@ -45,6 +45,9 @@ struct SettingControl {
     SheetPage page;
     Control control;
     std::array<int, 6> ids{};
+    // The name where the named-settings table's would mislead: a control
+    // that edits one variable or another depending on the firmware.
+    std::string_view ownName{};
 
     int template_() const;
     // "Page / Label", the label taken from the page's template.

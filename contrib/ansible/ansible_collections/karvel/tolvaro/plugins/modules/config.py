@@ -92,7 +92,7 @@ differences:
     name:
       description: The setting's name, as the settings window shows it.
       type: str
-      sample: Quick Setup / Idle Time-out (minutes)
+      sample: Quick Setup / Idle Time-out (minutes; seconds above firmware level 60)
     before:
       description: The router's value before; secrets as C(set) or C(empty).
       type: str
