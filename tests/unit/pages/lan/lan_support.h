@@ -19,7 +19,8 @@ namespace tolvaro::test {
 // the zero gateway that ends a table.
 inline S_ROUTE route(const std::string& name, int d0, std::uint8_t gatewayLast = 254) {
     S_ROUTE r{};
-    std::strncpy(r.name, name.c_str(), sizeof r.name - 1);
+    // Cut to the field, which stays NUL-terminated (r is zeroed).
+    std::memcpy(r.name, name.data(), std::min(name.size(), sizeof r.name - 1));
     r.destination[0] = static_cast<std::uint8_t>(d0);
     r.netmask[0] = 255;
     if (gatewayLast != 0)
