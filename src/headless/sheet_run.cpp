@@ -135,6 +135,22 @@ std::string typeValue(ui::ScriptedDialogDriver& page, const SettingEdit& edit) {
     return {};
 }
 
+// The column that names a table's rows: "Name" where the list has one,
+// else the first (routes: the destination).
+int keyColumnOf(const std::vector<std::string>& columns) {
+    const auto named = std::find(columns.begin(), columns.end(), "Name");
+    return named == columns.end() ? 0 : static_cast<int>(named - columns.begin());
+}
+
+// A row's key as the list shows it, blanks left out.
+std::string rowName(const ui::ScriptedDialogDriver& page, int list, int row, int column) {
+    std::string name;
+    for (const char c : page.listText(list, row, column))
+        if (c != ' ')
+            name += c;
+    return name;
+}
+
 std::string joined(const std::vector<ui::MessageRecord>& boxes) {
     std::string out;
     for (const ui::MessageRecord& box : boxes)
@@ -245,14 +261,9 @@ HeadlessSetup::readTable(const TableControl& table) {
         } else {
             const ui::ScriptedDialogDriver page = driver.page();
             const auto columns = page.listColumns(table.list);
-            const auto named = std::find(columns.begin(), columns.end(), "Name");
-            const int keyColumn =
-                named == columns.end() ? 0 : static_cast<int>(named - columns.begin());
+            const int keyColumn = keyColumnOf(columns);
             for (int row = 0; row < page.listCount(table.list); ++row) {
-                std::string name;
-                for (const char c : page.listText(table.list, row, keyColumn))
-                    if (c != ' ')
-                        name += c;
+                const std::string name = rowName(page, table.list, row, keyColumn);
                 std::string text;
                 for (std::size_t c = 0; c < columns.size(); ++c)
                     text += (c == 0 ? "" : ", ") + columns[c] + ": " +
@@ -286,14 +297,9 @@ HeadlessSetup::readRows(const TableControl& table) {
         }
         ui::ScriptedDialogDriver page = driver.page();
         const auto columns = page.listColumns(table.list);
-        const auto named = std::find(columns.begin(), columns.end(), "Name");
-        const int keyColumn =
-            named == columns.end() ? 0 : static_cast<int>(named - columns.begin());
+        const int keyColumn = keyColumnOf(columns);
         for (int row = 0; row < page.listCount(table.list); ++row) {
-            std::string name;
-            for (const char c : page.listText(table.list, row, keyColumn))
-                if (c != ' ')
-                    name += c;
+            const std::string name = rowName(page, table.list, row, keyColumn);
             auto& fields = out[name];
             if (table.edit == 0) {
                 for (std::size_t c = 0; c < columns.size(); ++c) {
