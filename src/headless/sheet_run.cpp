@@ -1,5 +1,7 @@
 #include "headless/sheet_run.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
@@ -245,57 +247,52 @@ int findRow(const ui::ScriptedDialogDriver& page, const TableControl& table,
 
 } // namespace
 
-std::vector<std::pair<std::string, std::string>>
-HeadlessSetup::readTable(const TableControl& table) {
+void HeadlessSetup::onTablePage(const TableControl& table,
+                                const std::function<void(ui::ScriptedDialogDriver&)>& read) {
     if (!fetched_)
         throw std::logic_error("read before fetch");
     Session session(host_, link_, router_);
     session.state.firmwareLevel = fetched_->firmwareLevel;
     device::ConfigStore store = *fetched_;
     app::SettingsSheet sheet(session.context, store);
-    std::vector<std::pair<std::string, std::string>> out;
     std::string refused;
     host_.expectSheet([&](ui::ScriptedSheetDriver& driver) {
         if (driver.activePage() != table.page && !driver.selectPage(table.page)) {
             refused = joined(host_.takeMessages());
         } else {
-            const ui::ScriptedDialogDriver page = driver.page();
-            const auto columns = page.listColumns(table.list);
-            const int keyColumn = keyColumnOf(columns);
-            for (int row = 0; row < page.listCount(table.list); ++row) {
-                const std::string name = rowName(page, table.list, row, keyColumn);
-                std::string text;
-                for (std::size_t c = 0; c < columns.size(); ++c)
-                    text += (c == 0 ? "" : ", ") + columns[c] + ": " +
-                            page.listText(table.list, row, static_cast<int>(c));
-                out.emplace_back(std::string(table.key) + "[" + name + "]", text);
-            }
+            ui::ScriptedDialogDriver page = driver.page();
+            read(page);
+            host_.takeMessages();
         }
         driver.pressCancel();
     });
     sheet.run();
     if (!refused.empty())
         throw std::runtime_error(refused);
+}
+
+std::vector<std::pair<std::string, std::string>>
+HeadlessSetup::readTable(const TableControl& table) {
+    std::vector<std::pair<std::string, std::string>> out;
+    onTablePage(table, [&](ui::ScriptedDialogDriver& page) {
+        const auto columns = page.listColumns(table.list);
+        const int keyColumn = keyColumnOf(columns);
+        for (int row = 0; row < page.listCount(table.list); ++row) {
+            const std::string name = rowName(page, table.list, row, keyColumn);
+            std::string text;
+            for (std::size_t c = 0; c < columns.size(); ++c)
+                text += (c == 0 ? "" : ", ") + columns[c] + ": " +
+                        page.listText(table.list, row, static_cast<int>(c));
+            out.emplace_back(std::string(table.key) + "[" + name + "]", text);
+        }
+    });
     return out;
 }
 
 std::map<std::string, std::map<std::string, std::string>>
 HeadlessSetup::readRows(const TableControl& table) {
-    if (!fetched_)
-        throw std::logic_error("read before fetch");
-    Session session(host_, link_, router_);
-    session.state.firmwareLevel = fetched_->firmwareLevel;
-    device::ConfigStore store = *fetched_;
-    app::SettingsSheet sheet(session.context, store);
     std::map<std::string, std::map<std::string, std::string>> out;
-    std::string refused;
-    host_.expectSheet([&](ui::ScriptedSheetDriver& driver) {
-        if (driver.activePage() != table.page && !driver.selectPage(table.page)) {
-            refused = joined(host_.takeMessages());
-            driver.pressCancel();
-            return;
-        }
-        ui::ScriptedDialogDriver page = driver.page();
+    onTablePage(table, [&](ui::ScriptedDialogDriver& page) {
         const auto columns = page.listColumns(table.list);
         const int keyColumn = keyColumnOf(columns);
         for (int row = 0; row < page.listCount(table.list); ++row) {
@@ -306,11 +303,7 @@ HeadlessSetup::readRows(const TableControl& table) {
                     std::string header;
                     for (const char ch : columns[c])
                         header += static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-                    std::string text;
-                    for (const char ch : page.listText(table.list, row, static_cast<int>(c)))
-                        if (ch != ' ')
-                            text += ch;
-                    fields[header] = text;
+                    fields[header] = rowName(page, table.list, row, static_cast<int>(c));
                 }
                 continue;
             }
@@ -322,12 +315,7 @@ HeadlessSetup::readRows(const TableControl& table) {
             });
             page.click(table.edit);
         }
-        host_.takeMessages();
-        driver.pressCancel();
     });
-    sheet.run();
-    if (!refused.empty())
-        throw std::runtime_error(refused);
     return out;
 }
 

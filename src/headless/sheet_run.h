@@ -5,6 +5,7 @@
 // kept; the outcome says whether they refused, failed or wrote.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -21,6 +22,10 @@ namespace tolvaro::device {
 class DeviceLink;
 class SnapshotStore;
 } // namespace tolvaro::device
+
+namespace tolvaro::ui {
+class ScriptedDialogDriver;
+}
 
 namespace tolvaro::headless {
 
@@ -82,6 +87,11 @@ public:
                        device::SnapshotStore* snapshots, bool verify);
 
 private:
+    // Opens the sheet on the table's page, hands the page to `read`, and
+    // cancels; throws std::runtime_error with the messages when the page
+    // cannot be reached.
+    void onTablePage(const TableControl& table,
+                     const std::function<void(ui::ScriptedDialogDriver&)>& read);
     HeadlessHost& host_;
     device::DeviceLink& link_;
     DEVICE_INFO router_;
