@@ -402,6 +402,44 @@ SnapshotStore::findFile(const std::string& path) const {
     return std::nullopt;
 }
 
+SnapshotOriginCheck checkSnapshotOrigin(const SnapshotStore& store, const std::string& path,
+                                        std::span<const std::uint8_t> file,
+                                        std::string_view routerKey) {
+    SnapshotOriginCheck check;
+    const auto found = store.findFile(path);
+    if (!found)
+        return check;
+    const auto& [folder, info] = *found;
+    if (!info.sha256.empty() && info.sha256 != sha256Hex(file)) {
+        check.outcome = SnapshotOrigin::Changed;
+        return check;
+    }
+    // The index's word first: a file moved into another router's folder
+    // still names the router it was kept of.
+    const std::string& owner = info.hardware.empty() ? folder : info.hardware;
+    if (owner != routerKey) {
+        check.outcome = SnapshotOrigin::OtherRouter;
+        check.owner = owner;
+    }
+    return check;
+}
+
+std::string snapshotOriginMessage(const SnapshotOriginCheck& check, std::string_view path,
+                                  std::string_view routerKey) {
+    switch (check.outcome) {
+    case SnapshotOrigin::Ok:
+        return {};
+    case SnapshotOrigin::Changed:
+        return std::string(path) +
+               " is not the file that was kept: its SHA-256 differs from the one the snapshot "
+               "index recorded, so it was changed since. Nothing was written.";
+    case SnapshotOrigin::OtherRouter:
+        return std::string(path) + " is a snapshot of the router " + check.owner +
+               ", not of this one (" + std::string(routerKey) + "). Nothing was written.";
+    }
+    return {};
+}
+
 std::string sha256Hex(std::span<const std::uint8_t> bytes) {
     unsigned char digest[EVP_MAX_MD_SIZE];
     unsigned int length = 0;

@@ -169,6 +169,24 @@ private:
 // listed, change nothing. The index is a file on disk: anything may be in it.
 void readSnapshotIndex(std::istream& index, std::vector<SnapshotInfo>& listed);
 
+// Whether a snapshot may be loaded back into the router whose folder is
+// `routerKey`: the file is still the one the index recorded (by its SHA-256)
+// and the index says it was kept of that router. A file outside the store,
+// or one an older index recorded without a digest, passes what cannot be
+// checked.
+enum class SnapshotOrigin { Ok, Changed, OtherRouter };
+struct SnapshotOriginCheck {
+    SnapshotOrigin outcome = SnapshotOrigin::Ok;
+    std::string owner; // OtherRouter: the folder of the router it was kept of
+};
+SnapshotOriginCheck checkSnapshotOrigin(const SnapshotStore& store, const std::string& path,
+                                        std::span<const std::uint8_t> file,
+                                        std::string_view routerKey);
+// The refusal both front ends give for a check that is not Ok ("... Nothing
+// was written."); empty for Ok.
+std::string snapshotOriginMessage(const SnapshotOriginCheck& check, std::string_view path,
+                                  std::string_view routerKey);
+
 class DeviceLink;
 
 // Reads what a snapshot needs beyond what the operation read: after the
