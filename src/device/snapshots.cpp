@@ -22,6 +22,7 @@
 #include <ipslan/variables.h>
 
 #include "device/config_file.h"
+#include "device/deferred_sync.h"
 #include "device/device_link.h"
 #include "device/fetch.h"
 #include "device/write_session.h"
@@ -277,9 +278,15 @@ SnapshotStore::take(std::string_view router, SnapshotReason reason, const Snapsh
             info.hardware = cleanField(source.hardware);
         }
     }
+    // A deferred snapshot is not durable yet: the oldest go only when it
+    // is, or a crash in between would lose them and it.
     while (kept_ > 0 && static_cast<int>(all.size()) > kept_) {
-        std::error_code ec;
-        fs::remove(all.back().path, ec);
+        if (deferred != nullptr) {
+            deferred->removeWhenCommitted(path, all.back().path);
+        } else {
+            std::error_code ec;
+            fs::remove(all.back().path, ec);
+        }
         all.pop_back();
     }
     // The snapshot itself is safe; an index that cannot be written is

@@ -16,7 +16,8 @@
 //                                        program, PID, since (UTC)
 // Names sort by time; a second snapshot in the same second gets "-2", "-3"
 // after its time. After each snapshot the oldest beyond the kept number are
-// removed. Nothing here prints; failures come back with a reason.
+// removed (after a deferred one, once it is committed). Nothing here
+// prints; failures come back with a reason.
 #pragma once
 
 #include <chrono>
@@ -127,7 +128,8 @@ public:
     // Writes `file` (a whole configuration file) as the newest snapshot of
     // `router`. Returns its path, or nothing with a reason in `error`; a
     // failed snapshot leaves no partial file behind. With `deferred` the
-    // snapshot and the index are in place only after deferred->commit(); one
+    // snapshot and the index are in place, and the oldest snapshots beyond
+    // the kept number removed, only after deferred->commit(); one
     // store may then take snapshots of different routers from several
     // threads, each router from one thread at a time.
     std::optional<std::string>
