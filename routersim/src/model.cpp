@@ -236,9 +236,13 @@ void RouterModel::applySet(const std::vector<std::pair<VariableKey, WireValue>>&
         if (key.mode == 0 && key.variable == ipslan::var::kLineCommand) {
             if (value.integer == 2) {
                 dial();
-            } else {
+            } else if (!config_.stuckLine) {
                 hangUp("by request");
             }
+            continue;
+        }
+        if (key.mode == 0 &&
+            std::ranges::find(config_.ignoredWrites, key.variable) != config_.ignoredWrites.end()) {
             continue;
         }
         if (info->keepOnEmpty && value.type == WireValue::Type::OctetString &&
