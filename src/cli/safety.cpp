@@ -268,7 +268,7 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
     if (newPassword)
         std::cout << "the administrator password changed: the router now answers to the one in "
                   << escaped(path) << std::endl;
-    device::WaitClock& clock = device::steadyClock();
+    device::WaitClock& clock = context.clock;
     clock.sleepFor(std::chrono::milliseconds(context.options.resetWaitMs));
 
     // What the router refused is known already: the verify would only wait
