@@ -133,6 +133,12 @@ void warn(std::string_view text);
 // Every router that answers discovery (not only the desktop list's 32).
 std::vector<DEVICE_INFO> discover(device::DeviceLink& link);
 
+// The next discover() returns `found` instead of asking the network: for a
+// forked copy of this program whose parent discovered already, and which
+// holds what the library learnt from it (each router's port and hardware
+// address).
+void seedDiscovery(std::vector<DEVICE_INFO> found);
+
 // The hardware address a router announced in discovery, as text; empty when
 // unknown.
 std::string announcedHardware(const DEVICE_INFO& router);
