@@ -179,6 +179,7 @@ ResolveResult resolve(const RouterConfig& config) {
     resolved.clock = config.clock ? config.clock : std::make_shared<SteadyClock>();
     resolved.stuckLine = config.stuckLine;
     resolved.ignoredWrites = config.ignoredWrites;
+    resolved.refusedWrites = config.refusedWrites;
     return {std::move(resolved), {}};
 }
 

@@ -183,6 +183,10 @@ VarError RouterModel::checkSet(int variable, int mode, const WireValue& value) c
     if (info == nullptr || !hasVariable(config_, variable, mode) || !info->writable) {
         return VarError::NoSuchName;
     }
+    if (mode == 0 &&
+        std::ranges::find(config_.refusedWrites, variable) != config_.refusedWrites.end()) {
+        return VarError::BadValue;
+    }
     if (info->keepOnEmpty && value.type == WireValue::Type::OctetString && value.bytes.empty()) {
         return VarError::None;
     }

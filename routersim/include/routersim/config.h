@@ -57,9 +57,11 @@ struct RouterConfig {
     std::shared_ptr<const Clock> clock;
     // Faults of the router itself. A stuck line stays up against a hang-up
     // request. A write to one of `ignoredWrites` (mode 0) is acknowledged but
-    // not kept, as by firmware that drops a setting.
+    // not kept, as by firmware that drops a setting; one to `refusedWrites`
+    // is refused as a bad value.
     bool stuckLine = false;
     std::vector<int> ignoredWrites;
+    std::vector<int> refusedWrites;
 };
 
 // Default firmware texts. Both read real digits at the places the utility's
@@ -90,6 +92,7 @@ struct ResolvedConfig {
     std::shared_ptr<const Clock> clock;
     bool stuckLine = false;
     std::vector<int> ignoredWrites;
+    std::vector<int> refusedWrites;
 };
 
 struct ResolveResult {

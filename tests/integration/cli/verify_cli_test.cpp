@@ -89,7 +89,16 @@ constexpr int kPasswordSlot = 14; // 0x0106
 const routersim::HardwareAddress kIntruder{0x02, 0x4B, 0x56, 0x00, 0x00, 0x99};
 
 TEST_F(VerifyCliTest, LoadReportsWhatTheRouterDidAfterItsRestart) {
-    enum class After { ComesBack, KeepsItsOldAccount, NeverComesBack, IsReplaced };
+    // What the router does: after the reset, or before it comes to one.
+    enum class After {
+        ComesBack,
+        KeepsItsOldAccount,
+        NeverComesBack,
+        IsReplaced,
+        RefusesTheAccount,
+        FallsSilentAtTheAccount,
+        IgnoresTheReset,
+    };
     struct Row {
         const char* name;
         const char* address;
@@ -131,6 +140,29 @@ TEST_F(VerifyCliTest, LoadReportsWhatTheRouterDidAfterItsRestart) {
          {"After the restart another router (hardware address 02-4B-56-00-00-99) answered at "
           "127.0.0.174, and discovery did not find this one elsewhere."},
          6000},
+        {"AValueWasRefused",
+         "127.0.0.176",
+         After::RefusesTheAccount,
+         "pw",
+         1,
+         {"the router refused the value for Quick Setup / Account Name, 0x4002 (mode 0)\n",
+          "the router restarted with only part of "},
+         6000},
+        {"SilentMidLoad",
+         "127.0.0.177",
+         After::FallsSilentAtTheAccount,
+         "pw",
+         1,
+         {"the router stopped answering at Quick Setup / Account Name, 0x4002 (mode 0), write ",
+          "nothing more was sent and the router was not reset. It may now hold part of "},
+         0},
+        {"ResetNotAcknowledged",
+         "127.0.0.178",
+         After::IgnoresTheReset,
+         "pw",
+         1,
+         {"the router did not acknowledge the reset. Its configuration from before is kept in "},
+         0},
         {"PasswordChanged",
          "127.0.0.175",
          After::ComesBack,
@@ -152,7 +184,13 @@ TEST_F(VerifyCliTest, LoadReportsWhatTheRouterDidAfterItsRestart) {
             config.restartTime = routersim::Millis{3'600'000};
         if (row.after == After::KeepsItsOldAccount)
             config.ignoredWrites = {0x4002};
+        if (row.after == After::RefusesTheAccount)
+            config.refusedWrites = {0x4002};
         routersim::Router& router = net.add(config);
+        if (row.after == After::FallsSilentAtTheAccount)
+            router.faults().pauseAtWriteOf(0x4002);
+        if (row.after == After::IgnoresTheReset)
+            router.faults().pauseAtWriteOf(0x0001);
 
         const std::string path = file("load.cfg");
         ASSERT_EQ(here("--password pw save " + std::string(row.address) + " " + path).status, 0);
