@@ -16,6 +16,7 @@
 namespace ipslan::detail {
 
 int getInfoBatch(const char* ip, IPS_READ* reads, int n) {
+    clearFailure();
     if (ip == nullptr || reads == nullptr || n < 1 || n > kMaxBatchReads) {
         return 0;
     }
@@ -42,11 +43,14 @@ int getInfoBatch(const char* ip, IPS_READ* reads, int n) {
     if (router.broken()) {
         threadSession().close();
     }
-    return router.land();
+    const int result = router.land();
+    router.noteOutcome();
+    return result;
 }
 
 int getInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind, IPS_FLEET_STEP done,
                  void* context) {
+    clearFailure();
     if (routers == nullptr || n < 1) {
         return 0;
     }
@@ -90,6 +94,7 @@ int getInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind, IP
             routers[a.index].result = a.reads->land();
             all = all && routers[a.index].result == 1;
             if (done != nullptr) {
+                a.reads->noteOutcome();
                 done(context, a.index);
             }
             return true;
@@ -108,6 +113,8 @@ int getInfoFleet(IPS_ROUTER* routers, int n, int atOnce, IPS_FLEET_STEP bind, IP
             a.reads->settle();
         }
     }
+    // Each router's failure was told to its own `done`.
+    clearFailure();
     return all ? 1 : 0;
 }
 

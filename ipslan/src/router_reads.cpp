@@ -134,7 +134,7 @@ void RouterReads::send() {
         Packet& packet = inFlight_.emplace_back(Packet{this, std::move(pick)});
         if (snmp_sess_async_send(session_, pdu.get(), &onPacket, &packet) == 0) {
             for (const std::size_t w : packet.wanted) {
-                wanted_[w].state = State::Failed;
+                fail(w, {RequestFailure::NoResponse});
             }
             inFlight_.pop_back();
             broken_ = true;
@@ -147,13 +147,13 @@ void RouterReads::send() {
 
 void RouterReads::take(Packet& packet, const netsnmp_pdu* answer) {
     packet.done = true;
-    const auto failAll = [&] {
+    const auto failAll = [&](Why why) {
         for (const std::size_t w : packet.wanted) {
-            wanted_[w].state = State::Failed;
+            fail(w, why);
         }
     };
     if (answer == nullptr) {
-        failAll();
+        failAll({RequestFailure::NoResponse});
         return;
     }
     const std::size_t n = packet.wanted.size();
@@ -163,7 +163,8 @@ void RouterReads::take(Packet& packet, const netsnmp_pdu* answer) {
             asked.push_back(wanted_[w].oid);
         }
         if (!responseAnswers(*answer, asked)) {
-            failAll();
+            // Which variable went wrong is unknown: the answer names others.
+            failAll({RequestFailure::WrongVariables, 0, 0, false});
             return;
         }
         const netsnmp_variable_list* var = answer->variables;
@@ -176,15 +177,16 @@ void RouterReads::take(Packet& packet, const netsnmp_pdu* answer) {
                 const std::size_t length = entryLength(entry);
                 wanted.value.assign(entry.value, entry.value + length);
             } else {
-                wanted.state = State::Failed;
+                fail(w, {RequestFailure::BadValue, 0, var->type});
             }
             var = var->next_variable;
         }
         return;
     }
     // Any error answer to one variable is that variable's failure.
+    const Why refused{RequestFailure::ErrorStatus, static_cast<int>(answer->errstat)};
     if (n == 1) {
-        failAll();
+        failAll(refused);
         return;
     }
     if (answer->errstat == SNMP_ERR_TOOBIG) {
@@ -196,12 +198,34 @@ void RouterReads::take(Packet& packet, const netsnmp_pdu* answer) {
     } else if (answer->errindex >= 1 && static_cast<std::size_t>(answer->errindex) <= n) {
         // In SNMPv1 one unknown variable fails the whole request: the
         // others are asked again without it.
-        wanted_[packet.wanted[static_cast<std::size_t>(answer->errindex) - 1]].state =
-            State::Failed;
+        fail(packet.wanted[static_cast<std::size_t>(answer->errindex) - 1], refused);
         requeue(packet, false);
     } else {
         requeue(packet, true);
     }
+}
+
+void RouterReads::fail(std::size_t w, const Why& why) {
+    wanted_[w].state = State::Failed;
+    wanted_[w].why = why;
+}
+
+void RouterReads::noteOutcome() const {
+    // Reads not counted after a stop say nothing: their answers were dropped.
+    for (std::size_t i = 0; i < n_; ++i) {
+        if (reads_[i].status != 0 || !readValid_[i]) {
+            continue;
+        }
+        for (const std::size_t w : readWanted_[i]) {
+            const Wanted& wanted = wanted_[w];
+            if (wanted.state == State::Failed) {
+                noteFailure(peer_, wanted.why.kind, wanted.why.errorStatus,
+                            wanted.why.named ? &wanted.oid : nullptr, wanted.why.valueType);
+                return;
+            }
+        }
+    }
+    clearFailure();
 }
 
 void RouterReads::settle() {

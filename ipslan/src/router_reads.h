@@ -57,9 +57,20 @@ public:
     // Puts the results into the reads' areas in order and sets statuses, with
     // the stop rule of IPSGetInfoBatch. 1 when every read succeeded.
     int land();
+    // After land(): lets lastRequestFailure() tell why the first read that
+    // failed at the router did (its first failed variable); clears it when
+    // none did.
+    void noteOutcome() const;
 
 private:
     enum class State { Queued, Sent, Got, Failed };
+    // Why a variable failed, for lastRequestFailure().
+    struct Why {
+        RequestFailure::Kind kind = RequestFailure::None;
+        int errorStatus = 0;
+        int valueType = 0;
+        bool named = true; // the failure is this variable's own
+    };
     struct Wanted {
         wire::VariableOid oid;
         std::size_t firstRead = 0; // the earliest read that names it
@@ -67,6 +78,7 @@ private:
         bool alone = false; // goes in a request of its own
         std::uint8_t type = 0;
         std::vector<std::uint8_t> value;
+        Why why;
     };
 
     static std::size_t entryLength(const MIB_RESPONSE& entry) {
@@ -78,6 +90,7 @@ private:
     bool queued(const Wanted& w) const { return w.state == State::Queued && w.firstRead <= stop_; }
 
     void requeue(const Packet& packet, bool alone);
+    void fail(std::size_t w, const Why& why);
     bool succeeded(std::size_t read) const;
     bool failed(std::size_t read) const;
     // The first read that failed and ends the batch: nothing after it is

@@ -219,6 +219,7 @@ std::optional<std::int32_t> parseIntegerText(const std::uint8_t* value, std::siz
 }
 
 int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPONSE* result) {
+    clearFailure();
     if (result == nullptr) {
         return 0;
     }
@@ -248,6 +249,7 @@ int getInfo(const char* ip, int mode, int count, const int* variables, MIB_RESPO
 }
 
 int setInfo(const char* ip, int mode, int count, const int* variables, const _snmp_packet* values) {
+    clearFailure();
     if (values == nullptr) {
         return 0;
     }
