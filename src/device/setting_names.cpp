@@ -582,8 +582,45 @@ std::pair<std::string, std::string> secretSides(const std::string& before,
 
 } // namespace
 
+namespace {
+
+std::string typeName(std::uint8_t type) {
+    switch (type) {
+    case kTypeInteger:
+        return "integer";
+    case kTypeOctetString:
+        return "octet string";
+    case kTypeCounter:
+        return "counter";
+    default:
+        break;
+    }
+    char out[8];
+    std::snprintf(out, sizeof out, "0x%02x", type);
+    return out;
+}
+
+std::vector<NamedDifference>
+valueDifferences(const SettingName& setting, const _snmp_packet& before, const _snmp_packet& after);
+
+} // namespace
+
 std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp_packet& before,
                                          const _snmp_packet& after) {
+    auto out = valueDifferences(setting, before, after);
+    // The router takes an entry by its type as well as its bytes: the same
+    // digits sent as a text are not the integer they read as.
+    if (before.type != after.type)
+        out.push_back({std::string(setting.key) + ".type", std::string(setting.name) + " / Type",
+                       typeName(before.type), typeName(after.type)});
+    return out;
+}
+
+namespace {
+
+std::vector<NamedDifference> valueDifferences(const SettingName& setting,
+                                              const _snmp_packet& before,
+                                              const _snmp_packet& after) {
     std::vector<NamedDifference> out;
     if (setting.shown != Shown::Table) {
         const std::string a = scalarValue(setting.shown, before);
@@ -630,8 +667,6 @@ std::vector<NamedDifference> diffEntries(const SettingName& setting, const _snmp
     return out;
 }
 
-namespace {
-
 // The entries of a file by variable and mode; the last of a pair wins, as
 // it does on the router after a Load.
 std::optional<std::map<std::pair<int, int>, _snmp_packet>>
@@ -660,12 +695,19 @@ std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std:
     if (!a || !b)
         return std::nullopt;
     std::vector<NamedDifference> out;
-    const _snmp_packet empty{};
+    // An entry only one file holds (the other layout has no slot for it)
+    // compares with an empty value of its own type: its value is the news.
+    const auto emptyLike = [](const _snmp_packet& entry) {
+        _snmp_packet empty{};
+        empty.type = entry.type;
+        return empty;
+    };
     for (const auto& [key, entry] : *a) {
         const auto it = b->find(key);
         const SettingName* known = settingName(key.first, key.second);
         const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
-        for (NamedDifference& d : diffEntries(setting, entry, it == b->end() ? empty : it->second))
+        for (NamedDifference& d :
+             diffEntries(setting, entry, it == b->end() ? emptyLike(entry) : it->second))
             out.push_back(std::move(d));
     }
     for (const auto& [key, entry] : *b) {
@@ -673,7 +715,7 @@ std::optional<std::vector<NamedDifference>> diffConfigFiles(std::span<const std:
             continue;
         const SettingName* known = settingName(key.first, key.second);
         const SettingName setting = known ? *known : unnamedSetting(key.first, key.second);
-        for (NamedDifference& d : diffEntries(setting, empty, entry))
+        for (NamedDifference& d : diffEntries(setting, emptyLike(entry), entry))
             out.push_back(std::move(d));
     }
     return out;

@@ -117,14 +117,17 @@ struct ScalarRow {
     const char* after;
     const char* shownBefore;
     const char* shownAfter;
+    std::uint8_t afterType = kTypeOctetString;
 };
 
 class ScalarDiffs : public testing::TestWithParam<ScalarRow> {};
 
 TEST_P(ScalarDiffs, DecodeBothSides) {
     const ScalarRow& row = GetParam();
-    const auto diff = diffEntries(*settingName(row.variable, row.mode), textEntry(row.before),
-                                  textEntry(row.after));
+    _snmp_packet after = textEntry(row.after);
+    after.type = row.afterType;
+    const auto diff =
+        diffEntries(*settingName(row.variable, row.mode), textEntry(row.before), after);
     ASSERT_EQ(diff.size(), 1u);
     EXPECT_EQ(diff[0].before, row.shownBefore);
     EXPECT_EQ(diff[0].after, row.shownAfter);
@@ -136,7 +139,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ScalarRow{"Switch", 0x3004, 0, "0", "1", "off", "on"},
                     ScalarRow{"OffSwitchSaysWhatItTurnsOff", 0x4027, 0, "0", "1", "on", "off"},
                     ScalarRow{"TcpAgainstUdpPort", 0x3701, 0, "80", "3473408", "TCP 80", "UDP 53"},
-                    ScalarRow{"ModeOneIdleTime", 0x4018, 1, "5", "10", "5", "10"}),
+                    ScalarRow{"ModeOneIdleTime", 0x4018, 1, "5", "10", "5", "10"},
+                    // Same digits, sent as an integer: the router sees a change.
+                    ScalarRow{"TypeAlone", 0x3801, 0, "5", "5", "octet string", "integer",
+                              kTypeInteger}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingNames, EqualEntriesHaveNoDifferenceAndARouteChangeNamesRowAndField) {
