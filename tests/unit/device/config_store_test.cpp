@@ -52,14 +52,14 @@ TEST(ConfigStore, LevelComesFromTheVersionSlot) {
     ConfigStore store(Family::One);
     _snmp_packet text{};
     setEntryText(text, "6.12");
-    std::memcpy(store.read(11).value, text.value, 5);
+    std::memcpy(ReadImageFill(store).read(11).value, text.value, 5);
     store.takeFirmwareLevel();
     EXPECT_EQ(store.firmwareLevel, 61);
 }
 
 TEST(ConfigStore, ClearingTheWriteImagesLeavesTheReadImages) {
     ConfigStore store(Family::One);
-    store.read(3).value[0] = 'x';
+    ReadImageFill(store).read(3).value[0] = 'x';
     setEntryText(store.write(3), "abc");
     setEntryText(store.mode1Write(2), "9");
     store.clearWriteImage();
