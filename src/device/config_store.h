@@ -66,9 +66,10 @@ public:
     // The sheet state: what the pages show, and where they keep what one page
     // shares with another between visits (a DNS typed on Quick Setup shown on
     // the LAN page, the idle time-out, Group Setup's records and ports). A slot
-    // no page has edited is the read image's entry; editSheet() gives the slot
-    // its own copy first. A reference from sheet() is therefore good only
-    // until the next editSheet() of the same slot.
+    // no page has edited is the read image's entry, so a read that lands after
+    // the pages started shows through; editSheet() gives the slot its own copy
+    // first. A reference from sheet() is therefore good only until the next
+    // editSheet() of the same slot.
     const MIB_RESPONSE& sheet(int slot) const;
     MIB_RESPONSE& editSheet(int slot);
 
@@ -118,7 +119,10 @@ private:
 // Write access to a store's read image, for the code that fills it from a
 // router (the fetch, the snapshot's extra reads) and for tests that stand in
 // for a router. Pages never name it (the layer check refuses it outside
-// device): they get the store alone, where the read image is const.
+// device): they get the store alone, where the read image is const. A type
+// rather than a seal after the fetch: a page writing the read image does not
+// compile, and the snapshot's read of family 2's last slot, which comes at the
+// first apply while the pages are open, needs no unsealing.
 class ReadImageFill {
 public:
     explicit ReadImageFill(ConfigStore& store) : store_(store) {}
