@@ -116,17 +116,18 @@ void fillEntry(FuzzedDataProvider& input, MIB_RESPONSE& entry) {
 void checkSavedFile(FuzzedDataProvider& input) {
     const Family family = input.ConsumeBool() ? Family::One : Family::Two;
     ConfigStore store(family);
+    ReadImageFill fill(store);
     const std::string versionText = input.ConsumeRandomLengthString(24);
-    std::copy(versionText.begin(), versionText.end(), store.read(kVersionSlot).value);
+    std::copy(versionText.begin(), versionText.end(), fill.read(kVersionSlot).value);
     store.takeFirmwareLevel();
     for (int n = input.ConsumeIntegralInRange(0, 8); n > 0; --n) {
         const int slot = input.ConsumeIntegralInRange(0, store.slotCount() - 1);
         if (slot != kVersionSlot) {
-            fillEntry(input, store.read(slot));
+            fillEntry(input, fill.read(slot));
         }
     }
     for (int n = input.ConsumeIntegralInRange(0, 3); n > 0; --n) {
-        fillEntry(input, store.mode1Read(input.ConsumeIntegralInRange(0, 4)));
+        fillEntry(input, fill.mode1Read(input.ConsumeIntegralInRange(0, 4)));
     }
     const std::int32_t version =
         fileVersionNumber(store).value_or(input.ConsumeIntegral<std::int32_t>());

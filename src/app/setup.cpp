@@ -27,13 +27,9 @@ void runSetup(AppContext& context, CMainDlg& main) {
     }
     context.state.firmwareLevel = store.firmwareLevel;
 
-    // The pages edit the read image as well (values shared between pages
-    // live there), so the snapshot is made from a copy taken before any
-    // page sees the store.
-    device::ConfigStore asRead = store;
     // Declared before the sheet: the pages' applies reach it through the
     // context until the sheet is gone.
-    WriteSafety safety(context, asRead, device::SnapshotReason::Setup);
+    WriteSafety safety(context, store, device::SnapshotReason::Setup);
     safety.watchCommits();
     SettingsSheet sheet(context, store);
     sheet.run();

@@ -24,8 +24,8 @@ inline constexpr const char* kGoOnWithout = "\n\nWrite to the router without a s
 
 class WriteSafety final : public operation::WriteGuard {
 public:
-    // `before` holds what the router held (a fetch's read image); it must
-    // outlive this object.
+    // `before`'s read image holds what the router held; it must outlive this
+    // object.
     WriteSafety(AppContext& context, device::ConfigStore& before, device::SnapshotReason reason);
     ~WriteSafety();
 

@@ -88,14 +88,19 @@ std::string requestFailureText(const ipslan::RequestFailure& failure) {
 
 std::string fetchFailure(device::DeviceLink& link, const char* ip, device::FetchResult result) {
     std::string text(device::fetchFailureMessage(result));
-    // One plain read says why in words: the reads of a fetch travel together.
-    MIB_RESPONSE probe{};
-    const int variable = ipslan::var::kFirmwareVersion;
-    if (link.getInfo(ip, 0, 1, &variable, &probe) != 1) {
-        const std::string why = requestFailureText(ipslan::lastRequestFailure());
-        if (!why.empty())
-            text += " (" + why + ")";
+    // The failed batch names its first failed read. A fetch that failed
+    // before any batch did leaves no detail, and one plain read then says
+    // why; a router that did not answer would only make it wait again.
+    const ipslan::RequestFailure failure = ipslan::lastRequestFailure();
+    std::string why = requestFailureText(failure);
+    if (failure.kind == ipslan::RequestFailure::None) {
+        MIB_RESPONSE probe{};
+        const int variable = ipslan::var::kFirmwareVersion;
+        if (link.getInfo(ip, 0, 1, &variable, &probe) != 1)
+            why = requestFailureText(ipslan::lastRequestFailure());
     }
+    if (!why.empty())
+        text += " (" + why + ")";
     return text;
 }
 

@@ -49,6 +49,23 @@ int get(Context& context, const std::string& router, const std::vector<std::stri
     return kExitOk;
 }
 
+// The "field=value" parts of a row's value, split at commas. "\," is a comma
+// inside a value and "\\" a backslash; any other backslash stays as typed, so
+// that values without commas never need escaping.
+std::vector<std::string> rowFields(const std::string& value) {
+    std::vector<std::string> parts(1);
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        if (c == '\\' && i + 1 < value.size() && (value[i + 1] == ',' || value[i + 1] == '\\'))
+            parts.back() += value[++i];
+        else if (c == ',')
+            parts.emplace_back();
+        else
+            parts.back() += c;
+    }
+    return parts;
+}
+
 // "field=value,field=value" for a row, or "delete".
 headless::RowEdit rowEdit(const headless::RowKey& key, const std::string& value) {
     headless::RowEdit edit{key.table, key.row, value == "delete", {}};
@@ -57,11 +74,7 @@ headless::RowEdit rowEdit(const headless::RowKey& key, const std::string& value)
             throw Refusal{"a new row cannot be deleted"};
         return edit;
     }
-    std::size_t at = 0;
-    while (at <= value.size()) {
-        const std::size_t end = std::min(value.find(',', at), value.size());
-        const std::string part = value.substr(at, end - at);
-        at = end + 1;
+    for (const std::string& part : rowFields(value)) {
         if (part.empty())
             continue;
         const auto [name, fieldValue] = splitAssignment(part);
@@ -110,7 +123,8 @@ std::string keyList() {
     for (const SettingControl& c : headless::allSettingControls())
         out += "\n  " + std::string(c.key) + "  (" + c.name() + ")";
     out += "\nTables (get TABLE lists the rows; set TABLE[ROW]=field=value,... edits a row, "
-           "TABLE[+]=... adds one, TABLE[ROW]=delete deletes it):";
+           "TABLE[+]=... adds one, TABLE[ROW]=delete deletes it; \\, is a comma inside a "
+           "value):";
     for (const headless::TableControl& t : headless::allTableControls()) {
         out += "\n  " + std::string(t.key) + ":";
         for (const SettingControl& f : t.fields)

@@ -79,7 +79,20 @@ int firmwareLevelOf(std::string_view versionText) {
 
 ConfigStore::ConfigStore(Family family)
     : family_(family), read_(static_cast<std::size_t>(device::slotCount(family))),
-      write_(read_.size()), mode1Read_(kMode1Block.size()), mode1Write_(kMode1Block.size()) {}
+      sheet_(read_.size()), write_(read_.size()), mode1Read_(kMode1Block.size()),
+      mode1Write_(kMode1Block.size()) {}
+
+const MIB_RESPONSE& ConfigStore::sheet(int slot) const {
+    const auto& edited = sheet_.at(static_cast<std::size_t>(slot));
+    return edited ? *edited : read(slot);
+}
+
+MIB_RESPONSE& ConfigStore::editSheet(int slot) {
+    auto& edited = sheet_.at(static_cast<std::size_t>(slot));
+    if (!edited)
+        edited = read(slot);
+    return *edited;
+}
 
 std::optional<int> ConfigStore::slotOf(int variable) const {
     if (variable == kIdleSecondsVariable)

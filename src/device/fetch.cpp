@@ -45,13 +45,14 @@ std::string_view fetchFailureMessage(FetchResult result) {
 
 FetchResult fetchCatalogue(DeviceLink& link, const char* ip, ConfigStore& store) {
     const auto table = catalogue(store.family());
+    ReadImageFill fill(store);
     std::vector<IPS_READ> reads;
     std::vector<FetchResult> failures;
     for (const CatalogueRequest& request : catalogueRequests(store.family())) {
         const FetchResult failure =
             request.failureMessage.empty() ? FetchResult::Ok : resultFor(request.failureMessage);
         reads.push_back(IPS_READ{0, request.count, table.data() + request.firstSlot,
-                                 store.readImage() + request.firstSlot,
+                                 fill.readImage() + request.firstSlot,
                                  failure != FetchResult::Ok ? 1 : 0, 0});
         failures.push_back(failure);
     }
@@ -65,7 +66,7 @@ FetchResult fetchCatalogue(DeviceLink& link, const char* ip, ConfigStore& store)
 
 FetchResult fetchMode1Block(DeviceLink& link, const char* ip, ConfigStore& store) {
     const int ok = link.getInfo(ip, 1, static_cast<int>(kMode1Block.size()), kMode1Block.data(),
-                                store.mode1ReadImage());
+                                ReadImageFill(store).mode1ReadImage());
     return ok == 0 ? FetchResult::Mode1Fail : FetchResult::Ok;
 }
 
@@ -74,7 +75,7 @@ FetchResult fetchIdleTimeout(DeviceLink& link, const char* ip, ConfigStore& stor
     if (store.firmwareLevel <= kSecondsFirmwareLevel)
         return FetchResult::Ok;
     const int variable = kIdleSecondsVariable;
-    const int ok = link.getInfo(ip, 0, 1, &variable, &store.read(kIdleTimeoutSlot));
+    const int ok = link.getInfo(ip, 0, 1, &variable, &ReadImageFill(store).read(kIdleTimeoutSlot));
     return ok == 0 ? FetchResult::IdleTimeFail : FetchResult::Ok;
 }
 
@@ -107,15 +108,16 @@ FetchPlan::FetchPlan(Family family, Extent extent, bool connectionTest) : family
 
 void FetchPlan::bind(ConfigStore& store) {
     const auto table = catalogue(family_);
+    ReadImageFill fill(store);
     std::size_t i = reads_.front().variables == kConnectionTestRead ? 1 : 0;
     if (i == 1)
         reads_[0].result = &testAnswer_;
     for (const CatalogueRequest& request : catalogueRequests(family_))
-        reads_[i++].result = store.readImage() + request.firstSlot;
-    reads_[i++].result = store.mode1ReadImage();
+        reads_[i++].result = fill.readImage() + request.firstSlot;
+    reads_[i++].result = fill.mode1ReadImage();
     reads_[idleRead_].result = &idleSeconds_;
     if (lastSlotRead_ != 0)
-        reads_[lastSlotRead_].result = &store.read(static_cast<int>(table.size()) - 1);
+        reads_[lastSlotRead_].result = &fill.read(static_cast<int>(table.size()) - 1);
 }
 
 FetchResult FetchPlan::finish(ConfigStore& store) const {
@@ -129,7 +131,7 @@ FetchResult FetchPlan::finish(ConfigStore& store) const {
     if (store.firmwareLevel > kSecondsFirmwareLevel) {
         if (reads_[idleRead_].status != 1)
             return FetchResult::IdleTimeFail;
-        store.read(kIdleTimeoutSlot) = idleSeconds_;
+        ReadImageFill(store).read(kIdleTimeoutSlot) = idleSeconds_;
     }
     if (lastSlotRead_ != 0 && reads_[lastSlotRead_].status != 1)
         return FetchResult::InfoFail;

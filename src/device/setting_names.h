@@ -15,6 +15,7 @@
 // first. Everything here is pure.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -53,16 +54,31 @@ enum class TableKind {
     Opaque, // bytes no page decodes
 };
 
+// A piece of a name: a caption of the window that edits the setting, with
+// that window's template number, or text of our own (window 0): a joining
+// blank, a unit, what a variable no window captions holds.
+struct NamePart {
+    std::string_view text;
+    int window = 0;
+};
+
+// How a caption reads in a name: without its accelerator marks ("&&" is one
+// ampersand), runs of blanks and blanks just inside brackets, and without a
+// closing colon or blank. "SPID ( 1st B Channel )" reads "SPID (1st B Channel)".
+std::string captionAsName(std::string_view caption);
+
 struct SettingName {
     int variable;
     int mode;
     std::string_view key;
-    std::string_view name;
+    std::string_view name; // "page / label", the parts below read as a name
     Shown shown;
     TableKind table = TableKind::None;
     // Records of a table split over consecutive variables: the number of the
     // first record this variable carries (0 for the first variable).
     int firstRecord = 0;
+    NamePart page{};
+    std::array<NamePart, 4> label{};
 };
 
 // Every named variable: both catalogues, the mode-1 block, var::kIdleSeconds, the
@@ -74,8 +90,9 @@ const SettingName* settingName(int variable, int mode);
 // A field of a table record.
 struct RecordField {
     std::string_view key;   // "name", "password" ...
-    std::string_view label; // as the editor dialog captions it
+    std::string_view label; // the parts below read as a name
     bool secret = false;
+    std::array<NamePart, 4> parts{}; // as the editor dialog captions the field
 };
 std::span<const RecordField> recordFields(TableKind table);
 

@@ -194,7 +194,7 @@ bool completeForSnapshot(DeviceLink& link, const char* ip, ConfigStore& store, b
         return true;
     const int last = store.slotCount() - 1;
     const int variable = variableAt(store.family(), last);
-    return link.getInfo(ip, 0, 1, &variable, &store.read(last)) == 1;
+    return link.getInfo(ip, 0, 1, &variable, &ReadImageFill(store).read(last)) == 1;
 }
 
 std::optional<std::vector<std::uint8_t>> snapshotFile(const ConfigStore& store) {

@@ -38,6 +38,9 @@ std::string_view sentBytes(const _snmp_packet& entry) {
 // a table compares over what the write covered.
 _snmp_packet routerValue(const SentEntry& sent, const MIB_RESPONSE& read) {
     _snmp_packet entry = fileEntryOf(read);
+    // The values are judged by the variable's kind (entryTook); the pages
+    // leave the type of what they send to the library, so it is not news.
+    entry.type = sent.entry.type;
     if (kindOf(sent.variable, sent.mode) == ipslan::VarKind::Bytes) {
         const std::size_t length = entryLength(sent.entry);
         std::memset(entry.value + length, 0, kEntryValueSize - length);

@@ -184,19 +184,6 @@ constexpr std::array<int, 9> kPageTemplates{
     lan::kTemplate, di::kTemplate,          res::access_control::kTemplate,
     ia::kTemplate,  l2l::kTemplate,         isdn::kTemplate};
 
-// A caption as a name: without "&" mnemonics and a closing colon.
-std::string plain(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '&' && i + 1 < text.size() && text[i + 1] != '&')
-            continue;
-        out += text[i];
-    }
-    while (!out.empty() && (out.back() == ':' || out.back() == ' '))
-        out.pop_back();
-    return out;
-}
-
 // The text that names a control: its own caption for a check box, else the
 // nearest label before it in the template, which is how the pages are laid
 // out.
@@ -204,9 +191,10 @@ std::string labelOf(const ui::Template& page, int id) {
     std::string label;
     for (const ui::ControlSpec& control : page.controls) {
         if (control.id == id)
-            return control.kind == ui::ControlKind::CheckBox ? plain(control.text) : label;
+            return control.kind == ui::ControlKind::CheckBox ? device::captionAsName(control.text)
+                                                             : label;
         if (control.kind == ui::ControlKind::Static && !control.text.empty())
-            label = plain(control.text);
+            label = device::captionAsName(control.text);
     }
     return label;
 }
@@ -241,7 +229,7 @@ std::vector<std::string> SettingControl::choices() const {
         if (id == 0)
             break;
         const ui::ControlSpec* spec = page ? page->find(id) : nullptr;
-        out.push_back(spec ? plain(spec->text) : std::to_string(id));
+        out.push_back(spec ? device::captionAsName(spec->text) : std::to_string(id));
     }
     return out;
 }

@@ -338,9 +338,7 @@ SheetOutcome HeadlessSetup::write(const std::vector<SettingEdit>& edits,
     session.context.verifyAfterReset = verify;
     session.context.writerName = "tolvaro-cli";
     device::ConfigStore store = *fetched_;
-    // What the router held, untouched by the pages, for the snapshot.
-    device::ConfigStore asRead = *fetched_;
-    app::WriteSafety safety(session.context, asRead, device::SnapshotReason::Setup);
+    app::WriteSafety safety(session.context, store, device::SnapshotReason::Setup);
     safety.watchCommits();
     app::SettingsSheet sheet(session.context, store);
 

@@ -25,11 +25,11 @@ int idleTimeoutFieldLimit(const device::ConfigStore& store) {
 }
 
 std::uint32_t storedIdleTimeout(const device::ConfigStore& store) {
-    return static_cast<std::uint32_t>(device::entryInteger(store.read(device::kIdleTimeoutSlot)));
+    return static_cast<std::uint32_t>(device::entryInteger(store.sheet(device::kIdleTimeoutSlot)));
 }
 
 void storeIdleTimeout(device::ConfigStore& store, std::int32_t value) {
-    MIB_RESPONSE& entry = store.read(device::kIdleTimeoutSlot);
+    MIB_RESPONSE& entry = store.editSheet(device::kIdleTimeoutSlot);
     const auto bits = static_cast<std::uint32_t>(value);
     for (int i = 0; i < 4; ++i)
         entry.value[i] = static_cast<std::uint8_t>(bits >> (8 * i));

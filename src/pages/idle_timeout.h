@@ -1,5 +1,5 @@
 // The idle time-out that the Quick Setup and LAN-to-LAN pages show and edit
-// together: slot 10 of the read image, in minutes up to firmware level 60
+// together: slot 10 of the sheet state, in minutes up to firmware level 60
 // (var::kIdleMinutes) and in seconds above it (var::kIdleSeconds). Both pages keep the
 // value there between visits, so a change on one shows on the other.
 #pragma once
@@ -21,9 +21,9 @@ int idleTimeoutBound(const device::ConfigStore& store);
 // Characters a field accepts: 2 for minutes, 4 for seconds.
 int idleTimeoutFieldLimit(const device::ConfigStore& store);
 
-// The read image's value, as the pages show it (unsigned).
+// The sheet's value, as the pages show it (unsigned).
 std::uint32_t storedIdleTimeout(const device::ConfigStore& store);
-// Replaces the read image's value (the 32-bit integer of slot 10).
+// Replaces the sheet's value (the 32-bit integer of slot 10).
 void storeIdleTimeout(device::ConfigStore& store, std::int32_t value);
 
 // "Idle Time Limit should be 0-<bound>, it will be changed to<bound>".

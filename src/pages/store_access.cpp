@@ -27,11 +27,11 @@ std::size_t putText(std::uint8_t* value, std::string_view text) {
 
 } // namespace
 
-MIB_RESPONSE& readEntry(device::ConfigStore& store, int variable) {
-    return store.read(slotOrThrow(store, variable));
+const MIB_RESPONSE& sheetEntry(const device::ConfigStore& store, int variable) {
+    return store.sheet(slotOrThrow(store, variable));
 }
-const MIB_RESPONSE& readEntry(const device::ConfigStore& store, int variable) {
-    return store.read(slotOrThrow(store, variable));
+MIB_RESPONSE& editSheetEntry(device::ConfigStore& store, int variable) {
+    return store.editSheet(slotOrThrow(store, variable));
 }
 _snmp_packet& writeEntry(device::ConfigStore& store, int variable) {
     return store.write(slotOrThrow(store, variable));
@@ -44,7 +44,7 @@ void setNumberText(_snmp_packet& entry, int value) {
     putText(entry.value, std::to_string(value));
 }
 
-void setReadText(MIB_RESPONSE& entry, std::string_view text) {
+void setSheetText(MIB_RESPONSE& entry, std::string_view text) {
     device::setEntryLength(entry, putText(entry.value, text));
 }
 

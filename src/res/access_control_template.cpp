@@ -7,16 +7,17 @@ namespace {
 
 using namespace layout;
 namespace ids = access_control;
+namespace cap = captions::access_control;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = page(ids::kTemplate, "Access Control");
+    ui::Template t = page(ids::kTemplate, cap::kPage);
     auto& c = t.controls;
 
     c.push_back(group("Groups", 7, 7, 286, 34));
     c.push_back(combo(ids::kGroup, 14, 20, 100));
     c.push_back(button(ids::kGroupSetup, "Setup", 120, 19));
 
-    c.push_back(group("Workstations", 7, 45, 286, 173));
+    c.push_back(group(cap::kWorkstations, 7, 45, 286, 173));
     c.push_back(listView(ids::kWorkstationList, 14, 57, 272, 135, ui::kAlwaysShowSel));
     c.push_back(button(ids::kAddWorkstation, "Add", 128, 198));
     c.push_back(button(ids::kEditWorkstation, "Edit", 182, 198));

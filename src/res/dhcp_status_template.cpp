@@ -7,9 +7,10 @@ namespace {
 
 using namespace layout;
 namespace ids = dhcp_status;
+namespace cap = captions::dhcp_status;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = dialog(ids::kTemplate, "DHCP Lease Status", 240, 160);
+    ui::Template t = dialog(ids::kTemplate, cap::kDialog, 240, 160);
     auto& c = t.controls;
 
     c.push_back(listView(ids::kLeaseList, 7, 7, 226, 125));

@@ -7,16 +7,17 @@ namespace {
 
 using namespace layout;
 namespace ids = filter_port;
+namespace cap = captions::filter_port;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = dialog(ids::kTemplate, "Filter Port", 167, 58);
+    ui::Template t = dialog(ids::kTemplate, cap::kDialog, 167, 58);
     auto& c = t.controls;
 
-    c.push_back(label("Name", 7, 7, 46));
+    c.push_back(label(cap::kName, 7, 7, 46));
     c.push_back(edit(ids::kName, 56, 7, 40, ui::kLowerCase));
     c.push_back(label("Protocol", 7, 22, 46));
     c.push_back(combo(ids::kProtocol, 56, 22, 40, 0, 30));
-    c.push_back(label("Port Number", 7, 37, 46));
+    c.push_back(label(cap::kPortNumber, 7, 37, 46));
     c.push_back(edit(ids::kPort, 56, 37, 40, ui::kDigitsOnly));
 
     c.push_back(button(ui::kIdOk, "OK", 110, 7, ui::kDefault | ui::kGroupStart));

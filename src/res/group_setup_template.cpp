@@ -8,12 +8,13 @@ namespace {
 
 using namespace layout;
 namespace ids = group_setup;
+namespace cap = captions::group_setup;
 
 const ui::TemplateRegistration reg{[] {
     ui::Template t = dialog(ids::kTemplate, "Group Setup", 230, 187);
     auto& c = t.controls;
 
-    c.push_back(text("Internet Access Control", 7, 7, 120));
+    c.push_back(text(cap::kAccessControl, 7, 7, 120));
     c.push_back(radio(ids::kNoRestriction, "No Restriction", 14, 19, 90, ui::kGroupStart));
     c.push_back(radio(ids::kBlockAll, "Block all access", 14, 31, 90));
     c.push_back(radio(ids::kUseList, "Use List Below", 14, 43, 90));

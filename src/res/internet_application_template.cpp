@@ -8,6 +8,7 @@ namespace {
 
 using namespace layout;
 namespace ids = internet_application;
+namespace cap = captions::internet_application;
 
 // The three buttons under a list, right-aligned with it.
 void addListButtons(std::vector<ui::ControlSpec>& c, int add, int edit, int remove, int y) {
@@ -17,20 +18,20 @@ void addListButtons(std::vector<ui::ControlSpec>& c, int add, int edit, int remo
 }
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = page(ids::kTemplate, "Internet Application");
+    ui::Template t = page(ids::kTemplate, cap::kPage);
     auto& c = t.controls;
 
-    c.push_back(group("Special Applications", 7, 7, 286, 86));
+    c.push_back(group(cap::kSpecialApplications, 7, 7, 286, 86));
     c.push_back(listView(ids::kSpecialAppList, 14, 19, 272, 50, ui::kAlwaysShowSel));
     addListButtons(c, ids::kAddSpecialApp, ids::kEditSpecialApp, ids::kDeleteSpecialApp, 73);
 
-    c.push_back(group("Virtual Server", 7, 97, 286, 86));
+    c.push_back(group(cap::kVirtualServer, 7, 97, 286, 86));
     c.push_back(listView(ids::kServerList, 14, 109, 272, 50));
     addListButtons(c, ids::kAddServer, ids::kEditServer, ids::kDeleteServer, 163);
 
-    c.push_back(group("Exposed Computer", 7, 187, 286, 31));
-    c.push_back(check(ids::kExposedEnable, "Enable", 14, 201, 50));
-    c.push_back(label("PC LAN IP Address", 70, 199, 70));
+    c.push_back(group(cap::kExposedComputer, 7, 187, 286, 31));
+    c.push_back(check(ids::kExposedEnable, cap::kExposedEnable, 14, 201, 50));
+    c.push_back(label(cap::kExposedAddress, 70, 199, 70));
     addAddress(c, ids::kExposedIp, 142, 199, ui::kDigitsOnly);
     return t;
 }()};

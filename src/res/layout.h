@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "res/ids/captions.h"
 #include "ui/template.h"
 
 namespace tolvaro::res::layout {
@@ -87,6 +88,27 @@ inline ControlSpec listView(int id, int x, int y, int w, int h, unsigned flags =
     return {id, ControlKind::ListView, "", {x, y, w, h}, flags | ui::kBorder};
 }
 
+// The same makers for the captions that name settings, so that a window
+// shows exactly the text its settings are called by.
+inline ControlSpec label(const Caption& caption, int x, int editY, int w, int id = ui::kNoId,
+                         unsigned flags = 0) {
+    return label(std::string(caption.text), x, editY, w, id, flags);
+}
+inline ControlSpec text(const Caption& caption, int x, int y, int w, int id = ui::kNoId,
+                        unsigned flags = 0) {
+    return text(std::string(caption.text), x, y, w, id, flags);
+}
+inline ControlSpec check(int id, const Caption& caption, int x, int y, int w, unsigned flags = 0) {
+    return check(id, std::string(caption.text), x, y, w, flags);
+}
+inline ControlSpec radio(int id, const Caption& caption, int x, int y, int w, unsigned flags = 0) {
+    return radio(id, std::string(caption.text), x, y, w, flags);
+}
+inline ControlSpec group(const Caption& caption, int x, int y, int w, int h, int id = ui::kNoId,
+                         unsigned flags = 0) {
+    return group(std::string(caption.text), x, y, w, h, id, flags);
+}
+
 // Appends the edits of `ids` in a row starting at (x, y), `fieldWidth` wide
 // each, with a `separator` label between neighbours.
 template <std::size_t N>
@@ -115,11 +137,19 @@ inline ui::Template page(int number, std::string caption) {
     return t;
 }
 
+inline ui::Template page(int number, const Caption& caption) {
+    return page(number, std::string(caption.text));
+}
+
 // A modal dialog with a window menu.
 inline ui::Template dialog(int number, std::string caption, int width, int height) {
     ui::Template t{number, std::move(caption), width, height};
     t.style = ui::kSystemMenu;
     return t;
+}
+
+inline ui::Template dialog(int number, const Caption& caption, int width, int height) {
+    return dialog(number, std::string(caption.text), width, height);
 }
 
 } // namespace tolvaro::res::layout

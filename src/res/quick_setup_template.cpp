@@ -8,9 +8,10 @@ namespace {
 
 using namespace layout;
 namespace ids = quick_setup;
+namespace cap = captions::quick_setup;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = page(ids::kTemplate, "Quick Setup");
+    ui::Template t = page(ids::kTemplate, cap::kPage);
     auto& c = t.controls;
 
     // Two columns inside "Internet Access": the account on the left, the
@@ -21,27 +22,26 @@ const ui::TemplateRegistration reg{[] {
     constexpr int phoneLabelX = 150;
     constexpr int phoneX = 196;
     constexpr int phoneNoteX = 242;
-    c.push_back(group("Internet Access", 7, 7, 286, 123));
-    c.push_back(check(ids::kEnableInternet, "Enable Internet Access / Disable Lan to Lan", labelX,
-                      19, 200));
-    c.push_back(label("Account Name", labelX, 34, 68));
+    c.push_back(group(cap::kInternetAccess, 7, 7, 286, 123));
+    c.push_back(check(ids::kEnableInternet, cap::kEnableInternet, labelX, 19, 200));
+    c.push_back(label(cap::kAccountName, labelX, 34, 68));
     c.push_back(edit(ids::kAccountName, fieldX, 34, fieldWidth));
-    c.push_back(label("Account Password", labelX, 49, 68));
+    c.push_back(label(cap::kAccountPassword, labelX, 49, 68));
     c.push_back(edit(ids::kAccountPassword, fieldX, 49, fieldWidth, ui::kPassword));
     c.push_back(label("Verify", labelX, 64, 68));
     c.push_back(edit(ids::kVerifyPassword, fieldX, 64, fieldWidth, ui::kPassword));
 
-    c.push_back(label("Telephone", phoneLabelX, 34, 44));
+    c.push_back(label(cap::kTelephone1, phoneLabelX, 34, 44));
     c.push_back(edit(ids::kTelephone1, phoneX, 34, 44));
     c.push_back(label("( Required )", phoneNoteX, 34, 46));
-    c.push_back(label("Telephone 2 ", phoneLabelX, 49, 44));
+    c.push_back(label(cap::kTelephone2, phoneLabelX, 49, 44));
     c.push_back(edit(ids::kTelephone2, phoneX, 49, 44));
     c.push_back(label("( Optional )", phoneNoteX, 49, 46));
-    c.push_back(label("Telephone 3 ", phoneLabelX, 64, 44));
+    c.push_back(label(cap::kTelephone3, phoneLabelX, 64, 44));
     c.push_back(edit(ids::kTelephone3, phoneX, 64, 44));
     c.push_back(label("( Optional )", phoneNoteX, 64, 46));
 
-    c.push_back(label("IP Address from ISP", labelX, 80, 70));
+    c.push_back(label(cap::kAddressFromIsp, labelX, 80, 70));
     c.push_back(radio(ids::kDynamic, "Dynamic", 86, 81, 46, ui::kGroupStart));
     c.push_back(radio(ids::kFixed, "Fixed", 134, 81, 34));
     // The address fields end the radio group.
@@ -49,20 +49,20 @@ const ui::TemplateRegistration reg{[] {
     addAddress(c, ids::kFixedIp, 172, 80, ui::kDigitsOnly);
     c[fixedIp].flags |= ui::kGroupStart;
 
-    c.push_back(label("DNS IP Address", labelX, 96, 68));
+    c.push_back(label(cap::kDns, labelX, 96, 68));
     addAddress(c, ids::kDns, fieldX, 96, ui::kDigitsOnly);
 
-    c.push_back(label("Idle Time-out", labelX, 112, 68));
+    c.push_back(label(cap::kIdleTimeout, labelX, 112, 68));
     c.push_back(edit(ids::kIdleTimeout, fieldX, 112, 22, ui::kDigitsOnly));
     c.push_back(label("minutes  (0 = Unlimited)", fieldX + 26, 112, 110, ids::kIdleTimeoutUnit));
 
     c.push_back(group("ISDN", 7, 134, 190, 73));
-    c.push_back(label("Country", labelX, 146, 40));
+    c.push_back(label(cap::kCountry, labelX, 146, 40));
     c.push_back(combo(ids::kCountry, 56, 146, 110, ui::kVScroll));
     c.push_back(text("For USA, The following data is required:", labelX, 163, 176, ids::kSpidNote));
-    c.push_back(label("SPID ( 1st B Channel )", labelX, 174, 84, ids::kSpid1Label));
+    c.push_back(label(cap::kSpid1, labelX, 174, 84, ids::kSpid1Label));
     c.push_back(edit(ids::kSpid1, 100, 174, 90));
-    c.push_back(label("SPID ( 2nd B Channel)", labelX, 189, 84, ids::kSpid2Label));
+    c.push_back(label(cap::kSpid2, labelX, 189, 84, ids::kSpid2Label));
     c.push_back(edit(ids::kSpid2, 100, 189, 90));
 
     c.push_back(group("TCP/IP", 201, 134, 92, 73));

@@ -7,18 +7,19 @@ namespace {
 
 using namespace layout;
 namespace ids = status;
+namespace cap = captions::status;
 
 const ui::TemplateRegistration reg{[] {
-    ui::Template t = page(ids::kTemplate, "Status");
+    ui::Template t = page(ids::kTemplate, cap::kPage);
     auto& c = t.controls;
 
     // The value statics hold a placeholder until the page fills them.
     c.push_back(group("System", 7, 7, 286, 50));
-    c.push_back(text("Firmware Version:", 14, 19, 70));
+    c.push_back(text(cap::kFirmwareVersion, 14, 19, 70));
     c.push_back(text("123456789", 90, 19, 196, ids::kFirmwareVersion));
-    c.push_back(text("Hardware Address:", 14, 31, 70));
+    c.push_back(text(cap::kHardwareAddress, 14, 31, 70));
     c.push_back(text("123456789", 90, 31, 196, ids::kHardwareAddress));
-    c.push_back(text("Hardware ID:", 14, 43, 70));
+    c.push_back(text(cap::kHardwareId, 14, 43, 70));
     c.push_back(text("123456789", 90, 43, 196, ids::kHardwareId));
 
     // The router's status text runs to four lines once a call is up.

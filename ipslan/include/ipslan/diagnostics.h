@@ -43,9 +43,11 @@ struct DiscoveryReport {
     std::vector<DiscoveredRouter> unattributed;
 };
 
-// Why the last IPSGetInfo or IPSSetInfo of this thread failed at the router,
-// for front ends that word it: a device that does not know our variables
-// answers, just not as a router would.
+// Why the last IPSGetInfo, IPSSetInfo or IPSGetInfoBatch of this thread
+// failed at the router, for front ends that word it: a device that does not
+// know our variables answers, just not as a router would. For a batch it is
+// the first failed read's first failed variable; within IPSGetInfoFleet's
+// `done` step, that of the router just done.
 struct RequestFailure {
     enum Kind {
         None,           // the last request succeeded, or failed before sending

@@ -84,7 +84,7 @@ void CMAccess::readWorkstations() {
     std::size_t position = 0;
     int count = 0;
     while (slot < static_cast<int>(kWorkstationTable.size())) {
-        const MIB_RESPONSE& entry = store().read(first + slot);
+        const MIB_RESPONSE& entry = store().sheet(first + slot);
         const std::size_t length = device::entryLength(entry);
         if (position >= length)
             break;

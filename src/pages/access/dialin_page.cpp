@@ -97,7 +97,7 @@ void dialin::readUsers() {
     std::size_t position = 0;
     int count = 0;
     while (slot < static_cast<int>(kUserTable.size())) {
-        const MIB_RESPONSE& entry = store().read(first + slot);
+        const MIB_RESPONSE& entry = store().sheet(first + slot);
         const std::size_t length = device::entryLength(entry);
         UserInfo record{};
         const int consumed = IPSConvByteToUser(&record, entry.value + std::min(position, length),

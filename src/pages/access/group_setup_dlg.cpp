@@ -59,7 +59,7 @@ PortImage readPortImage(const MIB_RESPONSE& entry) {
     return image;
 }
 
-// The write image always carries the whole 96 bytes; the read image only the
+// The write image always carries the whole 96 bytes; the sheet only the
 // ports, as a router reports them, since the next start counts ports by the
 // length.
 void storePortImage(device::ConfigStore& store, int variable, const std::uint8_t* bytes,
@@ -68,9 +68,9 @@ void storePortImage(device::ConfigStore& store, int variable, const std::uint8_t
     _snmp_packet& written = writeEntry(store, variable);
     std::memcpy(written.value, bytes, used);
     device::setEntryLength(written, ipslan::kPortImageBytes);
-    MIB_RESPONSE& read = readEntry(store, variable);
-    std::memcpy(read.value, bytes, used);
-    device::setEntryLength(read, used);
+    MIB_RESPONSE& shared = editSheetEntry(store, variable);
+    std::memcpy(shared.value, bytes, used);
+    device::setEntryLength(shared, used);
 }
 
 } // namespace
@@ -127,16 +127,16 @@ void CGroupSetupDlg::onInitDialog() {
 
 void CGroupSetupDlg::readStore() {
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        const MIB_RESPONSE& entry = readEntry(store_, kGroupRecordVariables[g]);
+        const MIB_RESPONSE& entry = sheetEntry(store_, kGroupRecordVariables[g]);
         IPSConvByteToGroup(&groups_[g], entry.value, device::entryLength(entry));
     }
 
-    PortImage tcpImage = readPortImage(readEntry(store_, kTcpPortListVariable));
-    PortImage udpImage = readPortImage(readEntry(store_, kUdpPortListVariable));
+    PortImage tcpImage = readPortImage(sheetEntry(store_, kTcpPortListVariable));
+    PortImage udpImage = readPortImage(sheetEntry(store_, kUdpPortListVariable));
     std::uint32_t values[ipslan::kMaxUserPorts]{};
     for (std::size_t i = 0; i < kPortValueVariables.size(); ++i)
         values[i] = static_cast<std::uint32_t>(
-            device::entryInteger(readEntry(store_, kPortValueVariables[i])));
+            device::entryInteger(sheetEntry(store_, kPortValueVariables[i])));
     TCPUDP_PORT tcp[ipslan::kMaxUserPorts]{};
     TCPUDP_PORT udp[ipslan::kMaxUserPorts]{};
     ConvByteToTCPUDP(tcp, tcpImage.count, udp, udpImage.count, tcpImage.bytes, udpImage.bytes,
@@ -292,12 +292,12 @@ void CGroupSetupDlg::storePorts() {
     for (const int variable : {kUdpPortListVariable, kTcpPortListVariable})
         std::memset(writeEntry(store_, variable).value, 0, kEntryValueSize);
     for (const int variable : {kUdpPortListVariable, kTcpPortListVariable}) {
-        MIB_RESPONSE& entry = readEntry(store_, variable);
+        MIB_RESPONSE& entry = editSheetEntry(store_, variable);
         std::memset(entry.value, 0, kEntryValueSize);
         device::setEntryLength(entry, 0);
     }
     for (const int variable : kPortValueVariables) {
-        MIB_RESPONSE& entry = readEntry(store_, variable);
+        MIB_RESPONSE& entry = editSheetEntry(store_, variable);
         std::memset(entry.value, 0, kEntryValueSize);
         device::setEntryLength(entry, 0);
     }
@@ -339,22 +339,22 @@ void CGroupSetupDlg::storePorts() {
     storePortImage(store_, kUdpPortListVariable, udpImage, udpCount);
 
     for (std::size_t i = 0; i < kPortValueVariables.size(); ++i) {
-        MIB_RESPONSE& read = readEntry(store_, kPortValueVariables[i]);
+        MIB_RESPONSE& shared = editSheetEntry(store_, kPortValueVariables[i]);
         for (int b = 0; b < 4; ++b)
-            read.value[b] = static_cast<std::uint8_t>(values[i] >> (8 * b));
+            shared.value[b] = static_cast<std::uint8_t>(values[i] >> (8 * b));
         device::setEntryText(writeEntry(store_, kPortValueVariables[i]),
                              std::to_string(static_cast<std::int32_t>(values[i])));
     }
 }
 
-// The read image takes the byte form too: it equals the record's own image,
-// and the next start reads it back with the same converter whatever its
-// length word said before.
+// The sheet takes the byte form too: it equals the record's own image, and
+// the next start reads it back with the same converter whatever its length
+// word said before.
 void CGroupSetupDlg::storeGroups() {
     for (std::size_t g = 0; g < groups_.size(); ++g) {
-        MIB_RESPONSE& read = readEntry(store_, kGroupRecordVariables[g]);
-        const int readLength = IPSConvGroupToByte(read.value, &groups_[g], kEntryValueSize);
-        device::setEntryLength(read, static_cast<std::size_t>(std::max(readLength, 0)));
+        MIB_RESPONSE& shared = editSheetEntry(store_, kGroupRecordVariables[g]);
+        const int sharedLength = IPSConvGroupToByte(shared.value, &groups_[g], kEntryValueSize);
+        device::setEntryLength(shared, static_cast<std::size_t>(std::max(sharedLength, 0)));
         _snmp_packet& written = writeEntry(store_, kGroupRecordVariables[g]);
         const int length = IPSConvGroupToByte(written.value, &groups_[g], kEntryValueSize);
         device::setEntryLength(written, static_cast<std::size_t>(std::max(length, 0)));

@@ -7,8 +7,8 @@
 //
 // CGroupSetupDlg edits one group's mode and blocked ports. It reads all five
 // group records, both user-port lists and the sixteen port values from the
-// store's read image at every start, and on OK writes them into both images:
-// the write image for the Access Control page's apply, the read image so that
+// store's sheet state at every start, and on OK writes them into the write
+// image for the Access Control page's apply and into the sheet state, so that
 // the next start (for any group) shows what was last accepted. Cancel leaves
 // the store as it was.
 #pragma once

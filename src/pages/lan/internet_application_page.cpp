@@ -79,7 +79,7 @@ void CMVirtual3::fillServers() {
     list.addColumn("Int. Port", w);
     list.addColumn("IP", 2 * w);
 
-    const MIB_RESPONSE& entry = store().read(*store().slotOf(kServerTableVariable));
+    const MIB_RESPONSE& entry = store().sheet(*store().slotOf(kServerTableVariable));
     servers_ = decodeServers({entry.value, device::entryLength(entry)});
     for (const CServerNode& node : servers_)
         appendRow(list, node);
@@ -87,7 +87,7 @@ void CMVirtual3::fillServers() {
 
 void CMVirtual3::fillExposedComputer() {
     // Only the bytes the router sent count; the rest reads as 0.
-    const MIB_RESPONSE& entry = store().read(*store().slotOf(kExposedComputerVariable));
+    const MIB_RESPONSE& entry = store().sheet(*store().slotOf(kExposedComputerVariable));
     std::array<std::uint8_t, sizeof(VI_PC)> value{};
     std::memcpy(value.data(), entry.value, std::min(value.size(), device::entryLength(entry)));
     setChecked(ids::kExposedEnable, value[0] == 1);
@@ -107,7 +107,7 @@ void CMVirtual3::fillSpecialApps() {
     list.addColumn("Incoming", w * 5 / 4);
     list.addColumn("Incoming Port", 2 * w);
 
-    const MIB_RESPONSE& entry = store().read(*store().slotOf(kSpecialAppTableVariable));
+    const MIB_RESPONSE& entry = store().sheet(*store().slotOf(kSpecialAppTableVariable));
     apps_ = decodeSpecialApps({entry.value, device::entryLength(entry)});
     for (const CSpecialAppNode& node : apps_)
         appendRow(list, node);

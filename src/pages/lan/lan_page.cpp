@@ -89,7 +89,7 @@ CMLan::CMLan(AppContext& context, device::ConfigStore& store)
 const MIB_RESPONSE& CMLan::stored(int variable) const {
     static const MIB_RESPONSE kAbsent{};
     const auto slot = store().slotOf(variable);
-    return slot ? store().read(*slot) : kAbsent;
+    return slot ? store().sheet(*slot) : kAbsent;
 }
 
 _snmp_packet& CMLan::outgoing(int variable) {
@@ -242,7 +242,7 @@ void CMLan::showDns1(const std::string& dottedText) {
 void CMLan::keepPrimaryDnsInStep() {
     const auto slot = store().slotOf(kPrimaryDnsVariable);
     if (slot)
-        setReadText(store().read(*slot), readOctetEdits(*this, ids::kDns1).dotted());
+        setSheetText(store().editSheet(*slot), readOctetEdits(*this, ids::kDns1).dotted());
 }
 
 CMLan::Validation CMLan::validate() const {

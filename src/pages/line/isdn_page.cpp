@@ -68,14 +68,14 @@ void CMISDN::onInitDialog() {
     const device::ConfigStore& s = store();
     showUsage();
     for (const CallId& callId : kCallIds)
-        setText(callId.control, device::entryText(readEntry(s, callId.variable)));
-    setText(ids::kInitialString, device::entryText(readEntry(s, kInitialString)));
+        setText(callId.control, device::entryText(sheetEntry(s, callId.variable)));
+    setText(ids::kInitialString, device::entryText(sheetEntry(s, kInitialString)));
 
     ui::ComboRef speeds = combo(ids::kLineSpeed);
     speeds.reset();
     for (const std::string_view speed : res::lists::kLineSpeeds)
         speeds.add(speed);
-    speeds.select(device::entryInteger(readEntry(s, kLineSpeed)));
+    speeds.select(device::entryInteger(sheetEntry(s, kLineSpeed)));
 
     limitText(ids::kOutgoingMsn, ids::kMsnLimit);
     limitText(ids::kIncomingMsn, ids::kMsnLimit);
@@ -163,7 +163,8 @@ void CMISDN::fillWriteImage() {
     // A stored speed the list cannot show goes back to the router as it was
     // rather than as an index of -1.
     const int selected = combo(ids::kLineSpeed).selection();
-    setNumberText(speed, selected >= 0 ? selected : device::entryInteger(readEntry(s, kLineSpeed)));
+    setNumberText(speed,
+                  selected >= 0 ? selected : device::entryInteger(sheetEntry(s, kLineSpeed)));
     device::setEntryLength(speed, 1);
 }
 

@@ -80,7 +80,7 @@ _snmp_packet& mode1Entry(device::ConfigStore& store, int variable) {
 }
 
 std::string readText(const device::ConfigStore& store, int variable) {
-    return device::entryText(readEntry(store, variable));
+    return device::entryText(sheetEntry(store, variable));
 }
 
 // "%d" with the length word set, as the apply sends these entries.

@@ -3,7 +3,7 @@
 //
 // Between visits the page keeps the LAN-to-LAN choice, the role and the
 // authentication bits in the store's write images (shared with the Quick
-// Setup and Dial-in pages), the time-out in the read image (shared with
+// Setup and Dial-in pages), the time-out in the sheet state (shared with
 // Quick Setup), and what it decided last in AppState's LAN-to-LAN-on and
 // receive-only flags, which its apply writes. Names, passwords, the number
 // to dial and the remote network live only in the controls until the apply.

@@ -66,7 +66,7 @@ CMPass::CMPass(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::option::kTemplate, operation::kOptionPage, context, store) {}
 
 void CMPass::onInitDialog() {
-    const std::string password = device::entryText(readEntry(store(), kAdminPassword));
+    const std::string password = device::entryText(sheetEntry(store(), kAdminPassword));
     setText(ids::kPassword, password);
     setText(ids::kVerifyPassword, password);
     limitText(ids::kPassword, ids::kPasswordLimit);
@@ -77,13 +77,14 @@ void CMPass::onInitDialog() {
         for (int id : kFamily2Controls)
             enable(id, false);
     } else {
-        const bool managed = device::entryInteger(readEntry(store(), kRemoteManagementOff)) != 1;
+        const bool managed = device::entryInteger(sheetEntry(store(), kRemoteManagementOff)) != 1;
         setChecked(ids::kEnableRemoteManagement, managed);
         enablePortFields(managed);
-        setChecked(ids::kRespondToPing, device::entryInteger(readEntry(store(), kAnswerPing)) != 0);
-        setText(ids::kWebPort, std::to_string(device::entryInteger(readEntry(store(), kWebPort))));
+        setChecked(ids::kRespondToPing,
+                   device::entryInteger(sheetEntry(store(), kAnswerPing)) != 0);
+        setText(ids::kWebPort, std::to_string(device::entryInteger(sheetEntry(store(), kWebPort))));
         setText(ids::kUtilityPort,
-                std::to_string(device::entryInteger(readEntry(store(), kUtilityPort))));
+                std::to_string(device::entryInteger(sheetEntry(store(), kUtilityPort))));
     }
     claimReset();
 }

@@ -136,18 +136,18 @@ void CMQuickSetup::onInitDialog() {
 
 void CMQuickSetup::prepareSharedValues() {
     device::ConfigStore& s = store();
-    const std::int32_t usage = device::entryInteger(readEntry(s, kUsage));
+    const std::int32_t usage = device::entryInteger(sheetEntry(s, kUsage));
     if (usage >= 0 && usage <= kHighestUsage)
         setNumberText(writeEntry(s, kUsage), usage);
     for (const int variable : kSharedSwitches) {
-        setNumberText(writeEntry(s, variable), signedByte(readEntry(s, variable)));
+        setNumberText(writeEntry(s, variable), signedByte(sheetEntry(s, variable)));
         const int index = device::mode1IndexOf(variable).value();
         setNumberText(s.mode1Write(index), signedByte(s.mode1Read(index)));
     }
 
     AppState& state = context().state;
-    device::parseDottedText(device::entryText(readEntry(s, kDhcpStart)), state.dhcpRangeStart);
-    device::parseDottedText(device::entryText(readEntry(s, kDhcpEnd)), state.dhcpRangeEnd);
+    device::parseDottedText(device::entryText(sheetEntry(s, kDhcpStart)), state.dhcpRangeStart);
+    device::parseDottedText(device::entryText(sheetEntry(s, kDhcpEnd)), state.dhcpRangeEnd);
     // Every sheet starts allowing writes; only this page's apply may take
     // that back.
     s.saveConfirmed = true;
@@ -161,7 +161,7 @@ void CMQuickSetup::fillControls() {
     setText(ids::kDeviceIp, device::fieldText(router.ipAddress));
     setText(ids::kNetworkMask, device::fieldText(router.netmask));
 
-    const std::string wan = device::entryText(readEntry(s, kWanAddress));
+    const std::string wan = device::entryText(sheetEntry(s, kWanAddress));
     const bool fixed = !wan.empty() && wan != kNoAddress;
     if (fixed)
         setOctetEdits(*this, ids::kFixedIp, device::parseDottedAddress(wan));
@@ -174,19 +174,19 @@ void CMQuickSetup::fillControls() {
         limitText(ids::kDns[i], ids::kOctetLimit);
     }
 
-    const std::string password = device::entryText(readEntry(s, kAccountPassword));
-    setText(ids::kAccountName, device::entryText(readEntry(s, kAccountName)));
+    const std::string password = device::entryText(sheetEntry(s, kAccountPassword));
+    setText(ids::kAccountName, device::entryText(sheetEntry(s, kAccountName)));
     setText(ids::kAccountPassword, password);
     setText(ids::kVerifyPassword, password);
     for (const int id : {ids::kAccountName, ids::kAccountPassword, ids::kVerifyPassword})
         limitText(id, ids::kAccountLimit);
-    setText(ids::kTelephone1, device::entryText(readEntry(s, kTelephone1)));
-    setText(ids::kTelephone2, device::entryText(readEntry(s, kTelephone2)));
-    setText(ids::kTelephone3, device::entryText(readEntry(s, kTelephone3)));
+    setText(ids::kTelephone1, device::entryText(sheetEntry(s, kTelephone1)));
+    setText(ids::kTelephone2, device::entryText(sheetEntry(s, kTelephone2)));
+    setText(ids::kTelephone3, device::entryText(sheetEntry(s, kTelephone3)));
     for (const int id : {ids::kTelephone1, ids::kTelephone2, ids::kTelephone3})
         limitText(id, ids::kTelephoneLimit);
-    setText(ids::kSpid1, device::entryText(readEntry(s, kSpid1)));
-    setText(ids::kSpid2, device::entryText(readEntry(s, kSpid2)));
+    setText(ids::kSpid1, device::entryText(sheetEntry(s, kSpid1)));
+    setText(ids::kSpid2, device::entryText(sheetEntry(s, kSpid2)));
     limitText(ids::kSpid1, ids::kSpidLimit);
     limitText(ids::kSpid2, ids::kSpidLimit);
 
@@ -194,7 +194,7 @@ void CMQuickSetup::fillControls() {
     countries.reset();
     for (const std::string_view country : res::lists::kCountries)
         countries.add(country);
-    const std::int32_t country = device::entryInteger(readEntry(s, kCountry));
+    const std::int32_t country = device::entryInteger(sheetEntry(s, kCountry));
     if (!countries.select(country))
         host().messageBox(text::kCountryWrong);
     enableSpid(needsSpid(country));
@@ -341,13 +341,13 @@ void CMQuickSetup::showIdleTimeout() {
 
 void CMQuickSetup::showDns() {
     device::Octets dns{};
-    device::parseDottedText(device::entryText(readEntry(store(), kDns)), dns);
+    device::parseDottedText(device::entryText(sheetEntry(store(), kDns)), dns);
     const ScopedFlag showing(showingDns_);
     setOctetEdits(*this, ids::kDns, dns);
 }
 
 void CMQuickSetup::storeDnsText() {
-    setReadText(readEntry(store(), kDns), readOctetEdits(*this, ids::kDns).dotted());
+    setSheetText(editSheetEntry(store(), kDns), readOctetEdits(*this, ids::kDns).dotted());
     if (!showingDns_)
         store().primaryDnsEdited = true;
 }
@@ -409,7 +409,7 @@ void CMQuickSetup::fillWriteImage() {
                                               : readOctetEdits(*this, ids::kFixedIp).dotted());
     put(kAccountName, upTo(text(ids::kAccountName), kAccountChars));
     put(kAccountPassword, upTo(text(ids::kAccountPassword), kAccountChars));
-    put(kDns, device::entryText(readEntry(s, kDns)));
+    put(kDns, device::entryText(sheetEntry(s, kDns)));
     put(kTelephone1, upTo(text(ids::kTelephone1), kTelephoneChars));
     put(kTelephone2, upTo(text(ids::kTelephone2), kTelephoneChars));
     put(kTelephone3, upTo(text(ids::kTelephone3), kTelephoneChars));

@@ -66,9 +66,9 @@ CMStatus::CMStatus(AppContext& context, device::ConfigStore& store)
     : SettingsPage(res::status::kTemplate, operation::kStatusPage, context, store) {}
 
 void CMStatus::onInitDialog() {
-    setText(ids::kFirmwareVersion, device::entryText(readEntry(store(), kFirmwareVersion)));
-    setText(ids::kHardwareAddress, hardwareText(readEntry(store(), kHardwareAddress)));
-    setText(ids::kHardwareId, hardwareText(readEntry(store(), kHardwareId)));
+    setText(ids::kFirmwareVersion, device::entryText(sheetEntry(store(), kFirmwareVersion)));
+    setText(ids::kHardwareAddress, hardwareText(sheetEntry(store(), kHardwareAddress)));
+    setText(ids::kHardwareId, hardwareText(sheetEntry(store(), kHardwareId)));
     refreshLog();
 }
 

@@ -20,15 +20,22 @@
 #include "device/login_rule.h"
 #include "device/snapshots.h"
 #include "device/verify.h"
+#include "res/ids/access_control_ids.h"
+#include "res/ids/group_setup_ids.h"
+#include "res/ids/lan_ids.h"
 #include "res/ids/quick_setup_ids.h"
 #include "support/forwarding_link.h"
 #include "support/utility_on_loopback.h"
+#include "unit/pages/access/access_records.h"
 
 namespace tolvaro::app {
 namespace {
 
 namespace fs = std::filesystem;
 namespace qs = res::quick_setup;
+namespace lan = res::lan;
+namespace access = res::access_control;
+namespace groups = res::group_setup;
 
 // A router that answers every write of one variable with success and keeps
 // its old value: the fault the verify exists for.
@@ -102,6 +109,64 @@ TEST_F(SafetyOnLoopback, SetupKeepsASnapshotBeforeItWritesAndVerifiesSilently) {
         *file, device::Family::Two, device::fileVersionNumber("6.5 (240918-07)").value());
     ASSERT_EQ(checked.check, device::FileCheck::Ok);
     EXPECT_EQ(device::entryText(device::fileEntryAt(*file, checked.writes[1].offset)), before);
+}
+
+// Values one page keeps for another (the DNS and idle time-out typed on Quick
+// Setup, a Group Setup record) live beside what the router sent, not in it:
+// the snapshot before the first write is the router as a fetch finds it, and
+// the shared values still reach the router.
+TEST_F(SafetyOnLoopback, SharedEditsLeaveTheSnapshotAsTheRouterSentIt) {
+    const char* ip = "127.0.0.244";
+    auto& router = utility.add(test::routerConfig(2, "Office", ip));
+    std::vector<std::uint8_t> asFetched;
+    {
+        DEVICE_INFO table[kDeviceTableSize];
+        int count = kDeviceTableSize;
+        ASSERT_NE(utility.link->browse(table, &count), 0);
+        utility.link->setCommunity(device::kFixedCommunity);
+        utility.link->setSnmpPort(161);
+        device::ConfigStore store(device::Family::Two);
+        ASSERT_EQ(device::fetchForFile(*utility.link, ip, store), device::FetchResult::Ok);
+        asFetched = device::snapshotFile(store).value();
+    }
+    const std::string dnsBefore = test::UtilityOnLoopback::text(router, 0x4004);
+    ASSERT_NE(dnsBefore, "198.51.100.7");
+    ASSERT_NE(test::UtilityOnLoopback::integer(router, 0x4024), 1234);
+    const auto group1Before = test::UtilityOnLoopback::bytes(router, 0x3402);
+    ASSERT_NE(test::groupIn(group1Before.data(), group1Before.size()).mode, 1);
+    snapshots = device::SnapshotStore(root.string());
+    utility.context.snapshots = &snapshots;
+
+    setup(utility.context, [&](ui::ScriptedSheetDriver& sheet) {
+        auto quick = sheet.page();
+        quick.type(qs::kIdleTimeout, "1234");
+        const char* dns[] = {"198", "51", "100", "7"};
+        for (std::size_t i = 0; i < 4; ++i)
+            quick.type(qs::kDns[i], dns[i]);
+        ASSERT_TRUE(sheet.selectPage(3));
+        EXPECT_EQ(sheet.page().text(lan::kDns1[3]), "7") << "the LAN page shows Quick Setup's DNS";
+        ASSERT_TRUE(sheet.selectPage(5));
+        auto page = sheet.page();
+        page.select(access::kGroup, "Group1");
+        utility.host.expectDialog(groups::kTemplate, [](ui::ScriptedDialogDriver& d) {
+            d.click(groups::kBlockAll);
+            d.click(ui::kIdOk);
+        });
+        page.click(access::kGroupSetup);
+        ASSERT_TRUE(sheet.pressOK());
+    });
+
+    EXPECT_EQ(utility.host.messageTexts(), std::vector<std::string>{"Device reset finished"});
+    const auto listed = snapshots.list(snapshots.routers().at(0));
+    ASSERT_EQ(listed.size(), 1u);
+    const auto kept = device::readFileBytes(listed[0].path, device::largestFileSize() + 1, nullptr);
+    ASSERT_TRUE(kept);
+    EXPECT_TRUE(*kept == asFetched) << "the snapshot is not the router as it was";
+    EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x4004), "198.51.100.7");
+    EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x3012), "198.51.100.7");
+    EXPECT_EQ(test::UtilityOnLoopback::integer(router, 0x4024), 1234);
+    const auto group1 = test::UtilityOnLoopback::bytes(router, 0x3402);
+    EXPECT_EQ(test::groupIn(group1.data(), group1.size()).mode, 1);
 }
 
 TEST_F(SafetyOnLoopback, CancelTakesNoSnapshot) {

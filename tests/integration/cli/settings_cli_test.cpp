@@ -96,13 +96,14 @@ TEST_F(SettingsCliTest, AKeyOfEveryPageIsSetAndReadBack) {
 
 TEST_F(SettingsCliTest, RowsAreAddedEditedAndDeletedByKeyThroughTheDialogs) {
     routersim::Router& router = addRouter(2, "Rows", "127.0.0.158");
-    const CliRun set = cli(
-        "set Rows 'access_control.workstations[+]=name=laptop,hardware_address=00-16-3E-00-00-07'"
-        " 'internet_application.virtual_servers[web]=external_port=8080'"
-        " 'dialin.users[carla]=delete'"
-        " 'lan.routes[10.1.0.0]=delete'"
-        " 'lan.routes[+]=name=office,destination=10.7.0.0,mask=255.255.0.0,"
-        "gateway=127.0.0.250,metric=3,interface=WAN'");
+    const CliRun set =
+        cli("set Rows "
+            "'access_control.workstations[+]=name=lap\\,top,hardware_address=00-16-3E-00-00-07'"
+            " 'internet_application.virtual_servers[web]=external_port=8080'"
+            " 'dialin.users[carla]=delete'"
+            " 'lan.routes[10.1.0.0]=delete'"
+            " 'lan.routes[+]=name=office,destination=10.7.0.0,mask=255.255.0.0,"
+            "gateway=127.0.0.250,metric=3,interface=WAN'");
     ASSERT_EQ(set.status, 0) << set.output;
     const CliRun got =
         cli("get Rows access_control.workstations internet_application.virtual_servers"
@@ -115,7 +116,7 @@ TEST_F(SettingsCliTest, RowsAreAddedEditedAndDeletedByKeyThroughTheDialogs) {
     };
     const Row rows[] = {
         {"Added",
-         "access_control.workstations[laptop] = Name: laptop, Group: Everyone, "
+         "access_control.workstations[lap,top] = Name: lap,top, Group: Everyone, "
          "H/W Address: 00 : 16 : 3E : 00 : 00 : 07",
          true},
         {"EditedOneFieldOnly",

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <ipslan/config.h>
+#include <ipslan/diagnostics.h>
 #include <ipslan/ipslan.h>
 #include <ipslan/wire.h>
 
@@ -355,6 +357,82 @@ TEST_F(Library, WritesSurviveARestartOfTheSimulator) {
     ASSERT_TRUE(read);
     EXPECT_EQ(text((*read)[0]), "0800123");
     EXPECT_EQ(integer((*read)[1]), 15);
+}
+
+// A batch's failure says why, as a single read's does: the first failed
+// read's first failed variable, whether the batch ran alone or in a fleet.
+TEST_F(Library, AFailedBatchTellsWhyItsFirstFailedReadFailed) {
+    using Failure = ipslan::RequestFailure;
+    struct Row {
+        const char* name;
+        std::function<void(routersim::Router&)> fault;
+        int second; // the variable of the second of three reads
+        std::vector<int> statuses;
+        Failure::Kind kind;
+        int errorStatus;
+        int variable;
+    };
+    const auto none = [](routersim::Router&) {
+    };
+    const Row rows[] = {
+        {"router silent",
+         [](routersim::Router& r) { r.faults().pause(); },
+         0x4002,
+         {0, 0, 0},
+         Failure::NoResponse,
+         0,
+         0x4008},
+        {"variable unknown to the router, inside a packed request",
+         none,
+         0x7777,
+         {1, 0, 1},
+         Failure::ErrorStatus,
+         Failure::kNoSuchName,
+         0x7777},
+        {"even one variable too big for the router",
+         [](routersim::Router& r) { r.faults().limitAnswers(20); },
+         0x4002,
+         {0, 0, 0},
+         Failure::ErrorStatus,
+         SNMP_ERR_TOOBIG,
+         0x4008},
+        {"all answered, after failures", none, 0x4002, {1, 1, 1}, Failure::None, 0, 0},
+    };
+    int host = 2;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        auto router = start(host);
+        browse();
+        row.fault(*router);
+        const std::string ip = address(host++);
+        const int variables[] = {0x4008, row.second, 0x4002};
+        MIB_RESPONSE results[3]{};
+        IPS_READ reads[3];
+        for (int i = 0; i < 3; ++i) {
+            reads[i] = IPS_READ{0, 1, &variables[i], &results[i], 0, 9};
+        }
+        const bool all = row.kind == Failure::None;
+        EXPECT_EQ(IPSGetInfoBatch(ip.c_str(), reads, 3), all ? 1 : 0);
+        EXPECT_EQ((std::vector<int>{reads[0].status, reads[1].status, reads[2].status}),
+                  row.statuses);
+
+        struct Seen {
+            Failure batch = ipslan::lastRequestFailure();
+            Failure inFleet;
+        } seen;
+        IPS_ROUTER fleet{ip.c_str(), nullptr, 0, reads, 3, 9};
+        const IPS_FLEET_STEP done = [](void* context, int) {
+            static_cast<Seen*>(context)->inFleet = ipslan::lastRequestFailure();
+        };
+        EXPECT_EQ(IPSGetInfoFleet(&fleet, 1, 1, nullptr, done, &seen), all ? 1 : 0);
+        for (const Failure& failure : {seen.batch, seen.inFleet}) {
+            EXPECT_EQ(failure.kind, row.kind);
+            EXPECT_EQ(failure.errorStatus, row.errorStatus);
+            EXPECT_EQ(failure.variable, row.variable);
+            EXPECT_EQ(failure.peer,
+                      all ? "" : "udp:" + ip + ":" + std::to_string(router->snmpPort()));
+        }
+    }
 }
 
 } // namespace

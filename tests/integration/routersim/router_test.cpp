@@ -116,14 +116,19 @@ TEST_F(SimulatedRouters, ErrorsNameTheFailingBinding) {
     EXPECT_EQ(router->value(0x4008)->integer, 5);
 }
 
-// Net-SNMP cuts a wide INTEGER to 32 bits on both sides, so this set is
-// encoded by hand: 0x4008 := 2^32 + 7 would otherwise arrive as 7.
+// Net-SNMP cuts a wide INTEGER to 32 bits on both sides, so these sets are
+// encoded by hand. 0x4008 := 2^32 + 7 would arrive as 7; 2^31 arrives whole
+// but does not fit the router's 32-bit integer. A message length in five
+// bytes, which Net-SNMP reads, hides the value from the agent's own look at
+// the datagram, so the check of the parsed value must refuse it alone.
 TEST_F(SimulatedRouters, AnIntegerWiderThan32BitsIsABadValue) {
-    auto router = start(2);
     using Bytes = std::vector<std::uint8_t>;
-    auto tlv = [](std::uint8_t tag, const Bytes& content) {
+    auto tlv = [](std::uint8_t tag, const Bytes& content, bool fiveByteLength = false) {
         Bytes out{tag};
-        if (content.size() >= 128)
+        if (fiveByteLength)
+            for (const std::uint8_t b : {0x85, 0, 0, 0, 0})
+                out.push_back(b);
+        else if (content.size() >= 128)
             out.push_back(0x81);
         out.push_back(static_cast<std::uint8_t>(content.size()));
         out.insert(out.end(), content.begin(), content.end());
@@ -143,24 +148,38 @@ TEST_F(SimulatedRouters, AnIntegerWiderThan32BitsIsABadValue) {
             digits.insert(digits.begin(), static_cast<std::uint8_t>(0x80 | (rest & 0x7f)));
         oid.insert(oid.end(), digits.begin(), digits.end());
     }
-    const Bytes binding = tlv(0x30, cat({tlv(0x06, oid), tlv(0x02, {0x01, 0, 0, 0, 0x07})}));
-    const Bytes pdu =
-        tlv(0xa3, cat({tlv(0x02, {0x2a}), tlv(0x02, {0}), tlv(0x02, {0}), tlv(0x30, binding)}));
-    const Bytes message =
-        tlv(0x30, cat({tlv(0x02, {0}), tlv(0x04, {'s', 'e', 'c', 'r', 'e', 't'}), pdu}));
+    struct Row {
+        const char* name;
+        Bytes integer;
+        bool fiveByteLength;
+    };
+    const Row rows[] = {
+        {"2^32 + 7", {0x01, 0, 0, 0, 0x07}, false},
+        {"2^31, the message length in five bytes", {0x00, 0x80, 0, 0, 0}, true},
+    };
+    auto router = start(2);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const Bytes binding = tlv(0x30, cat({tlv(0x06, oid), tlv(0x02, row.integer)}));
+        const Bytes pdu =
+            tlv(0xa3, cat({tlv(0x02, {0x2a}), tlv(0x02, {0}), tlv(0x02, {0}), tlv(0x30, binding)}));
+        const Bytes message =
+            tlv(0x30, cat({tlv(0x02, {0}), tlv(0x04, {'s', 'e', 'c', 'r', 'e', 't'}), pdu}),
+                row.fiveByteLength);
 
-    loopback::RawUdp udp;
-    udp.send(message, router->address(), router->snmpPort());
-    const auto replies = udp.collect(kWindowMs);
-    ASSERT_EQ(replies.size(), 1u);
-    // The response's error status sits after its version, community and
-    // request id: find "02 01 2a" (request id 42) and read the next INTEGER.
-    const Bytes& r = replies[0].bytes;
-    const Bytes requestId{0x02, 0x01, 0x2a};
-    const auto at = std::search(r.begin(), r.end(), requestId.begin(), requestId.end());
-    ASSERT_LE(at + 6, r.end());
-    EXPECT_EQ(Bytes(at + 3, at + 6), (Bytes{0x02, 0x01, SNMP_ERR_BADVALUE}));
-    EXPECT_EQ(router->value(0x4008)->integer, 5);
+        loopback::RawUdp udp;
+        udp.send(message, router->address(), router->snmpPort());
+        const auto replies = udp.collect(kWindowMs);
+        ASSERT_EQ(replies.size(), 1u);
+        // The response's error status sits after its version, community and
+        // request id: find "02 01 2a" (request id 42) and read the next INTEGER.
+        const Bytes& r = replies[0].bytes;
+        const Bytes requestId{0x02, 0x01, 0x2a};
+        const auto at = std::search(r.begin(), r.end(), requestId.begin(), requestId.end());
+        ASSERT_LE(at + 6, r.end());
+        EXPECT_EQ(Bytes(at + 3, at + 6), (Bytes{0x02, 0x01, SNMP_ERR_BADVALUE}));
+        EXPECT_EQ(router->value(0x4008)->integer, 5);
+    }
 }
 
 TEST_F(SimulatedRouters, CommunityDecidesWhetherTheRouterAnswers) {

@@ -32,15 +32,16 @@ using test::setReadText;
 // others a distinct text; the version text; integers in the mode-1 block.
 ConfigStore filledStore(Family family, std::string_view version) {
     ConfigStore store(family);
+    ReadImageFill fill(store);
     for (int s = 0; s < store.slotCount(); ++s) {
         if (ipslan::variableKind(variableAt(family, s), 0) == ipslan::VarKind::Integer)
-            setReadInteger(store.read(s), s);
+            setReadInteger(fill.read(s), s);
         else
-            setReadText(store.read(s), "slot " + std::to_string(s));
+            setReadText(fill.read(s), "slot " + std::to_string(s));
     }
-    setReadText(store.read(kVersionSlot), version);
+    setReadText(fill.read(kVersionSlot), version);
     for (int i = 0; i < 5; ++i)
-        setReadInteger(store.mode1Read(i), 100 + i);
+        setReadInteger(fill.mode1Read(i), 100 + i);
     store.takeFirmwareLevel();
     return store;
 }

@@ -52,14 +52,14 @@ TEST(ConfigStore, LevelComesFromTheVersionSlot) {
     ConfigStore store(Family::One);
     _snmp_packet text{};
     setEntryText(text, "6.12");
-    std::memcpy(store.read(11).value, text.value, 5);
+    std::memcpy(ReadImageFill(store).read(11).value, text.value, 5);
     store.takeFirmwareLevel();
     EXPECT_EQ(store.firmwareLevel, 61);
 }
 
 TEST(ConfigStore, ClearingTheWriteImagesLeavesTheReadImages) {
     ConfigStore store(Family::One);
-    store.read(3).value[0] = 'x';
+    ReadImageFill(store).read(3).value[0] = 'x';
     setEntryText(store.write(3), "abc");
     setEntryText(store.mode1Write(2), "9");
     store.clearWriteImage();
@@ -68,6 +68,30 @@ TEST(ConfigStore, ClearingTheWriteImagesLeavesTheReadImages) {
     EXPECT_EQ(entryLength(store.write(3)), 0u);
     EXPECT_EQ(entryText(store.mode1Write(2)), "");
     EXPECT_EQ(store.read(3).value[0], 'x');
+}
+
+// A page edits part of an entry (the idle time-out's four bytes): the rest
+// must be the router's, the router's own entry must stay, and a copy of the
+// store (one per headless run) must not share the edit.
+TEST(ConfigStore, TheSheetIsTheReadImageUntilAPageEditsASlot) {
+    ConfigStore store(Family::Two);
+    ReadImageFill fill(store);
+    const auto text = [](const MIB_RESPONSE& e) {
+        return entryText(e);
+    };
+    std::memcpy(fill.read(5).value, "router", 7);
+    std::memcpy(fill.read(6).value, "other", 6);
+    const ConfigStore untouched = store;
+
+    store.editSheet(5).value[0] = 'R';
+    std::memcpy(fill.read(6).value, "later", 6); // an unedited slot read again shows
+
+    EXPECT_EQ(text(store.sheet(5)), "Router");
+    EXPECT_EQ(text(store.read(5)), "router");
+    EXPECT_EQ(text(store.sheet(6)), "later");
+    EXPECT_EQ(text(untouched.sheet(5)), "router");
+    std::memcpy(fill.read(5).value, "again", 6); // an edit outlives a later read
+    EXPECT_EQ(text(store.sheet(5)), "Router");
 }
 
 TEST(Entries, ABadLengthWordIsHeldToTheValueArea) {

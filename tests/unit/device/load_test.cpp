@@ -25,8 +25,9 @@ constexpr const char* kIp = "192.168.1.1";
 
 // A family-2 file at level 65 whose entries are what the router holds.
 std::vector<std::uint8_t> savedFile(ConfigStore& store) {
+    ReadImageFill fill(store);
     for (int s = 0; s < store.slotCount(); ++s) {
-        MIB_RESPONSE& entry = store.read(s);
+        MIB_RESPONSE& entry = fill.read(s);
         entry = MIB_RESPONSE{};
         if (ipslan::variableKind(variableAt(Family::Two, s), 0) == ipslan::VarKind::Integer) {
             entry.type = kTypeInteger;
@@ -36,11 +37,11 @@ std::vector<std::uint8_t> savedFile(ConfigStore& store) {
         }
     }
     for (int i = 0; i < 5; ++i) {
-        store.mode1Read(i) = MIB_RESPONSE{};
-        store.mode1Read(i).type = kTypeInteger;
-        store.mode1Read(i).length[0] = 4;
+        fill.mode1Read(i) = MIB_RESPONSE{};
+        fill.mode1Read(i).type = kTypeInteger;
+        fill.mode1Read(i).length[0] = 4;
     }
-    setReadText(store.read(kVersionSlot), "6.5 (240918-07)");
+    setReadText(fill.read(kVersionSlot), "6.5 (240918-07)");
     store.takeFirmwareLevel();
     return buildConfigFile(store, *fileVersionNumber(store));
 }
@@ -150,7 +151,7 @@ TEST(LoadChecks, AnEntryTheLibraryRefusesIsNotSentAndTold) {
 TEST(LoadChecks, AnUnreadableRouterVersionRefusesBeforeAnyWrite) {
     ConfigStore store(Family::Two);
     const auto file = savedFile(store);
-    setReadText(store.read(kVersionSlot), "no point");
+    setReadText(ReadImageFill(store).read(kVersionSlot), "no point");
     const LoadPlan plan = checkLoad(file, store);
     EXPECT_EQ(plan.check, LoadCheck::NoVersion);
     EXPECT_TRUE(plan.file.writes.empty());

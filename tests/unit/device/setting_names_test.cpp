@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 #include <string>
+#include <utility>
 
 #include <ipslan/records.h>
 
@@ -42,17 +44,60 @@ TEST(SettingNames, EveryCatalogueSlotAndModeOneVariableIsNamed) {
     EXPECT_NE(settingName(kIdleSecondsVariable, 0), nullptr);
 }
 
-TEST(SettingNames, KeysAreUniqueExceptAcrossTheVariablesOfOneTable) {
+// Two settings under one key or one name would be told apart by nobody.
+TEST(SettingNames, KeysAndNamesAreUniqueExceptAcrossTheVariablesOfOneTable) {
     std::set<std::pair<std::string_view, int>> seen;
+    std::set<std::pair<std::string_view, int>> seenNames;
     for (const SettingName& s : allSettingNames()) {
         EXPECT_FALSE(s.name.empty()) << s.key;
         EXPECT_TRUE(seen.insert({s.key, s.firstRecord}).second) << s.key;
+        EXPECT_TRUE(seenNames.insert({s.name, s.firstRecord}).second) << s.name;
         if (s.shown == Shown::Table) {
             EXPECT_FALSE(recordFields(s.table).empty()) << s.key;
             for (const RecordField& f : recordFields(s.table))
                 EXPECT_FALSE(f.key.empty() || f.label.empty()) << s.key;
         }
     }
+}
+
+// Names are made of the windows' captions by one rule, and keep the texts
+// users already have in scripts and snapshot lists.
+TEST(SettingNames, CaptionsReadAsTheNamesUsersHave) {
+    const std::pair<std::string_view, std::string_view> rule[] = {
+        {"SPID ( 1st B Channel )", "SPID (1st B Channel)"},
+        {"End   IP Address", "End IP Address"},
+        {"Telephone 2 ", "Telephone 2"},
+        {"Firmware Version:", "Firmware Version"},
+        {"Login Using : Name", "Login Using : Name"},
+        {"Disable Internet Access && Dial-in", "Disable Internet Access & Dial-in"},
+        {"&Help", "Help"},
+    };
+    for (const auto& [caption, name] : rule)
+        EXPECT_EQ(captionAsName(caption), name) << caption;
+
+    const std::pair<std::string_view, std::string_view> names[] = {
+        {"quick_setup.spid_2", "Quick Setup / SPID (2nd B Channel)"},
+        {"quick_setup.idle_timeout", "Quick Setup / Idle Time-out (minutes)"},
+        {"lan.dhcp_end", "LAN / End IP Address"},
+        {"lan_to_lan.enabled", "LAN-to-LAN / Enable LAN to LAN"},
+        {"lan_to_lan.login_name", "LAN-to-LAN / Act as a Receiver / Login Name"},
+        {"lan_to_lan.remote_login_name", "LAN-to-LAN / Login Using : Name"},
+        {"access_control.group_everyone", "Access Control / Group Everyone"},
+        {"access_control.udp_port", "Access Control / Filter Port (UDP)"},
+        {"access_control.port_value_16", "Access Control / Filter Port 16 Port Number"},
+        {"incoming.dial_out", "Incoming profile / dial-out flag"},
+    };
+    for (const auto& [key, name] : names) {
+        const auto all = allSettingNames();
+        const auto it = std::find_if(all.begin(), all.end(),
+                                     [&](const SettingName& s) { return s.key == key; });
+        ASSERT_NE(it, all.end()) << key;
+        EXPECT_EQ(it->name, name);
+    }
+    const auto special = recordFields(TableKind::SpecialApps);
+    ASSERT_EQ(special.size(), 8u);
+    EXPECT_EQ(special[4].label, "Outgoing Data Range: End");
+    EXPECT_EQ(recordFields(TableKind::VirtualServers)[5].label, "Internal Port");
 }
 
 // Every field of a table record must come out of the decoder, or the named
@@ -117,14 +162,17 @@ struct ScalarRow {
     const char* after;
     const char* shownBefore;
     const char* shownAfter;
+    std::uint8_t afterType = kTypeOctetString;
 };
 
 class ScalarDiffs : public testing::TestWithParam<ScalarRow> {};
 
 TEST_P(ScalarDiffs, DecodeBothSides) {
     const ScalarRow& row = GetParam();
-    const auto diff = diffEntries(*settingName(row.variable, row.mode), textEntry(row.before),
-                                  textEntry(row.after));
+    _snmp_packet after = textEntry(row.after);
+    after.type = row.afterType;
+    const auto diff =
+        diffEntries(*settingName(row.variable, row.mode), textEntry(row.before), after);
     ASSERT_EQ(diff.size(), 1u);
     EXPECT_EQ(diff[0].before, row.shownBefore);
     EXPECT_EQ(diff[0].after, row.shownAfter);
@@ -136,7 +184,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ScalarRow{"Switch", 0x3004, 0, "0", "1", "off", "on"},
                     ScalarRow{"OffSwitchSaysWhatItTurnsOff", 0x4027, 0, "0", "1", "on", "off"},
                     ScalarRow{"TcpAgainstUdpPort", 0x3701, 0, "80", "3473408", "TCP 80", "UDP 53"},
-                    ScalarRow{"ModeOneIdleTime", 0x4018, 1, "5", "10", "5", "10"}),
+                    ScalarRow{"ModeOneIdleTime", 0x4018, 1, "5", "10", "5", "10"},
+                    // Same digits, sent as an integer: the router sees a change.
+                    ScalarRow{"TypeAlone", 0x3801, 0, "5", "5", "octet string", "integer",
+                              kTypeInteger}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SettingNames, EqualEntriesHaveNoDifferenceAndARouteChangeNamesRowAndField) {

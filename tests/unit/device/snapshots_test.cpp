@@ -205,7 +205,7 @@ TEST_F(Snapshots, OneWriterPerRouterTheSecondIsToldWho) {
 TEST(SnapshotRouterKey, HardwareAddressOrTheIpAddress) {
     ConfigStore store(Family::Two);
     EXPECT_EQ(routerKey(store, "127.0.0.5"), "address-127.0.0.5");
-    MIB_RESPONSE& hw = store.read(*store.slotOf(0x0100));
+    MIB_RESPONSE& hw = ReadImageFill(store).read(*store.slotOf(0x0100));
     const std::uint8_t bytes[6] = {0x00, 0xa0, 0xc5, 0x01, 0x02, 0xff};
     std::copy(bytes, bytes + 6, hw.value);
     hw.length[0] = 6;

@@ -623,6 +623,73 @@ TEST_F(SnmpBatch, AnUnknownVariableFailsOnlyTheReadsThatNameIt) {
     router.mangle = nullptr;
 }
 
+// The eight reads, each stopping the batch when it fails, travel as one
+// request; its answer is spoiled, and the failure names the first read it
+// spoils.
+TEST_F(SnmpBatch, ASpoiledAnswerIsTheFailureOfTheFirstReadItSpoils) {
+    using Failure = ipslan::RequestFailure;
+    struct Row {
+        const char* name;
+        std::function<void(netsnmp_pdu&)> spoil;
+        std::vector<int> statuses;
+        Failure::Kind kind;
+        int variable;
+        int errorStatus;
+        int valueType;
+    };
+    const Row rows[] = {
+        {"first two names swapped",
+         [](netsnmp_pdu& r) {
+             std::swap(r.variables->name_loc, r.variables->next_variable->name_loc);
+         },
+         {0, -1, -1, -1, -1, -1, -1, -1},
+         Failure::WrongVariables,
+         0,
+         0,
+         0},
+        {"third value without an entry form",
+         [](netsnmp_pdu& r) {
+             snmp_set_var_typed_value(r.variables->next_variable->next_variable, ASN_NULL, nullptr,
+                                      0);
+         },
+         {1, 1, 0, -1, -1, -1, -1, -1},
+         Failure::BadValue,
+         kFirst + 2,
+         0,
+         ASN_NULL},
+        {"fourth variable refused with badValue",
+         [](netsnmp_pdu& r) {
+             r.errstat = SNMP_ERR_BADVALUE;
+             r.errindex = 4;
+         },
+         {1, 1, 1, 0, -1, -1, -1, -1},
+         Failure::ErrorStatus,
+         kFirst + 3,
+         SNMP_ERR_BADVALUE,
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        router.mangle = [&row](netsnmp_pdu& r) {
+            if (variableCount(r) == 8) {
+                row.spoil(r);
+            }
+        };
+        EXPECT_EQ(readEight(), 0);
+        std::vector<int> statuses;
+        for (const auto& read : reads) {
+            statuses.push_back(read.status);
+        }
+        EXPECT_EQ(statuses, row.statuses);
+        const Failure failure = ipslan::lastRequestFailure();
+        EXPECT_EQ(failure.kind, row.kind);
+        EXPECT_EQ(failure.variable, row.variable);
+        EXPECT_EQ(failure.errorStatus, row.errorStatus);
+        EXPECT_EQ(failure.valueType, row.valueType);
+    }
+    router.mangle = nullptr;
+}
+
 TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
     using Route = FakeRouter::Route;
     struct Row {

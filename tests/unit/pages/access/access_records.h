@@ -23,12 +23,12 @@ inline WkInfo makeStation(const std::string& name, std::array<std::uint8_t, 6> h
 
 inline void setReadBytes(device::ConfigStore& store, int variable,
                          const std::vector<std::uint8_t>& bytes, std::size_t length) {
-    MIB_RESPONSE& entry = store.read(*store.slotOf(variable));
+    MIB_RESPONSE& entry = device::ReadImageFill(store).read(*store.slotOf(variable));
     std::memcpy(entry.value, bytes.data(), bytes.size());
     device::setEntryLength(entry, length);
 }
 
-// One workstation-table variable of the read image.
+// One workstation-table variable as the router reports it.
 inline void setStations(device::ConfigStore& store, int index, const std::vector<WkInfo>& stations,
                         std::size_t length = 220) {
     std::vector<std::uint8_t> bytes(220);
@@ -71,8 +71,10 @@ inline void setUserPorts(device::ConfigStore& store, const std::vector<TCPUDP_PO
     setReadBytes(store, 0x3301, udpImage, udp.size() * 6);
     setReadBytes(store, 0x3302, tcpImage, tcp.size() * 6);
     for (int i = 0; i < 16; ++i)
-        std::memcpy(store.read(*store.slotOf(i < 10 ? 0x3701 + i : 0x3706 + i)).value, &values[i],
-                    4);
+        std::memcpy(device::ReadImageFill(store)
+                        .read(*store.slotOf(i < 10 ? 0x3701 + i : 0x3706 + i))
+                        .value,
+                    &values[i], 4);
 }
 
 } // namespace tolvaro::test

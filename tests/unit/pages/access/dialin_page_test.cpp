@@ -33,11 +33,11 @@ protected:
         device::setEntryText(store.mode1Write(1), "1");
         device::setEntryLength(store.mode1Write(1), 0);
         device::setEntryText(store.mode1Write(2), "16");
-        store.mode1Read(4).value[0] = 10;
+        device::ReadImageFill(store).mode1Read(4).value[0] = 10;
     }
 
     void setTable(int index, const std::vector<UserInfo>& users, std::size_t length = 235) {
-        MIB_RESPONSE& entry = store.read(*store.slotOf(0x3201 + index));
+        MIB_RESPONSE& entry = device::ReadImageFill(store).read(*store.slotOf(0x3201 + index));
         const auto bytes = test::userBytes(users);
         std::copy(bytes.begin(), bytes.end(), entry.value);
         device::setEntryLength(entry, length);
@@ -138,7 +138,7 @@ TEST_P(DialinStart, ControlsFollowTheStoredValues) {
     const StartRow& row = GetParam();
     device::setEntryText(store.mode1Write(0), row.feature);
     device::setEntryText(store.mode1Write(2), row.authentication);
-    store.mode1Read(4).value[0] = row.idle;
+    device::ReadImageFill(store).mode1Read(4).value[0] = row.idle;
     auto p = open();
     EXPECT_EQ(p.isChecked(ids::kEnableDialIn), row.dialIn);
     EXPECT_EQ(p.isChecked(ids::kAuthDisable), row.checkedRadio == ids::kAuthDisable);
@@ -237,7 +237,7 @@ TEST_F(DialinTest, DeleteRemovesTheSelectedUserFromWhatIsSent) {
 }
 
 TEST_F(DialinTest, IdleTimeoutAbove99IsClampedWhenLeft) {
-    store.mode1Read(4).value[0] = 150;
+    device::ReadImageFill(store).mode1Read(4).value[0] = 150;
     auto p = open();
     p.focus(ids::kIdleTimeout);
     p.leave();

@@ -92,7 +92,7 @@ TEST_F(GroupSetupTest, OkWritesModeMasksPortsAndValuesIntoBothImages) {
     EXPECT_EQ(own.mode, 2);
     for (const int list : {0x3301, 0x3302}) {
         EXPECT_EQ(device::entryLength(writeEntry(store, list)), 96u);
-        EXPECT_EQ(device::entryLength(readEntry(store, list)), 6u);
+        EXPECT_EQ(device::entryLength(sheetEntry(store, list)), 6u);
     }
     EXPECT_EQ(sent(0x3301), "game");
     // 40000 in the high half is a negative 32-bit number.
@@ -157,13 +157,19 @@ TEST_F(GroupSetupTest, ANewUdpPortRenumbersTheTcpPortsAndTheirBitsMoveAlong) {
 
 TEST_F(GroupSetupTest, CancelLeavesTheStoreAlone) {
     test::setUserPorts(store, {{"a", 1000}}, {});
-    const std::vector<MIB_RESPONSE> read(store.readImage(), store.readImage() + store.slotCount());
+    const auto sheet = [&] {
+        std::vector<MIB_RESPONSE> shown;
+        for (int s = 0; s < store.slotCount(); ++s)
+            shown.push_back(store.sheet(s));
+        return shown;
+    };
+    const std::vector<MIB_RESPONSE> before = sheet();
     CGroupSetupDlg dlg(store, 0);
     auto d = host.open(dlg);
     d.doubleClickRow(ids::kPortList, 0);
     d.click(ids::kBlockAll);
     d.click(ui::kIdCancel);
-    EXPECT_EQ(std::memcmp(read.data(), store.readImage(), read.size() * sizeof read[0]), 0);
+    EXPECT_EQ(std::memcmp(before.data(), sheet().data(), before.size() * sizeof before[0]), 0);
     EXPECT_EQ(device::entryLength(writeEntry(store, 0x3401)), 0u);
 }
 

@@ -41,7 +41,7 @@ protected:
         setValue(0x3717, test::serverBytes(servers));
     }
     void setValue(int variable, const std::vector<std::uint8_t>& bytes) {
-        MIB_RESPONSE& entry = store.read(*store.slotOf(variable));
+        MIB_RESPONSE& entry = device::ReadImageFill(store).read(*store.slotOf(variable));
         std::copy(bytes.begin(), bytes.end(), entry.value);
         entry.type = 4;
         device::setEntryLength(entry, bytes.size());

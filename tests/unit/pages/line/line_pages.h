@@ -32,10 +32,10 @@ protected:
     }
 
     void readText(int variable, std::string_view text) {
-        test::setReadText(store.read(*store.slotOf(variable)), text);
+        test::setReadText(device::ReadImageFill(store).read(*store.slotOf(variable)), text);
     }
     void readInteger(int variable, std::int32_t value) {
-        test::setReadInteger(store.read(*store.slotOf(variable)), value);
+        test::setReadInteger(device::ReadImageFill(store).read(*store.slotOf(variable)), value);
     }
     std::string written(int variable) const {
         return device::entryText(store.write(*store.slotOf(variable)));

@@ -34,7 +34,10 @@ struct PageFixture {
         store.resetOwner = 1;
     }
 
-    MIB_RESPONSE& read(int variable) { return store.read(store.slotOf(variable).value()); }
+    // The router's answer, as a fetch would leave it.
+    MIB_RESPONSE& read(int variable) {
+        return device::ReadImageFill(store).read(store.slotOf(variable).value());
+    }
     _snmp_packet& write(int variable) { return store.write(store.slotOf(variable).value()); }
     _snmp_packet& mode1(int variable) {
         return store.mode1Write(device::mode1IndexOf(variable).value());

@@ -69,8 +69,8 @@ TEST_F(QuickSetupTest, StartCopiesTheSharedSwitchesAsSignedBytes) {
     readInteger(0x3806, 2);
     readInteger(0x4017, 0x82);
     readInteger(0x4023, 0x10);
-    store.mode1Read(0).value[0] = 0x02;
-    store.mode1Read(2).value[0] = 0x20;
+    device::ReadImageFill(store).mode1Read(0).value[0] = 0x02;
+    device::ReadImageFill(store).mode1Read(2).value[0] = 0x20;
     openPage();
     EXPECT_EQ(written(0x3806), "2");
     EXPECT_EQ(written(0x4017), "-126");
@@ -284,10 +284,10 @@ TEST_F(QuickSetupTest, AnEmptyIdleTimeoutIsClampedWhenThePageIsLeft) {
     EXPECT_EQ(host.messageTexts(),
               std::vector<std::string>{"Idle Time Limit should be 0-99, it will be changed to99"});
     EXPECT_EQ(s.page(kQuickSetupIndex).text(ids::kIdleTimeout), "99");
-    EXPECT_EQ(device::entryInteger(store.read(10)), 99);
+    EXPECT_EQ(device::entryInteger(store.sheet(10)), 99);
 }
 
-TEST_F(QuickSetupTest, TheIdleTimeoutAndDnsLiveInTheReadImageBetweenVisits) {
+TEST_F(QuickSetupTest, TheIdleTimeoutAndDnsLiveInTheSheetBetweenVisits) {
     auto& s = open();
     auto p = s.page();
     EXPECT_FALSE(store.primaryDnsEdited) << "showing the DNS is no edit";
@@ -295,9 +295,12 @@ TEST_F(QuickSetupTest, TheIdleTimeoutAndDnsLiveInTheReadImageBetweenVisits) {
     p.type(ids::kDns[2], "8");
     EXPECT_TRUE(store.primaryDnsEdited);
     ASSERT_TRUE(s.selectPage(kOtherIndex));
-    EXPECT_EQ(device::entryInteger(store.read(10)), 42);
-    EXPECT_EQ(device::entryText(store.read(*store.slotOf(0x4004))), "192.168.8.9");
-    readInteger(0x4008, 7); // as the LAN-to-LAN page would store its time-out
+    EXPECT_EQ(device::entryInteger(store.sheet(10)), 42);
+    EXPECT_EQ(device::entryText(store.sheet(*store.slotOf(0x4004))), "192.168.8.9");
+    // What the router sent stays as it sent it.
+    EXPECT_EQ(device::entryInteger(store.read(10)), 5);
+    EXPECT_EQ(device::entryText(store.read(*store.slotOf(0x4004))), "192.168.7.9");
+    test::setReadInteger(store.editSheet(10), 7); // as the LAN-to-LAN page would keep it
     ASSERT_TRUE(s.selectPage(kQuickSetupIndex));
     EXPECT_EQ(p.text(ids::kIdleTimeout), "7");
     EXPECT_EQ(p.text(ids::kDns[2]), "8");
