@@ -3,9 +3,11 @@
 namespace tolvaro::test {
 namespace {
 
-// Short enough that a router that does not answer fails a test quickly, long
-// enough for a loaded machine.
-constexpr int kTestTimeoutMs = 400;
+// An answer ends the wait, so this costs nothing where routers answer, and a
+// loaded machine (sanitizers, tests in parallel) may delay one a long time.
+constexpr int kAnswerTimeoutMs = 10000;
+// For requests that go unanswered on purpose.
+constexpr int kBriefTimeoutMs = 150;
 constexpr int kTestDiscoveryWindowMs = 150;
 
 } // namespace
@@ -19,7 +21,7 @@ SimulatedNetwork::SimulatedNetwork()
     ipslan::setDiscoveryTargets(targets);
     ipslan::setDiscoveryPort(discoveryPort_);
     ipslan::setDiscoveryWindow(kTestDiscoveryWindowMs);
-    ipslan::setTimeouts(kTestTimeoutMs, 0);
+    ipslan::setTimeouts(kAnswerTimeoutMs, 0);
 }
 
 SimulatedNetwork::~SimulatedNetwork() {
@@ -28,6 +30,14 @@ SimulatedNetwork::~SimulatedNetwork() {
     ipslan::setDiscoveryPort(savedPort_);
     ipslan::setDiscoveryWindow(savedWindow_);
     ipslan::setTimeouts(savedTimeouts_.timeoutMs, savedTimeouts_.retries);
+}
+
+BriefWait::BriefWait() : saved_(ipslan::timeouts()) {
+    ipslan::setTimeouts(kBriefTimeoutMs, 0);
+}
+
+BriefWait::~BriefWait() {
+    ipslan::setTimeouts(saved_.timeoutMs, saved_.retries);
 }
 
 routersim::Router& SimulatedNetwork::add(routersim::RouterConfig config) {

@@ -11,7 +11,9 @@
 // Every router answers SNMP on a free port (the library learns it from
 // discovery), keeps its settings in memory unless the configuration names a
 // state directory, and reads a manual clock shared by the network, so a
-// restart ends only when the test moves the clock on. The routers stop and
+// restart ends only when the test moves the clock on. A request waits long
+// for its answer; wrap one meant to go unanswered in a BriefWait. The routers
+// stop and
 // the library's discovery settings are restored when the network goes.
 #pragma once
 
@@ -51,6 +53,20 @@ private:
     std::uint16_t savedPort_ = 0;
     int savedWindow_ = 0;
     ipslan::Timeouts savedTimeouts_{};
+};
+
+// While it lives, the library waits only briefly for an answer: for requests
+// a test means to go unanswered. Every other request keeps the network's long
+// wait, which an answer ends at once.
+class BriefWait {
+public:
+    BriefWait();
+    ~BriefWait();
+    BriefWait(const BriefWait&) = delete;
+    BriefWait& operator=(const BriefWait&) = delete;
+
+private:
+    ipslan::Timeouts saved_;
 };
 
 using routersim::freeUdpPort;
