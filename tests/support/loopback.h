@@ -25,6 +25,8 @@
 #include <ipslan/wire.h>
 #include <routersim/loopback.h>
 
+#include "support/waits.h"
+
 namespace loopback {
 
 using routersim::freeUdpPort;
@@ -95,11 +97,9 @@ inline void initSnmpOnce() {
     (void)done;
 }
 
-// An answer ends a request's wait at once, so a request that should be
-// answered may wait as long as a loaded machine needs; only one meant to go
-// unanswered is given the short wait.
-inline constexpr long kAnswerWaitMicros = 10'000'000;
-inline constexpr long kSilenceWaitMicros = 150'000;
+// The waits of support/waits.h, for this bare client.
+inline constexpr long kAnswerWaitMicros = tolvaro::test::kAnswerTimeoutMs * 1000L;
+inline constexpr long kSilenceWaitMicros = tolvaro::test::kBriefTimeoutMs * 1000L;
 
 // One session per call, like a simple management station.
 class SnmpClient {

@@ -3,11 +3,6 @@
 namespace tolvaro::test {
 namespace {
 
-// An answer ends the wait, so this costs nothing where routers answer, and a
-// loaded machine (sanitizers, tests in parallel) may delay one a long time.
-constexpr int kAnswerTimeoutMs = 10000;
-// For requests that go unanswered on purpose.
-constexpr int kBriefTimeoutMs = 150;
 constexpr int kTestDiscoveryWindowMs = 150;
 
 } // namespace
@@ -30,14 +25,6 @@ SimulatedNetwork::~SimulatedNetwork() {
     ipslan::setDiscoveryPort(savedPort_);
     ipslan::setDiscoveryWindow(savedWindow_);
     ipslan::setTimeouts(savedTimeouts_.timeoutMs, savedTimeouts_.retries);
-}
-
-BriefWait::BriefWait() : saved_(ipslan::timeouts()) {
-    ipslan::setTimeouts(kBriefTimeoutMs, 0);
-}
-
-BriefWait::~BriefWait() {
-    ipslan::setTimeouts(saved_.timeoutMs, saved_.retries);
 }
 
 routersim::Router& SimulatedNetwork::add(routersim::RouterConfig config) {

@@ -26,6 +26,8 @@
 #include <routersim/loopback.h>
 #include <routersim/router.h>
 
+#include "support/waits.h"
+
 namespace tolvaro::test {
 
 class SimulatedNetwork {
@@ -53,20 +55,6 @@ private:
     std::uint16_t savedPort_ = 0;
     int savedWindow_ = 0;
     ipslan::Timeouts savedTimeouts_{};
-};
-
-// While it lives, the library waits only briefly for an answer: for requests
-// a test means to go unanswered. Every other request keeps the network's long
-// wait, which an answer ends at once.
-class BriefWait {
-public:
-    BriefWait();
-    ~BriefWait();
-    BriefWait(const BriefWait&) = delete;
-    BriefWait& operator=(const BriefWait&) = delete;
-
-private:
-    ipslan::Timeouts saved_;
 };
 
 using routersim::freeUdpPort;

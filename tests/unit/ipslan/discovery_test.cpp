@@ -14,6 +14,7 @@
 #include <ipslan/wire.h>
 
 #include "fake_peers.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -226,18 +227,18 @@ TEST_F(Discovery, AnnouncedSnmpPortReplacesTheLanPort) {
     IPSBrowse(table.data(), &count);
     ASSERT_EQ(count, 1);
 
-    // Long for the read that is answered (an answer ends the wait), short
-    // for the one sent where nothing listens.
-    ipslan::setTimeouts(10000, 0);
+    ipslan::setTimeouts(tolvaro::test::kAnswerTimeoutMs, 0);
     PSSetCommunity("public");
     const int vars[] = {0x0002};
     MIB_RESPONSE result{};
     ASSERT_EQ(PSSetSnmpPort(161), 1);
     EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 1);
     const int requestsSoFar = snmp.requests();
-    ipslan::setTimeouts(100, 0);
     ASSERT_EQ(PSSetSnmpPort(ipslan_test::freeUdpPort()), 1);
-    EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+    {
+        const tolvaro::test::BriefWait unanswered; // nothing listens there
+        EXPECT_EQ(IPSGetInfo("127.0.0.1", 0, 1, vars, &result), 0);
+    }
     EXPECT_EQ(snmp.requests(), requestsSoFar);
 }
 

@@ -20,6 +20,7 @@
 #include <ipslan/wire.h>
 
 #include "fake_peers.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -137,18 +138,16 @@ _snmp_packet textEntry(std::uint8_t type, const std::string& value, std::uint16_
     return e;
 }
 
-// An answer is used the moment it arrives, so a long timeout costs nothing
-// where the router answers, and a loaded machine (sanitizers, parallel tests)
-// can hold a thread far longer than any short one. Tests that need a request
-// to time out set a short timeout of their own.
-constexpr int kAnsweredTimeoutMs = 10000;
+// Requests wait long for answers that come; tests that need a request to
+// time out set a short timeout of their own.
+using tolvaro::test::kAnswerTimeoutMs;
 constexpr int kSilentTimeoutMs = 50;
 
 class SnmpClient : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(router.ok());
-        ipslan::setTimeouts(kAnsweredTimeoutMs, 0);
+        ipslan::setTimeouts(kAnswerTimeoutMs, 0);
         ASSERT_EQ(PSSetCommunity("public"), 1);
         ASSERT_EQ(PSSetSnmpPort(router.port()), 1);
     }
@@ -704,7 +703,7 @@ TEST_F(SnmpBatch, AnswersMatchTheirRequestsWhateverTheWireDoes) {
         const char* name;
         std::function<Route()> make;
         int requests;
-        int timeoutMs = kAnsweredTimeoutMs;
+        int timeoutMs = kAnswerTimeoutMs;
     };
     // The router refuses requests of several variables, so the eight reads
     // go as eight requests in flight together; the first, packed request
