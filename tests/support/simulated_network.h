@@ -13,8 +13,8 @@
 // state directory, and reads a manual clock shared by the network, so a
 // restart ends only when the test moves the clock on. A request waits long
 // for its answer; wrap one meant to go unanswered in a BriefWait. The routers
-// stop and
-// the library's discovery settings are restored when the network goes.
+// stop and the library's discovery settings are restored when the network
+// goes.
 #pragma once
 
 #include <memory>
