@@ -32,6 +32,8 @@ Options:
   --restart-ms N       how long a reset keeps the router away (default 3000)
   --dial-delay-ms N    how long dialling the ISDN line takes (default 4000)
   --latency-ms N       delay every reply by N ms, as over a WAN (default 0)
+  --stuck-line         keep the ISDN line up when asked to hang up, as a
+                       line that will not clear
   --help               show this text
   --version            show the version
 
@@ -67,6 +69,10 @@ int main(int argc, char** argv) {
         if (option == "--version") {
             std::cout << "tolvaro-routerd " << TOLVARO_VERSION << "\n";
             return 0;
+        }
+        if (option == "--stuck-line") {
+            config.stuckLine = true;
+            continue;
         }
         if (i + 1 >= argc) {
             return usageError("unknown option or missing value: " + std::string(option));

@@ -177,6 +177,9 @@ ResolveResult resolve(const RouterConfig& config) {
     resolved.dialDelay = config.dialDelay;
     resolved.latency = config.latency;
     resolved.clock = config.clock ? config.clock : std::make_shared<SteadyClock>();
+    resolved.stuckLine = config.stuckLine;
+    resolved.ignoredWrites = config.ignoredWrites;
+    resolved.refusedWrites = config.refusedWrites;
     return {std::move(resolved), {}};
 }
 

@@ -91,6 +91,22 @@ void FaultControl::restartAfter(int n) {
     restartAfter_ = n >= 1 ? n : -1;
 }
 
+void FaultControl::pauseAtWriteOf(int variable, int mode) {
+    std::lock_guard lock(mutex_);
+    pauseAtWrite_ = {variable, mode};
+}
+
+bool FaultControl::admitsWrite(const std::vector<std::pair<int, int>>& variables) {
+    std::lock_guard lock(mutex_);
+    if (pauseAtWrite_.first < 0 ||
+        std::find(variables.begin(), variables.end(), pauseAtWrite_) == variables.end())
+        return true;
+    paused_ = true;
+    pauseAtWrite_ = {-1, 0};
+    ++counts_.ignored;
+    return false;
+}
+
 FaultControl::Counts FaultControl::counts() const {
     std::lock_guard lock(mutex_);
     return counts_;

@@ -183,6 +183,10 @@ VarError RouterModel::checkSet(int variable, int mode, const WireValue& value) c
     if (info == nullptr || !hasVariable(config_, variable, mode) || !info->writable) {
         return VarError::NoSuchName;
     }
+    if (mode == 0 &&
+        std::ranges::find(config_.refusedWrites, variable) != config_.refusedWrites.end()) {
+        return VarError::BadValue;
+    }
     if (info->keepOnEmpty && value.type == WireValue::Type::OctetString && value.bytes.empty()) {
         return VarError::None;
     }
@@ -236,9 +240,13 @@ void RouterModel::applySet(const std::vector<std::pair<VariableKey, WireValue>>&
         if (key.mode == 0 && key.variable == ipslan::var::kLineCommand) {
             if (value.integer == 2) {
                 dial();
-            } else {
+            } else if (!config_.stuckLine) {
                 hangUp("by request");
             }
+            continue;
+        }
+        if (key.mode == 0 &&
+            std::ranges::find(config_.ignoredWrites, key.variable) != config_.ignoredWrites.end()) {
             continue;
         }
         if (info->keepOnEmpty && value.type == WireValue::Type::OctetString &&

@@ -149,7 +149,8 @@ void Router::Impl::onSnmp(const snmp_pdu& request) {
     }
     const std::string_view community(reinterpret_cast<const char*>(request.community),
                                      request.community_len);
-    if (!model.acceptsCommunity(community)) {
+    if (!model.acceptsCommunity(community) ||
+        !faults.admitsWrite(detail::writtenVariables(request))) {
         return;
     }
     PendingReply reply;

@@ -286,6 +286,16 @@ netsnmp_pdu* answerSet(RouterModel& model, const netsnmp_pdu& request, const Per
 
 } // namespace
 
+std::vector<std::pair<int, int>> writtenVariables(const snmp_pdu& request) {
+    std::vector<std::pair<int, int>> out;
+    if (request.command != SNMP_MSG_SET)
+        return out;
+    for (auto* vb = request.variables; vb != nullptr; vb = vb->next_variable)
+        if (const auto key = keyOf(*vb))
+            out.emplace_back(key->variable, key->mode);
+    return out;
+}
+
 snmp_pdu* errorAnswer(const snmp_pdu& request, long status, long index) {
     return errorResponse(request, status, index);
 }

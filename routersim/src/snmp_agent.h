@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <sys/select.h>
 
@@ -24,6 +26,10 @@ using Persist = std::function<bool(const Settings& before)>;
 // The response to one request, or nullptr for none (requests that are not
 // GET, GETNEXT or SET). Community and reachability are the caller's checks.
 snmp_pdu* answerRequest(RouterModel& model, const snmp_pdu& request, const Persist& persist);
+
+// The variables and modes a SET request names, in order (unknown ones left
+// out).
+std::vector<std::pair<int, int>> writtenVariables(const snmp_pdu& request);
 
 // A response to `request` carrying an error status and index.
 snmp_pdu* errorAnswer(const snmp_pdu& request, long status, long index);

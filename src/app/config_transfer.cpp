@@ -113,6 +113,18 @@ void loadFile(AppContext& context, CMainDlg& main, const std::string& path,
                                 ui::Icon::Stop);
         return;
     }
+    // Only the Snapshots window restores: a snapshot changed since it was
+    // kept, or kept of another router, would put the wrong settings back.
+    if (reason == device::SnapshotReason::Restore && context.snapshots) {
+        const std::string here = device::routerKey(store, record.ipAddress);
+        const device::SnapshotOriginCheck origin =
+            device::checkSnapshotOrigin(*context.snapshots, path, *file, here);
+        if (origin.outcome != device::SnapshotOrigin::Ok) {
+            context.host.messageBox(device::snapshotOriginMessage(origin, path, here),
+                                    ui::Buttons::Ok, ui::Icon::Stop);
+            return;
+        }
+    }
 
     WriteSafety safety(context, store, reason);
     if (!safety.snapshotOrAsk())

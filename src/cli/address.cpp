@@ -3,7 +3,6 @@
 // the router found again at its new address.
 #include <chrono>
 #include <iostream>
-#include <thread>
 
 #include "cli/cli.h"
 #include "device/device_record.h"
@@ -24,8 +23,9 @@ int address(Context& context, const std::string& wanted, const std::string& newA
         throw UsageError{"address works on routers on this network only, by discovery"};
     DEVICE_INFO router = login(context, wanted, device::LoginFor::IpAddress);
     const std::string hardware = announcedHardware(router);
-    headless::HeadlessHost host(
-        [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }, true);
+    device::WaitClock& clock = context.clock;
+    headless::HeadlessHost host([&clock](int ms) { clock.sleepFor(std::chrono::milliseconds(ms)); },
+                                true);
     const headless::AddressChange change =
         headless::changeAddress(host, context.link(), router, newAddress, mask);
     if (change.outcome != headless::AddressChange::Outcome::Changed) {
@@ -40,10 +40,9 @@ int address(Context& context, const std::string& wanted, const std::string& newA
     }
     std::cout << "address " << change.address << " mask " << change.mask << " sent to "
               << escaped(device::fieldText(router.name)) << " (" << hardware << ")\n";
-    std::this_thread::sleep_for(std::chrono::milliseconds(context.options.resetWaitMs));
+    clock.sleepFor(std::chrono::milliseconds(context.options.resetWaitMs));
     if (hardware.empty())
         return kExitOk;
-    device::WaitClock& clock = device::steadyClock();
     const auto deadline = clock.now() + kLookFor;
     while (true) {
         for (const DEVICE_INFO& found : discover(context.link())) {

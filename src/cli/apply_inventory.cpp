@@ -1,12 +1,12 @@
 // apply --inventory: one desired state on every router of an inventory,
 // several at once.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,8 +20,9 @@ namespace fs = std::filesystem;
 
 // ---- apply --inventory ---------------------------------------------------------------
 
-// One router's apply as a run of this program of its own, so routers do
-// not share the device library's state, with its output in files.
+// One router's apply in a forked copy of this program, so routers do not
+// share the device library's state beyond the one discovery they all use;
+// its output goes to files.
 struct Child {
     const InventoryRouter* router = nullptr;
     pid_t pid = -1;
@@ -37,8 +38,8 @@ std::string readAll(const fs::path& path) {
     return text.str();
 }
 
-void start(Child& child, const Context& context, const std::string& statePath, bool dryRun,
-           const fs::path& folder, std::size_t number) {
+void start(Child& child, Context& context, const std::vector<DEVICE_INFO>& lan,
+           const std::string& statePath, bool dryRun, const fs::path& folder, std::size_t number) {
     const InventoryRouter& r = *child.router;
     const std::string target =
         r.remote ? "remote:" + r.remote->address + ":" + r.remote->port : r.hardware;
@@ -52,34 +53,41 @@ void start(Child& child, const Context& context, const std::string& statePath, b
     arguments.push_back(fs::absolute(statePath).string());
     if (dryRun)
         arguments.emplace_back("--dry-run");
-    std::vector<char*> argv;
-    for (std::string& a : arguments)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    std::vector<std::string> environment;
-    for (char** e = environ; *e; ++e)
-        if (std::string_view(*e).rfind("TOLVARO_PASSWORD=", 0) != 0)
-            environment.emplace_back(*e);
-    if (const auto password = passwordOf(r))
-        environment.push_back("TOLVARO_PASSWORD=" + *password);
-    std::vector<char*> envp;
-    for (std::string& e : environment)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
+    const std::optional<std::string> password = passwordOf(r);
 
     child.out = folder / (std::to_string(number) + ".out");
     child.err = folder / (std::to_string(number) + ".err");
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, child.out.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, child.err.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (posix_spawn(&child.pid, "/proc/self/exe", &files, nullptr, argv.data(), envp.data()) != 0)
-        child.pid = -1;
-    posix_spawn_file_actions_destroy(&files);
+    const int out = ::open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int err = ::open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    const int in = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    // What is buffered now is the parent's, not the child's to print again.
+    std::cout.flush();
+    std::cerr.flush();
+    child.pid = out < 0 || err < 0 || in < 0 ? -1 : ::fork();
+    if (child.pid == 0) {
+        ::dup2(in, STDIN_FILENO);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        if (password)
+            ::setenv("TOLVARO_PASSWORD", password->c_str(), 1);
+        else
+            ::unsetenv("TOLVARO_PASSWORD");
+        seedDiscovery(lan);
+        std::vector<char*> argv;
+        for (std::string& a : arguments)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const int status =
+            runCommandLine(static_cast<int>(arguments.size()), argv.data(), context.clock);
+        std::cout.flush();
+        std::cerr.flush();
+        const int interrupted = pendingInterruptStatus();
+        // No exit handlers: they belong to the parent.
+        ::_exit(interrupted != 0 ? interrupted : status);
+    }
+    for (const int fd : {out, err, in})
+        if (fd >= 0)
+            ::close(fd);
 }
 
 // "NAME: what happened"; false when the router failed.
@@ -126,6 +134,11 @@ int applyInventory(Context& context, const std::string& statePath, const ApplyRu
         fs::temp_directory_path() / ("tolvaro-apply-" + std::to_string(::getpid()));
     fs::create_directories(folder);
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
+    // One discovery for all: every child would otherwise wait out its own.
+    std::vector<DEVICE_INFO> lan;
+    if (std::any_of(routers.begin(), routers.end(),
+                    [](const InventoryRouter& r) { return !r.remote; }))
+        lan = discover(context.link());
     std::vector<Child> children(routers.size());
     std::size_t next = 0;
     std::size_t running = 0;
@@ -144,7 +157,7 @@ int applyInventory(Context& context, const std::string& statePath, const ApplyRu
             Child& child = children[next];
             child.router = &routers[next];
             try {
-                start(child, context, statePath, run.dryRun, folder, next);
+                start(child, context, lan, statePath, run.dryRun, folder, next);
             } catch (const Failure& f) {
                 std::cout << escaped(child.router->name) << ": failed: " << f.text << std::endl;
                 failed.push_back(escaped(child.router->name));

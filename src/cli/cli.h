@@ -31,6 +31,7 @@
 #include "device/login_rule.h"
 #include "device/setting_names.h"
 #include "device/snapshots.h"
+#include "device/write_session.h"
 
 namespace tolvaro::cli {
 
@@ -62,11 +63,13 @@ struct Options {
     std::vector<std::string> given;
 };
 
-// What a command runs with: the options and, made on first use, the link to
-// the routers.
+// What a command runs with: the options, the clock every wait goes through
+// and, made on first use, the link to the routers.
 class Context {
 public:
+    explicit Context(device::WaitClock& clock) : clock(clock) {}
     Options options;
+    device::WaitClock& clock;
     device::DeviceLink& link();
 
 private:
@@ -90,6 +93,11 @@ public:
 };
 
 std::vector<const Registration*>& registry();
+
+// The whole command line of tolvaro-cli: parses `argv`, runs the command and
+// turns what it throws into its message and exit status. Every wait of the
+// command goes through `clock`. Signal handlers are the caller's.
+int runCommandLine(int argc, char** argv, device::WaitClock& clock);
 
 // ---- command arguments ------------------------------------------------------
 
@@ -124,6 +132,12 @@ void warn(std::string_view text);
 
 // Every router that answers discovery (not only the desktop list's 32).
 std::vector<DEVICE_INFO> discover(device::DeviceLink& link);
+
+// The next discover() returns `found` instead of asking the network: for a
+// forked copy of this program whose parent discovered already, and which
+// holds what the library learnt from it (each router's port and hardware
+// address).
+void seedDiscovery(std::vector<DEVICE_INFO> found);
 
 // The hardware address a router announced in discovery, as text; empty when
 // unknown.

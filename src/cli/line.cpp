@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <thread>
 
 #include <unistd.h>
 
@@ -121,12 +120,12 @@ int leases(Context& context, const std::string& wanted) {
 }
 
 // Waits one poll; on a terminal a progress line says which.
-device::PollWait pollWait(int intervalMs, const char* what) {
+device::PollWait pollWait(device::WaitClock& clock, int intervalMs, const char* what) {
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
-    return [intervalMs, what, terminal](int poll, int polls) {
+    return [&clock, intervalMs, what, terminal](int poll, int polls) {
         if (terminal)
             std::cerr << "\r" << what << " (" << poll + 1 << " of " << polls << ")" << std::flush;
-        std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+        clock.sleepFor(std::chrono::milliseconds(intervalMs));
     };
 }
 
@@ -137,9 +136,9 @@ void endProgressLine() {
 
 int dial(Context& context, const std::string& wanted, int intervalMs) {
     const DEVICE_INFO router = login(context, wanted, device::LoginFor::Setup);
-    const device::DialOutcome outcome =
-        device::dialUp(context.link(), router.ipAddress,
-                       pollWait(intervalMs, "Dialing up: waiting for the line to come up"));
+    const device::DialOutcome outcome = device::dialUp(
+        context.link(), router.ipAddress,
+        pollWait(context.clock, intervalMs, "Dialing up: waiting for the line to come up"));
     endProgressLine();
     std::cout << device::outcomeText(outcome) << "\n";
     return outcome == device::DialOutcome::Connected ? kExitOk : kExitFailed;
@@ -147,9 +146,9 @@ int dial(Context& context, const std::string& wanted, int intervalMs) {
 
 int hangup(Context& context, const std::string& wanted, int intervalMs) {
     const DEVICE_INFO router = login(context, wanted, device::LoginFor::Setup);
-    const device::HangUpOutcome outcome =
-        device::hangUp(context.link(), router.ipAddress,
-                       pollWait(intervalMs, "Hanging up: waiting for the line to drop"));
+    const device::HangUpOutcome outcome = device::hangUp(
+        context.link(), router.ipAddress,
+        pollWait(context.clock, intervalMs, "Hanging up: waiting for the line to drop"));
     endProgressLine();
     std::cout << device::outcomeText(outcome) << "\n";
     // A line that was down already is where the command wants it.

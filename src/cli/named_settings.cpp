@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <thread>
 
 #include "device/fetch.h"
 
@@ -33,9 +32,10 @@ std::string shown(const SettingControl& control, const std::string& value) {
 // The windows' waits: the reset's as --reset-wait says, the rest as asked.
 headless::HeadlessHost makeHost(const Context& context) {
     const int resetWait = context.options.resetWaitMs;
+    device::WaitClock& clock = context.clock;
     return headless::HeadlessHost(
-        [resetWait](int ms) {
-            std::this_thread::sleep_for(
+        [resetWait, &clock](int ms) {
+            clock.sleepFor(
                 std::chrono::milliseconds(ms == headless::kResetWaitMs ? resetWait : ms));
         },
         context.options.yes);

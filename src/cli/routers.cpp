@@ -157,7 +157,23 @@ DEVICE_INFO connectRemote(device::DeviceLink& link, const RemoteTarget& target,
     return router;
 }
 
+namespace {
+
+std::optional<std::vector<DEVICE_INFO>>& seeded() {
+    static std::optional<std::vector<DEVICE_INFO>> found;
+    return found;
+}
+
+} // namespace
+
+void seedDiscovery(std::vector<DEVICE_INFO> found) {
+    seeded() = std::move(found);
+}
+
 std::vector<DEVICE_INFO> discover(device::DeviceLink& link) {
+    // Once only: a later look (after a readdress, say) must see the network.
+    if (auto found = std::exchange(seeded(), std::nullopt))
+        return std::move(*found);
     return device::browseAll(link);
 }
 

@@ -83,27 +83,6 @@ bool keptByRouter(const device::NamedDifference& d, const device::CheckedFile& c
         });
 }
 
-// A restore's snapshot must be what was kept, of this router.
-void checkSnapshotOrigin(const std::string& path, std::span<const std::uint8_t> file,
-                         const device::ConfigStore& store, const DEVICE_INFO& router) {
-    const auto found = snapshotStore().findFile(path);
-    if (!found)
-        return;
-    const auto& [folder, info] = *found;
-    if (!info.sha256.empty() && info.sha256 != device::sha256Hex(file))
-        throw Failure{escaped(path) +
-                      " is not the file that was kept: its SHA-256 differs from the one the "
-                      "snapshot index recorded, so it was changed since. Nothing was written; "
-                      "use --force to restore it anyway"};
-    const std::string here =
-        device::routerKey(device::hardwareAddressOf(store), device::fieldText(router.ipAddress));
-    const std::string owner = info.hardware.empty() ? folder : info.hardware;
-    if (owner != here)
-        throw Failure{escaped(path) + " is a snapshot of the router " + escaped(owner) +
-                      ", not of this one (" + escaped(here) +
-                      "). Nothing was written; use --force to restore it anyway"};
-}
-
 } // namespace
 
 int pendingInterruptStatus() {
@@ -170,11 +149,12 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
         return refuse(message);
     }
     if (run.reason == device::SnapshotReason::Restore && !run.force) {
-        try {
-            checkSnapshotOrigin(path, *file, store, router);
-        } catch (const Failure& failure) {
-            return refuse(failure.text);
-        }
+        const std::string here = device::routerKey(store, router.ipAddress);
+        const device::SnapshotOriginCheck origin =
+            device::checkSnapshotOrigin(snapshotStore(), path, *file, here);
+        if (origin.outcome != device::SnapshotOrigin::Ok)
+            return refuse(escaped(device::snapshotOriginMessage(origin, path, here)) +
+                          " Use --force to restore it anyway.");
     }
     // The library would refuse these itself, one by one after the writes
     // before them: a router never gets part of a file.
@@ -288,7 +268,7 @@ int loadWithSafety(Context& context, const std::string& routerName, const std::s
     if (newPassword)
         std::cout << "the administrator password changed: the router now answers to the one in "
                   << escaped(path) << std::endl;
-    device::WaitClock& clock = device::steadyClock();
+    device::WaitClock& clock = context.clock;
     clock.sleepFor(std::chrono::milliseconds(context.options.resetWaitMs));
 
     // What the router refused is known already: the verify would only wait

@@ -110,18 +110,26 @@ void DeferredSync::add(std::string temporary, std::string target, int slot) {
     pending_.push_back({std::move(temporary), std::move(target), slot});
 }
 
+void DeferredSync::removeWhenCommitted(std::string target, std::string path) {
+    std::lock_guard lock(mutex_);
+    removals_.push_back({std::move(target), std::move(path)});
+}
+
 std::unique_ptr<DeferredSync> DeferredSync::detach() {
     auto batch = std::make_unique<DeferredSync>();
     std::lock_guard lock(mutex_);
     batch->pending_.swap(pending_);
+    batch->removals_.swap(removals_);
     return batch;
 }
 
 std::vector<DeferredSync::Failure> DeferredSync::commit() {
     std::vector<Pending> pending;
+    std::vector<Removal> removals;
     {
         std::lock_guard lock(mutex_);
         pending.swap(pending_);
+        removals.swap(removals_);
     }
     std::vector<Failure> failures;
     const auto fail = [&failures](const Pending& p, std::string reason) {
@@ -206,6 +214,16 @@ std::vector<DeferredSync::Failure> DeferredSync::commit() {
         if (device != deviceOf.end() && bad != unsynced.end())
             failures.push_back({p.target, bad->second});
     }
+    // Only now is what supersedes a removed file safe on disk. A removal
+    // undone by a crash leaves one file too many, never one too few.
+    std::set<std::string> done;
+    for (const Pending& p : pending)
+        done.insert(p.target);
+    for (const Failure& f : failures)
+        done.erase(f.target);
+    for (const Removal& r : removals)
+        if (done.contains(r.target))
+            ::unlink(r.path.c_str());
     return failures;
 }
 

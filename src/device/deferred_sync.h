@@ -32,12 +32,19 @@ public:
     // `slot` is its registration (registerTemporary). Safe from any thread.
     void add(std::string temporary, std::string target, int slot);
 
+    // Removes `path` once commit() has put `target` (added before or after)
+    // durably in place; never when the target failed or commit() never ran,
+    // so that a file is not lost before what supersedes it is safe. Safe
+    // from any thread.
+    void removeWhenCommitted(std::string target, std::string path);
+
     struct Failure {
         std::string target;
         std::string reason;
     };
-    // Puts every added file in place durably. Returns the targets that were
-    // not replaced, with reasons (their temporary files are removed).
+    // Puts every added file in place durably, then makes the removals whose
+    // targets made it. Returns the targets that were not replaced, with
+    // reasons (their temporary files are removed).
     std::vector<Failure> commit();
 
     // The files added so far, to be committed apart (on another thread, say)
@@ -50,8 +57,13 @@ private:
         std::string target;
         int slot;
     };
+    struct Removal {
+        std::string target;
+        std::string path;
+    };
     std::mutex mutex_;
     std::vector<Pending> pending_;
+    std::vector<Removal> removals_;
 };
 
 // Registers a temporary file for removal on a signal; the slot, or -1 when

@@ -22,6 +22,7 @@
 #include <ipslan/variables.h>
 
 #include "device/config_file.h"
+#include "device/deferred_sync.h"
 #include "device/device_link.h"
 #include "device/fetch.h"
 #include "device/write_session.h"
@@ -277,9 +278,15 @@ SnapshotStore::take(std::string_view router, SnapshotReason reason, const Snapsh
             info.hardware = cleanField(source.hardware);
         }
     }
+    // A deferred snapshot is not durable yet: the oldest go only when it
+    // is, or a crash in between would lose them and it.
     while (kept_ > 0 && static_cast<int>(all.size()) > kept_) {
-        std::error_code ec;
-        fs::remove(all.back().path, ec);
+        if (deferred != nullptr) {
+            deferred->removeWhenCommitted(path, all.back().path);
+        } else {
+            std::error_code ec;
+            fs::remove(all.back().path, ec);
+        }
         all.pop_back();
     }
     // The snapshot itself is safe; an index that cannot be written is
@@ -400,6 +407,44 @@ SnapshotStore::findFile(const std::string& path) const {
         if (info.fileName == file.filename().string())
             return std::pair(router, std::move(info));
     return std::nullopt;
+}
+
+SnapshotOriginCheck checkSnapshotOrigin(const SnapshotStore& store, const std::string& path,
+                                        std::span<const std::uint8_t> file,
+                                        std::string_view routerKey) {
+    SnapshotOriginCheck check;
+    const auto found = store.findFile(path);
+    if (!found)
+        return check;
+    const auto& [folder, info] = *found;
+    if (!info.sha256.empty() && info.sha256 != sha256Hex(file)) {
+        check.outcome = SnapshotOrigin::Changed;
+        return check;
+    }
+    // The index's word first: a file moved into another router's folder
+    // still names the router it was kept of.
+    const std::string& owner = info.hardware.empty() ? folder : info.hardware;
+    if (owner != routerKey) {
+        check.outcome = SnapshotOrigin::OtherRouter;
+        check.owner = owner;
+    }
+    return check;
+}
+
+std::string snapshotOriginMessage(const SnapshotOriginCheck& check, std::string_view path,
+                                  std::string_view routerKey) {
+    switch (check.outcome) {
+    case SnapshotOrigin::Ok:
+        return {};
+    case SnapshotOrigin::Changed:
+        return std::string(path) +
+               " is not the file that was kept: its SHA-256 differs from the one the snapshot "
+               "index recorded, so it was changed since. Nothing was written.";
+    case SnapshotOrigin::OtherRouter:
+        return std::string(path) + " is a snapshot of the router " + check.owner +
+               ", not of this one (" + std::string(routerKey) + "). Nothing was written.";
+    }
+    return {};
 }
 
 std::string sha256Hex(std::span<const std::uint8_t> bytes) {

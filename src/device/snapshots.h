@@ -16,7 +16,8 @@
 //                                        program, PID, since (UTC)
 // Names sort by time; a second snapshot in the same second gets "-2", "-3"
 // after its time. After each snapshot the oldest beyond the kept number are
-// removed. Nothing here prints; failures come back with a reason.
+// removed (after a deferred one, once it is committed). Nothing here
+// prints; failures come back with a reason.
 #pragma once
 
 #include <chrono>
@@ -127,7 +128,8 @@ public:
     // Writes `file` (a whole configuration file) as the newest snapshot of
     // `router`. Returns its path, or nothing with a reason in `error`; a
     // failed snapshot leaves no partial file behind. With `deferred` the
-    // snapshot and the index are in place only after deferred->commit(); one
+    // snapshot and the index are in place, and the oldest snapshots beyond
+    // the kept number removed, only after deferred->commit(); one
     // store may then take snapshots of different routers from several
     // threads, each router from one thread at a time.
     std::optional<std::string>
@@ -168,6 +170,24 @@ private:
 // their file names; lines of another shape, and lines naming a file not
 // listed, change nothing. The index is a file on disk: anything may be in it.
 void readSnapshotIndex(std::istream& index, std::vector<SnapshotInfo>& listed);
+
+// Whether a snapshot may be loaded back into the router whose folder is
+// `routerKey`: the file is still the one the index recorded (by its SHA-256)
+// and the index says it was kept of that router. A file outside the store,
+// or one an older index recorded without a digest, passes what cannot be
+// checked.
+enum class SnapshotOrigin { Ok, Changed, OtherRouter };
+struct SnapshotOriginCheck {
+    SnapshotOrigin outcome = SnapshotOrigin::Ok;
+    std::string owner; // OtherRouter: the folder of the router it was kept of
+};
+SnapshotOriginCheck checkSnapshotOrigin(const SnapshotStore& store, const std::string& path,
+                                        std::span<const std::uint8_t> file,
+                                        std::string_view routerKey);
+// The refusal both front ends give for a check that is not Ok ("... Nothing
+// was written."); empty for Ok.
+std::string snapshotOriginMessage(const SnapshotOriginCheck& check, std::string_view path,
+                                  std::string_view routerKey);
 
 class DeviceLink;
 

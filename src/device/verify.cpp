@@ -1,6 +1,7 @@
 #include "device/verify.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -151,6 +152,8 @@ VerifyResult verifyWrites(DeviceLink& link, const std::string& ip, const Hardwar
         const auto found = known ? rediscover(link, hardware) : std::nullopt;
         if (!found) {
             result.outcome = VerifyOutcome::NotFound;
+            if (here)
+                result.otherRouter = here;
             return result;
         }
         result.moved = *found != ip;
@@ -177,8 +180,20 @@ std::string verifyMessage(const VerifyResult& result, const std::string& oldAddr
     case VerifyOutcome::AllTook:
         return {};
     case VerifyOutcome::NotFound:
-        text = "After the restart the router did not answer at " + oldAddress +
-               ", and discovery did not find it elsewhere.\nIts settings could not be checked.";
+        if (result.otherRouter) {
+            const HardwareAddress& h = *result.otherRouter;
+            char other[24];
+            std::snprintf(other, sizeof other, "%02X-%02X-%02X-%02X-%02X-%02X", h[0], h[1], h[2],
+                          h[3], h[4], h[5]);
+            text = "After the restart another router (hardware address " + std::string(other) +
+                   ") answered at " + oldAddress +
+                   ", and discovery did not find this one elsewhere.\nIts settings could not be "
+                   "checked.";
+        } else {
+            text = "After the restart the router did not answer at " + oldAddress +
+                   ", and discovery did not find it elsewhere.\nIts settings could not be "
+                   "checked.";
+        }
         break;
     case VerifyOutcome::Differences:
         text = "After the restart the router does not hold every setting that was sent";

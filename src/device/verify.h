@@ -52,6 +52,9 @@ struct VerifyResult {
     // Where the router answered; differs from the old address when it moved.
     std::string address;
     bool moved = false;
+    // NotFound: the hardware address of another router that answered at the
+    // address instead.
+    std::optional<HardwareAddress> otherRouter;
     // before: the value sent; after: the router's value ("(not readable)"
     // when the read of that variable failed).
     std::vector<NamedDifference> differences;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <ipslan/wire.h>
 
@@ -54,6 +55,13 @@ struct RouterConfig {
     Millis latency{0};
     // Time source of the model; null uses the steady clock.
     std::shared_ptr<const Clock> clock;
+    // Faults of the router itself. A stuck line stays up against a hang-up
+    // request. A write to one of `ignoredWrites` (mode 0) is acknowledged but
+    // not kept, as by firmware that drops a setting; one to `refusedWrites`
+    // is refused as a bad value.
+    bool stuckLine = false;
+    std::vector<int> ignoredWrites;
+    std::vector<int> refusedWrites;
 };
 
 // Default firmware texts. Both read real digits at the places the utility's
@@ -82,6 +90,9 @@ struct ResolvedConfig {
     Millis dialDelay{};
     Millis latency{};
     std::shared_ptr<const Clock> clock;
+    bool stuckLine = false;
+    std::vector<int> ignoredWrites;
+    std::vector<int> refusedWrites;
 };
 
 struct ResolveResult {

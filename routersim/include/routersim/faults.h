@@ -24,6 +24,8 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "routersim/clock.h"
 
@@ -85,6 +87,11 @@ public:
     // from now (n >= 1; 0 cancels). The reply itself still goes out.
     void restartAfter(int n);
 
+    // Pauses (as pause()) when a write of `variable` in `mode` arrives,
+    // before the router acts on it: a router that goes silent at a given
+    // write. A variable below 0 cancels.
+    void pauseAtWriteOf(int variable, int mode = 0);
+
     // Counts since the router started: requests ignored while paused, and
     // replies composed, lost and sent (a double answer counts once); and the
     // most SNMP requests the router held at once, answered but not yet sent
@@ -103,6 +110,9 @@ public:
     void setWake(std::function<void()> wake);
     // False when a request of `service` is to be ignored (counted).
     bool admits(Service service);
+    // False when a write request naming `variables` (with their modes) is to
+    // be ignored; pauses the router when it names the one to pause at.
+    bool admitsWrite(const std::vector<std::pair<int, int>>& variables);
     Decision decide(Service service);
     void noteSent(int count);
     void noteInFlight(int count);
@@ -129,6 +139,7 @@ private:
     int held_ = 0;
     std::uint64_t releases_ = 0;
     int restartAfter_ = -1;
+    std::pair<int, int> pauseAtWrite_{-1, 0};
     GetRules getRules_;
     Counts counts_;
 };

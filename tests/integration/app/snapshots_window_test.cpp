@@ -142,6 +142,78 @@ TEST_F(SnapshotsWindow, ListsWhatSetupKeptAndRestoreOfItPutsTheRouterBack) {
     EXPECT_EQ(texts[1], "device reset finshed");
 }
 
+// A snapshot changed since it was kept, or kept of another router, would put
+// the wrong settings back: Restore refuses it before the first write.
+TEST_F(SnapshotsWindow, RestoreRefusesAChangedOrForeignSnapshot) {
+    auto& router = utility.add(test::routerConfig(2, "Office", "127.0.0.244"));
+    device::ConfigStore store(device::Family::Two);
+    const std::vector<std::uint8_t> now = routerFile("127.0.0.244", store);
+    const std::string key = device::routerKey(store, "127.0.0.244");
+    // What the snapshot holds: another account name than the router's.
+    std::vector<std::uint8_t> kept = now;
+    const auto checked = device::checkConfigFile(kept, device::Family::Two,
+                                                 device::fileVersionNumber(store).value());
+    for (const device::FileWrite& w : checked.writes) {
+        if (w.variable == 0x4002 && w.mode == 0) {
+            _snmp_packet entry = device::fileEntryAt(kept, w.offset);
+            device::setEntryText(entry, "kept@isp.example");
+            std::memcpy(kept.data() + w.offset, &entry, sizeof entry);
+        }
+    }
+    struct Row {
+        const char* name;
+        const char* recordedHardware; // as the index records it; null: this router's
+        bool tampered;
+        std::string message; // the last message shown
+    };
+    const Row table[] = {
+        {"TamperedFile", nullptr, true,
+         "is not the file that was kept: its SHA-256 differs from the one the snapshot index "
+         "recorded, so it was changed since. Nothing was written."},
+        {"OtherRoutersSnapshot", "02-4B-56-00-00-99", false,
+         "is a snapshot of the router 02-4B-56-00-00-99, not of this one (" + key +
+             "). Nothing was written."},
+        {"GoodSnapshot", nullptr, false, "device reset finshed"},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(root);
+        const auto path = snapshots.take(
+            key, device::SnapshotReason::Load,
+            {"Office", "127.0.0.244", "", row.recordedHardware ? row.recordedHardware : key}, kept,
+            nullptr);
+        ASSERT_TRUE(path);
+        if (row.tampered) {
+            std::fstream f(*path, std::ios::in | std::ios::out | std::ios::binary);
+            f.seekp(18 + 1504 + 4);
+            f.write("evil", 4);
+        }
+        const routersim::Settings before = router.settings();
+        CountingLink counting(*utility.link);
+        AppContext context{utility.state, utility.host, counting};
+        context.snapshots = &snapshots;
+        context.verifyAfterReset = true;
+        utility.host.clearRecords();
+        fromMenu(context, kSnapshotsEntry, shots::kTemplate, [&](ui::ScriptedDialogDriver& w) {
+            utility.host.answerMessage(ui::Answer::Yes);
+            w.click(shots::kRestore);
+            w.pressEscape();
+        });
+        const auto texts = utility.host.messageTexts();
+        ASSERT_EQ(texts.size(), 2u) << "the question, then the outcome";
+        EXPECT_TRUE(texts[1].ends_with(row.message)) << texts[1];
+        const bool refused = row.message != "device reset finshed";
+        if (refused) {
+            EXPECT_TRUE(texts[1].starts_with(*path)) << texts[1];
+            EXPECT_EQ(utility.host.messages()[1].icon, ui::Icon::Stop);
+            EXPECT_EQ(counting.writes, 0);
+            EXPECT_EQ(router.settings(), before);
+        } else {
+            EXPECT_EQ(test::UtilityOnLoopback::text(router, 0x4002), "kept@isp.example");
+        }
+    }
+}
+
 TEST_F(SnapshotsWindow, DeleteRemovesTheSnapshotOnlyAfterYes) {
     utility.add(test::routerConfig(1, "Office", "127.0.0.242"));
     struct Row {

@@ -99,6 +99,16 @@ TEST_F(CliTest, SaveShowLoadAndDiffEndToEnd) {
     EXPECT_NE(differs.output.find("Quick Setup / Account Name"), std::string::npos)
         << differs.output;
     EXPECT_EQ(cli("diff --raw " + file("a.cfg") + " " + file("b.cfg")).status, 1);
+
+    // The same bytes sent as another type are another value to the router.
+    fs::copy_file(file("a.cfg"), file("c.cfg"));
+    {
+        const int slot = *device::slotOf(device::Family::Two, 0x4027);
+        std::fstream f(file("c.cfg"), std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(18 + slot * 1504);
+        f.put(4);
+    }
+    EXPECT_EQ(cli("diff --raw " + file("a.cfg") + " " + file("c.cfg")).status, 1);
 }
 
 // The routers restart on the network's manual clock, which does not move while

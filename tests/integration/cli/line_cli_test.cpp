@@ -1,7 +1,8 @@
 // status, leases, dial and hangup against simulated routers. The routers'
 // clock is the network's manual clock: a router whose dial delay is 0 is up
 // at the first poll, one whose delay is an hour never comes up, and the
-// tool's polls are made short so no test waits for real seconds.
+// tool's polls are made short so no test waits for real seconds. A router
+// with a stuck line keeps it up against a hang-up.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -16,11 +17,12 @@ using test::CliRun;
 class LineCliTest : public test::CliFixture {
 protected:
     routersim::Router& addRouter(const std::string& name, const std::string& address,
-                                 routersim::Millis dialDelay) {
+                                 routersim::Millis dialDelay, bool stuckLine = false) {
         routersim::RouterConfig config;
         config.name = name;
         config.address = address;
         config.dialDelay = dialDelay;
+        config.stuckLine = stuckLine;
         return net.add(config);
     }
 };
@@ -28,6 +30,7 @@ protected:
 TEST_F(LineCliTest, DialAndHangUpGiveThePagesWordsAndStatuses) {
     routersim::Router& quick = addRouter("Quick", "127.0.0.141", routersim::Millis{0});
     routersim::Router& never = addRouter("Never", "127.0.0.142", routersim::Millis{3'600'000});
+    routersim::Router& stuck = addRouter("Stuck", "127.0.0.145", routersim::Millis{0}, true);
 
     struct Step {
         const char* name;
@@ -42,6 +45,8 @@ TEST_F(LineCliTest, DialAndHangUpGiveThePagesWordsAndStatuses) {
         {"DialThatComesUp", "dial Quick", 0, "Connect ISP successfully.\n", true, &quick},
         {"HangUpThatDrops", "hangup Quick", 0, "HangUp successfully\n", false, &quick},
         {"DialThatNeverComesUp", "dial Never", 1, "Fail to Connect!\n", false, &never},
+        {"DialTheStuckLine", "dial Stuck", 0, "Connect ISP successfully.\n", true, &stuck},
+        {"HangUpThatStaysUp", "hangup Stuck", 1, "Still connect\n", true, &stuck},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.name);

@@ -205,32 +205,54 @@ TEST_F(SafetyCliTest, AChangedOrForeignSnapshotIsNotRestoredWithoutForce) {
         EXPECT_EQ(listed.status, 0) << listed.output;
         EXPECT_NE(listed.output.find(officeSnapshot), std::string::npos) << listed.output;
     }
-    toolOptions.clear();
+    toolOptions = "--password pw --yes --reset-wait 0";
+    std::string branchKey = hardwareOf(branch);
+    std::replace(branchKey.begin(), branchKey.end(), ':', '-');
 
-    const routersim::Settings before = branch.settings();
-    const CliRun foreign =
-        cli("--password pw --yes --reset-wait 0 restore --no-verify Branch " + officeSnapshot);
-    EXPECT_EQ(foreign.status, 1) << foreign.output;
-    EXPECT_NE(foreign.output.find("is a snapshot of the router " + officeKey + ", not of this one"),
-              std::string::npos)
-        << foreign.output;
-    EXPECT_EQ(branch.settings(), before);
-
+    std::vector<std::uint8_t> kept;
     {
-        std::fstream f(officeSnapshot, std::ios::in | std::ios::out | std::ios::binary);
-        f.seekp(18 + 1504 + 4);
-        f.write("evil", 4);
+        std::ifstream in(officeSnapshot, std::ios::binary);
+        kept.assign(std::istreambuf_iterator<char>(in), {});
     }
-    const CliRun tampered =
-        cli("--password pw --yes --reset-wait 0 restore --no-verify Office " + officeSnapshot);
-    EXPECT_EQ(tampered.status, 1) << tampered.output;
-    EXPECT_NE(tampered.output.find("its SHA-256 differs"), std::string::npos) << tampered.output;
-    EXPECT_FALSE(office.restarting());
-    const CliRun forced = cli("--password pw --yes --reset-wait 0 restore --no-verify --force "
-                              "Office " +
-                              officeSnapshot);
-    EXPECT_EQ(forced.status, 0) << forced.output;
-    EXPECT_TRUE(office.restarting());
+    struct Row {
+        const char* name;
+        const char* router;
+        bool tampered;
+        const char* force;
+        int status;
+        std::string words;
+    };
+    const Row table[] = {
+        {"TamperedFile", "Office", true, "", 1,
+         " is not the file that was kept: its SHA-256 differs from the one the snapshot index "
+         "recorded, so it was changed since. Nothing was written. Use --force to restore it "
+         "anyway."},
+        {"OtherRoutersSnapshot", "Branch", false, "", 1,
+         " is a snapshot of the router " + officeKey + ", not of this one (" + branchKey +
+             "). Nothing was written."},
+        {"GoodSnapshot", "Office", false, "", 0, "device reset finished"},
+        {"TamperedButForced", "Office", true, "--force ", 0, "device reset finished"},
+    };
+    for (const Row& row : table) {
+        SCOPED_TRACE(row.name);
+        std::vector<std::uint8_t> bytes = kept;
+        if (row.tampered)
+            std::copy_n("evil", 4, bytes.begin() + 18 + 1504 + 4);
+        std::ofstream(officeSnapshot, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
+        routersim::Router& target = std::string(row.router) == "Office" ? office : branch;
+        const routersim::Settings before = target.settings();
+        const CliRun run = cli(std::string("restore --no-verify ") + row.force + row.router + " " +
+                               officeSnapshot);
+        EXPECT_EQ(run.status, row.status) << run.output;
+        EXPECT_NE(run.output.find(row.words), std::string::npos) << run.output;
+        EXPECT_EQ(target.restarting(), row.status == 0);
+        if (row.status != 0) {
+            EXPECT_EQ(target.settings(), before);
+        }
+        net.advance(6000); // a restart ends
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "device/config_file.h"
+#include "device/deferred_sync.h"
 #include "device/snapshots.h"
 
 namespace tolvaro::device {
@@ -95,6 +96,38 @@ TEST_F(Snapshots, KeepsOnlyTheNewestOfARouter) {
     ASSERT_EQ(listed.size(), 3u);
     EXPECT_EQ(listed.front().time, "20261208T030004Z");
     EXPECT_EQ(listed.back().time, "20261208T030002Z");
+}
+
+// A deferred snapshot is safe only once committed: until then the oldest
+// it would push out stays, so a writer that ends first loses nothing.
+TEST_F(Snapshots, ADeferredSnapshotPushesTheOldestOutOnlyWhenCommitted) {
+    struct Row {
+        const char* name;
+        bool commit;
+    };
+    for (const Row row : {Row{"Committed", true}, Row{"EndedBeforeTheCommit", false}}) {
+        SCOPED_TRACE(row.name);
+        fs::remove_all(root);
+        SnapshotStore store(root.string(), 2);
+        std::string error;
+        const auto oldest = store.take("R", SnapshotReason::Backup, {}, file, &error, t0);
+        ASSERT_TRUE(store.take("R", SnapshotReason::Backup, {}, file, &error, t0 + seconds(1)));
+        std::optional<std::string> newest;
+        {
+            DeferredSync sync;
+            newest =
+                store.take("R", SnapshotReason::Backup, {}, file, &error, t0 + seconds(2), &sync);
+            ASSERT_TRUE(newest) << error;
+            EXPECT_TRUE(fs::exists(*oldest));
+            EXPECT_FALSE(fs::exists(*newest));
+            if (row.commit) {
+                EXPECT_TRUE(sync.commit().empty());
+            }
+        }
+        EXPECT_EQ(fs::exists(*oldest), !row.commit);
+        EXPECT_EQ(fs::exists(*newest), row.commit);
+        EXPECT_EQ(store.list("R").size(), 2u);
+    }
 }
 
 TEST_F(Snapshots, RefusesWhatItCannotWriteAndLeavesNoFile) {
