@@ -1,6 +1,9 @@
 // apply --inventory: one desired state on every router of an inventory,
 // several at once.
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -77,8 +80,13 @@ void start(Child& child, Context& context, const std::vector<DEVICE_INFO>& lan,
         for (std::string& a : arguments)
             argv.push_back(a.data());
         argv.push_back(nullptr);
-        const int status =
-            runCommandLine(static_cast<int>(arguments.size()), argv.data(), context.clock);
+        // Nothing may unwind into the parent's frames, which would remove
+        // the parent's folder.
+        int status = kExitFailed;
+        try {
+            status = runCommandLine(static_cast<int>(arguments.size()), argv.data(), context.clock);
+        } catch (...) {
+        }
         std::cout.flush();
         std::cerr.flush();
         const int interrupted = pendingInterruptStatus();
@@ -130,10 +138,20 @@ int applyInventory(Context& context, const std::string& statePath, const ApplyRu
     } catch (const InventoryError& e) {
         throw Refusal{e.text};
     }
-    const fs::path folder =
-        fs::temp_directory_path() / ("tolvaro-apply-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace);
+    // The children's output waits in a folder only this user can enter, made
+    // under a name nobody could plant beforehand.
+    std::string pattern = (fs::temp_directory_path() / "tolvaro-apply-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw Failure{"cannot make a temporary folder " + escaped(pattern) + ": " +
+                      std::strerror(errno)};
+    const fs::path folder = pattern;
+    const struct RemoveFolder {
+        const fs::path& path;
+        ~RemoveFolder() {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } removeFolder{folder};
     // One discovery for all: every child would otherwise wait out its own.
     std::vector<DEVICE_INFO> lan;
     if (std::any_of(routers.begin(), routers.end(),
@@ -183,7 +201,6 @@ int applyInventory(Context& context, const std::string& statePath, const ApplyRu
                 finish(child);
             }
     }
-    fs::remove_all(folder);
     if (!failed.empty()) {
         std::string names;
         for (const std::string& name : failed)

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -23,6 +24,8 @@
 
 #include <ipslan/wire.h>
 #include <routersim/loopback.h>
+
+#include "support/waits.h"
 
 namespace loopback {
 
@@ -94,11 +97,15 @@ inline void initSnmpOnce() {
     (void)done;
 }
 
+// The waits of support/waits.h, for this bare client.
+inline constexpr long kAnswerWaitMicros = tolvaro::test::kAnswerTimeoutMs * 1000L;
+inline constexpr long kSilenceWaitMicros = tolvaro::test::kBriefTimeoutMs * 1000L;
+
 // One session per call, like a simple management station.
 class SnmpClient {
 public:
     SnmpClient(std::string address, std::uint16_t port, std::string community,
-               long timeoutMicros = 300000)
+               long timeoutMicros = kAnswerWaitMicros)
         : peer_("udp:" + address + ":" + std::to_string(port)), community_(std::move(community)),
           timeout_(timeoutMicros) {
         initSnmpOnce();
@@ -210,11 +217,28 @@ public:
         ::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
     }
 
-    // Everything that arrives within `windowMs`.
-    std::vector<Received> collect(int windowMs) {
+    // Everything that arrives within `windowMs`: for datagrams that should
+    // not come.
+    std::vector<Received> collect(int windowMs) { return collectUntil(windowMs, SIZE_MAX); }
+
+    // Waits for `count` datagrams however long a loaded machine delays them,
+    // then `quietMs` more, so that one too many (a double answer) is seen.
+    std::vector<Received> await(std::size_t count, int quietMs = 30) {
+        std::vector<Received> received =
+            collectUntil(static_cast<int>(kAnswerWaitMicros / 1000), count);
+        if (received.size() == count) {
+            for (Received& extra : collect(quietMs)) {
+                received.push_back(std::move(extra));
+            }
+        }
+        return received;
+    }
+
+private:
+    std::vector<Received> collectUntil(int windowMs, std::size_t count) {
         std::vector<Received> received;
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(windowMs);
-        for (;;) {
+        while (received.size() < count) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   end - std::chrono::steady_clock::now())
                                   .count();
@@ -240,9 +264,9 @@ public:
             r.from = text;
             received.push_back(std::move(r));
         }
+        return received;
     }
 
-private:
     int fd_ = -1;
 };
 

@@ -3,9 +3,6 @@
 namespace tolvaro::test {
 namespace {
 
-// Short enough that a router that does not answer fails a test quickly, long
-// enough for a loaded machine.
-constexpr int kTestTimeoutMs = 400;
 constexpr int kTestDiscoveryWindowMs = 150;
 
 } // namespace
@@ -19,7 +16,7 @@ SimulatedNetwork::SimulatedNetwork()
     ipslan::setDiscoveryTargets(targets);
     ipslan::setDiscoveryPort(discoveryPort_);
     ipslan::setDiscoveryWindow(kTestDiscoveryWindowMs);
-    ipslan::setTimeouts(kTestTimeoutMs, 0);
+    ipslan::setTimeouts(kAnswerTimeoutMs, 0);
 }
 
 SimulatedNetwork::~SimulatedNetwork() {

@@ -11,8 +11,10 @@
 // Every router answers SNMP on a free port (the library learns it from
 // discovery), keeps its settings in memory unless the configuration names a
 // state directory, and reads a manual clock shared by the network, so a
-// restart ends only when the test moves the clock on. The routers stop and
-// the library's discovery settings are restored when the network goes.
+// restart ends only when the test moves the clock on. A request waits long
+// for its answer; wrap one meant to go unanswered in a BriefWait. The routers
+// stop and the library's discovery settings are restored when the network
+// goes.
 #pragma once
 
 #include <memory>
@@ -23,6 +25,8 @@
 #include <routersim/config.h>
 #include <routersim/loopback.h>
 #include <routersim/router.h>
+
+#include "support/waits.h"
 
 namespace tolvaro::test {
 

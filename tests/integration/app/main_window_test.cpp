@@ -122,6 +122,7 @@ TEST(MainWindowOnLoopback, LoginOpensTheRouterOnlyWithItsPassword) {
 
     // A community the router does not know gets no answer at all.
     f.link->setCommunity("guess");
+    const test::BriefWait unanswered;
     EXPECT_EQ(f.readFirmware(), 0);
 }
 

@@ -51,7 +51,10 @@ TEST(RemoteOnLoopback, SetupThroughTheRemoteRowReadsTheRouterOnItsPort) {
         d.type(ids::kAddress, "127.0.0.172");
         d.type(ids::kPort, port);
         d.type(ids::kPassword, "lan");
-        d.click(ui::kIdOk);
+        {
+            const test::BriefWait unanswered;
+            d.click(ui::kIdOk);
+        }
         EXPECT_EQ(d.text(ids::kConnectionStatus), "Error - no response") << "wrong password";
         d.type(ids::kPassword, "wan");
         d.click(ui::kIdOk);

@@ -30,7 +30,10 @@ std::string readText(const fs::path& path) {
 
 class FleetCliTest : public test::CliFixture {
 protected:
-    FleetCliTest() { toolOptions = "--timeout 200 --retries 0"; }
+    // Answers end the wait; a run that expects none sets a brief one.
+    FleetCliTest() { toolOptions = kAnswerWait; }
+    static constexpr const char* kAnswerWait = "--timeout 10000 --retries 0";
+    static constexpr const char* kBriefWait = "--timeout 150 --retries 0";
 
     routersim::Router& lanRouter(const std::string& name, const std::string& address,
                                  const std::string& password) {
@@ -74,7 +77,9 @@ TEST_F(FleetCliTest, RemoteTargetIsReachedWithoutDiscoveryWithTheDialogsMessages
     EXPECT_EQ(same.status, 0) << same.output;
     EXPECT_EQ(same.output, "");
 
+    toolOptions = kBriefWait; // a wrong password gets no answer
     const CliRun wrong = cli("--password nope save remote:" + target + " " + file("b.cfg"));
+    toolOptions = kAnswerWait;
     EXPECT_EQ(wrong.status, 1);
     EXPECT_NE(wrong.output.find("Error - no response"), std::string::npos) << wrong.output;
     EXPECT_FALSE(fs::exists(file("b.cfg")));

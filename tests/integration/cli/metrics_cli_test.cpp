@@ -21,7 +21,8 @@ using test::CliRun;
 
 class MetricsCliTest : public test::CliFixture {
 protected:
-    MetricsCliTest() { toolOptions = "--timeout 200 --retries 0"; }
+    // An answer ends the wait: long enough for a loaded machine.
+    MetricsCliTest() { toolOptions = "--timeout 10000 --retries 0"; }
 
     // An inventory line for a router on the LAN, and its label text.
     static std::string hardware(const routersim::Router& r, char separator) {

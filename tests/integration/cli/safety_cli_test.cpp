@@ -123,7 +123,12 @@ TEST_F(SafetyCliTest, SigtermDuringALoadStopsBetweenWritesWithoutTheReset) {
         text.assign(std::istreambuf_iterator<char>(in), {});
     }
     ASSERT_NE(text.find("snapshot: "), std::string::npos) << text;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // Ten answers later the load is under way, however slow the machine, and
+    // still far from its end.
+    const int answered = router.faults().counts().replies;
+    for (int i = 0; i < 3000 && router.faults().counts().replies < answered + 10; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GE(router.faults().counts().replies, answered + 10);
     ::kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

@@ -14,6 +14,7 @@
 
 #include "routersim/router.h"
 #include "support/loopback.h"
+#include "support/waits.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ void done(void* context, int index) {
 
 TEST(FleetReads, EachRouterItsOwnCommunityAndNeverMoreRequestsInFlightThanTheWindow) {
     IPSInitLan();
-    ipslan::setTimeouts(1000, 0);
+    ipslan::setTimeouts(tolvaro::test::kAnswerTimeoutMs, 0);
     const int window = ipslan::readWindow();
     ipslan::setReadWindow(4);
     const std::string network = loopback::randomNetwork();

@@ -38,12 +38,12 @@ TEST(SimulatedRouterDatagrams, AnswerTheHandWrittenBytes) {
     reply[golden::kBrowseReplyPortAt] = static_cast<std::uint8_t>(router.snmpPort() >> 8);
     reply[golden::kBrowseReplyPortAt + 1] = static_cast<std::uint8_t>(router.snmpPort());
     udp.send(golden::kBrowseRequest, router.address(), config.discoveryPort);
-    auto received = udp.collect(150);
+    auto received = udp.await(1);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].bytes, reply);
 
     udp.send(golden::kSetIpRequest, router.address(), config.discoveryPort);
-    received = udp.collect(150);
+    received = udp.await(1);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].bytes, golden::kSetIpAck);
 
@@ -54,7 +54,7 @@ TEST(SimulatedRouterDatagrams, AnswerTheHandWrittenBytes) {
     const golden::Bytes moved = golden::hex("7f 42 01 4d  ff ff 00 00");
     std::copy(moved.begin(), moved.end(), reply.begin() + 46);
     udp.send(golden::kBrowseRequest, router.address(), config.discoveryPort);
-    received = udp.collect(150);
+    received = udp.await(1);
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0].bytes, reply);
 }

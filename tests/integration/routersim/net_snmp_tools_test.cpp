@@ -40,13 +40,14 @@ protected:
 
     // Runs a tool against the router, numeric output, no MIBs, and no
     // configuration or persistent files outside the scratch directory.
+    // The wait is long unless no answer is expected: an answer ends it.
     ToolResult run(const std::string& tool, const std::string& community,
-                   const std::string& arguments) {
-        const std::string command =
-            "SNMPCONFPATH=" + dir.path().string() + " SNMP_PERSISTENT_DIR=" + dir.path().string() +
-            " " + tool + " -v1 -c " + community + " -t 0.3 -r 0 -m '' -M /dev/null -On -Oe " +
-            router->address() + ":" + std::to_string(router->snmpPort()) + " " + arguments +
-            " 2>&1";
+                   const std::string& arguments, const char* wait = "10") {
+        const std::string command = "SNMPCONFPATH=" + dir.path().string() +
+                                    " SNMP_PERSISTENT_DIR=" + dir.path().string() + " " + tool +
+                                    " -v1 -c " + community + " -t " + wait +
+                                    " -r 0 -m '' -M /dev/null -On -Oe " + router->address() + ":" +
+                                    std::to_string(router->snmpPort()) + " " + arguments + " 2>&1";
         ToolResult result;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr) {
@@ -88,7 +89,7 @@ TEST_F(NetSnmpTools, SnmpsetOfTheWrongTypeIsRefused) {
 }
 
 TEST_F(NetSnmpTools, WrongCommunityGetsNoAnswer) {
-    const auto r = run("snmpget", "public", oid(0x0104));
+    const auto r = run("snmpget", "public", oid(0x0104), "0.3");
     EXPECT_NE(r.status, 0);
     EXPECT_NE(r.output.find("Timeout"), std::string::npos) << r.output;
 }
