@@ -8,6 +8,7 @@
 
 #include "device/config_store.h"
 #include "device/fetch.h"
+#include "device/snapshots.h"
 #include "support/recording_device.h"
 
 namespace tolvaro::device {
@@ -29,14 +30,17 @@ TEST(Fetch, SlotTenHoldsTheSecondsAboveLevel60AndTheMinutesUpToIt) {
         {"level 61", "6.12", false, FetchResult::Ok, 300},
         {"level 61, seconds read fails", "6.12", true, FetchResult::IdleTimeFail, -1},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        test::RecordingDevice device;
+    const auto router = [](const Row& row, test::RecordingDevice& device) {
         device.setText(0x0104, row.version);
         device.setInteger(0x4008, 5);
         device.setInteger(0x4024, 300);
         if (row.secondsFail)
             device.failGetOf(0x4024);
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::RecordingDevice device;
+        router(row, device);
         ConfigStore store(Family::Two);
         EXPECT_EQ(fetchConfiguration(device, "192.168.1.1", store), row.result);
         if (row.slotTen >= 0) {
@@ -46,6 +50,16 @@ TEST(Fetch, SlotTenHoldsTheSecondsAboveLevel60AndTheMinutesUpToIt) {
         const auto reads = device.callsOf(DeviceOp::GetInfo);
         ASSERT_EQ(reads.size(), 12u);
         EXPECT_EQ(reads.back().variables, std::vector<int>{0x4024});
+
+        // A load's snapshot reads the catalogue alone, then what it lacks.
+        test::RecordingDevice loading;
+        router(row, loading);
+        ConfigStore asLoaded(Family::Two);
+        ASSERT_EQ(fetchCatalogue(loading, "192.168.1.1", asLoaded), FetchResult::Ok);
+        EXPECT_EQ(completeForSnapshot(loading, "192.168.1.1", asLoaded, true), row.slotTen >= 0);
+        if (row.slotTen >= 0) {
+            EXPECT_EQ(entryInteger(asLoaded.read(10)), row.slotTen);
+        }
     }
 }
 
